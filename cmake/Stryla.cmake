@@ -1,0 +1,79 @@
+# Shared helpers of the build.
+
+# stryla_library(<name> [DEPS ...]): a static library of one subsystem, built from every
+# source in its folder; files ending in _win.cpp are compiled only on Windows.
+function(stryla_library name)
+    cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS
+        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    if(NOT WIN32)
+        list(FILTER sources EXCLUDE REGEX "_win\\.cpp$")
+    endif()
+    foreach(excluded IN LISTS ARG_EXCLUDE)
+        list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+    endforeach()
+    list(FILTER sources INCLUDE REGEX "\\.cpp$")
+    list(LENGTH sources count)
+    if(count EQUAL 0)
+        # A subsystem without sources yet: headers only.
+        add_library(${name} INTERFACE)
+        target_include_directories(${name} INTERFACE ${CMAKE_CURRENT_SOURCE_DIR})
+        target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+        return()
+    endif()
+    file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    add_library(${name} STATIC ${sources} ${headers})
+    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# The runtime data that lives beside each executable (settings, macros, guns, languages,
+# the tray icon). Factory files are refreshed on every build; the user's own files
+# (apConfig.bin, p1 … p10, name.bin, macros, gun table) are copied only when absent,
+# so a rebuild never overwrites what the user changed.
+function(stryla_runtime_data target)
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND}
+            -DSRC=${PROJECT_SOURCE_DIR}/modules
+            -DDST=$<TARGET_FILE_DIR:${target}>/modules
+            -P ${PROJECT_SOURCE_DIR}/cmake/CopyRuntimeData.cmake
+        VERBATIM)
+endfunction()
+
+# stryla_test(<name> SOURCES ... [LIBS ...] [XVFB] [TIMEOUT s] [ENV ...]): one Qt Test
+# executable and one ctest. GUI tests run on the offscreen platform unless XVFB is given,
+# in which case the test runs under xvfb-run.
+function(stryla_test name)
+    cmake_parse_arguments(ARG "XVFB" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
+    if(ARG_XVFB)
+        add_test(NAME ${name}
+            COMMAND xvfb-run -a -s "-screen 0 1280x800x24" $<TARGET_FILE:${name}>)
+    else()
+        add_test(NAME ${name} COMMAND ${name})
+    endif()
+    set(env "QT_QPA_PLATFORM=offscreen" "GSETTINGS_BACKEND=memory" ${ARG_ENV})
+    if(ARG_XVFB)
+        list(REMOVE_ITEM env "QT_QPA_PLATFORM=offscreen")
+        list(APPEND env "QT_QPA_PLATFORM=xcb")
+    endif()
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 300)
+    endif()
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+# stryla_tests(LIBS ...): one test per tst_*.cpp file of the calling folder, linked with LIBS.
+# Tests that need more (xvfb, extra sources) are declared with stryla_test and listed in SKIP.
+function(stryla_tests)
+    cmake_parse_arguments(ARG "" "" "LIBS;SKIP" ${ARGN})
+    file(GLOB files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
+    foreach(file IN LISTS files)
+        get_filename_component(name ${file} NAME_WE)
+        if(name IN_LIST ARG_SKIP)
+            continue()
+        endif()
+        stryla_test(${name} SOURCES ${file} LIBS ${ARG_LIBS})
+    endforeach()
+endfunction()

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "devinfo.h"
+#include "hid_framing.h"
+
+#include <QFuture>
+#include <QMutex>
+#include <QThread>
+
+#include <atomic>
+#include <initializer_list>
+
+struct hid_device_;
+typedef struct hid_device_ hid_device;
+
+class HidOwner;
+struct CommandSpec;
+
+// The program's only door to the device. Every command is a slot that runs synchronously on
+// the calling (GUI) thread: it takes the interlock, sends one 9-byte command report with its
+// checksum, carries bulk data in interrupt reports and gives the interlock back. The class
+// derives from QThread by tradition; the thread is never started. The only background
+// activity is the monitor job, which listens on the event interface from the thread pool.
+class Hid_Thread : public QThread
+{
+    Q_OBJECT
+
+public:
+    Hid_Thread();
+    ~Hid_Thread() override;
+
+    void setOwner(HidOwner *owner);
+    HidOwner *owner() const { return m_owner; }
+
+    // The device list (replaced as a whole by device discovery) and the device in use.
+    DevInfoList devices() const;
+    void setDevices(const DevInfoList &devices);
+    int currentDevice() const { return m_currentDevice; }
+    void setCurrentDevice(int index) { m_currentDevice = index; }
+
+    // Interlock: true while no command is in progress.
+    bool isIdle() const { return m_idle; }
+    void setIdle(bool idle) { m_idle = idle; }
+
+    // Device monitor (runs on the global thread pool while a device is connected).
+    void startMonitor(uint index);
+    void stopMonitor();
+    void waitForMonitor();
+    bool isMonitorRunning() const { return m_monitorRunning.load(); }
+
+public slots:
+    uchar hidCS(uchar *cmd);
+    void hid553_83H_GetKeyboardoption(uchar &byte1, uchar &byte2, uchar &byte3, uchar &byte4);
+    void hid560_81H_GetKeyboardoption(uchar &byte1, uchar &byte2);
+    void hid560_82H_GetCurrentProfile(uchar &byte1);
+    void hid560_84H_GetCurrentDPI(uchar &byte1, uchar &byte2);
+    void hid553_8BH_GetCurrentDPI(uchar &byte1);
+    void hid553_03H_SetKeyboardoption(uchar byte1, uchar byte2, uchar byte3, uchar byte4);
+    void hid553_04H_SetGunData(uchar byte1, uchar byte2, uchar byte3, uchar byte4);
+    void hid560_01H_SetKeyboardoption(uchar byte1, uchar byte2);
+    void hid553_01H_SetReportRate(uchar rate);
+    void hid560_03H_SetReportRate(uchar rate);
+    void hid560_04H_SetCurrentDPI(uchar stage);
+    void hid553_0BH_SetCurrentDPI(uchar stage);
+    void hid553_07H_Lod(uchar stage);
+    void hid553_12H_SetKeyMatrix(uchar *src64, uchar indexAddOne);
+    void hid560_0DH_SetKeyMatrix(uchar *src64, uchar indexAddOne);
+    void hid560_0CH_setProfile(uchar *src128, uchar profileData);
+    void hid560_8CH_readProfile(uchar *src128, uchar profileNo);
+    void hid560_02H_SetCurrentProfile(uchar profile);
+    void hid553_13H_SetMacroKey(uchar macroId, uchar *src128);
+    void hid560_0FH_SetMacroKey(uchar macroId, uchar *src128);
+    void hid553_11H_SetDPISet(uchar dpiStage, uchar *src8);
+    void hid553_02H_SetCurrentKeyMatrix(uchar currentKeyMatrix);
+    void hid553_0DH_SetRGBLedEffect(uchar effect, uchar option1, uchar option2);
+    void hid553_0CH_SetFixLEDColor(uchar *src3);
+    void hid553_10H_SetLED8StageColor(uchar type, uchar *src24);
+
+private:
+    // Transport.
+    hid_device *openCmdInterface(int index);
+    void closeCmdInterface();
+    bool waitIdle();
+    void settleDelay();
+    bool sendCommand(int dataLength, bool settle);
+    bool queryCommand(int dataLength);
+    int reportLength() const;
+
+    // One command: the common order of every slot.
+    void runSet(const CommandSpec &spec, std::initializer_list<uchar> params,
+                const uchar *data = nullptr, int dataLength = 0);
+    void runQuery(const CommandSpec &spec, std::initializer_list<uchar> params,
+                  std::initializer_list<uchar *> outputs);
+    void runPerProfile(const CommandSpec &spec, uchar value);
+
+    // Monitor.
+    hid_device *openEventInterface(int index);
+    void monitorLoop(uint index);
+    void deviceRemoved(int index);
+    void dpiSwitched(int stage);
+    void readAndMarkKeyboardOptions();
+
+    HidOwner *m_owner = nullptr;
+    mutable QMutex m_devicesLock;   // the monitor reads and empties path2 from its thread
+    DevInfoList m_devices;
+    int m_currentDevice = 1;
+    hid_device *m_cmdHandle = nullptr;
+    hid_device *m_eventHandle = nullptr;
+    bool m_idle = true;
+    std::atomic<bool> m_monitorRunning { false };
+    QFuture<void> m_monitorFuture;
+    HidFraming::CommandReport m_cmdReport {};
+    HidFraming::CommandReport m_replyReport {};
+    uchar m_dataBuffer[HidFraming::kDataBufferSize] {};
+};
