@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+// Replaces the file at target by a copy of source without ever losing target: the copy goes
+// to a temporary file beside target, which then takes target's place in one rename. When
+// source is missing or cannot be read, or the copy fails, target stays as it was, a
+// diagnostic line names both files, and the result is false.
+bool replaceFileWithCopy(const QString &source, const QString &target);
