@@ -89,7 +89,7 @@ private:
     // One command: the common order of every slot.
     void runSet(const CommandSpec &spec, std::initializer_list<uchar> params,
                 const uchar *data = nullptr, int dataLength = 0);
-    void runQuery(const CommandSpec &spec, std::initializer_list<uchar> params,
+    bool runQuery(const CommandSpec &spec, std::initializer_list<uchar> params,
                   std::initializer_list<uchar *> outputs);
     void runPerProfile(const CommandSpec &spec, uchar value);
 

@@ -1,0 +1,75 @@
+#pragma once
+
+// Helpers for tests that run the program's code against the simulated device.
+
+#include "devinfo.h"
+#include "sim_device.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <chrono>
+#include <vector>
+
+namespace simtest {
+
+// The device-list entry that describes a plugged simulated device, with both paths filled
+// as device discovery would fill them.
+inline DevInfo devInfoFor(sim::DeviceId id, const sim::DeviceSpec &spec)
+{
+    DevInfo info;
+    info.type = 1;
+    info.vid = spec.vid;
+    info.pid = spec.pid;
+    info.usagePage = spec.command.usagePage;
+    info.usage = spec.command.usage;
+    info.usagePage2 = spec.event.usagePage;
+    info.usage2 = spec.event.usage;
+    info.reportLength = spec.reportLength;
+    if (spec.command.present)
+        info.path = QString::fromStdString(sim::path(id, sim::Interface::Command));
+    if (spec.event.present)
+        info.path2 = QString::fromStdString(sim::path(id, sim::Interface::Event));
+    return info;
+}
+
+inline QByteArray bytes(const sim::Bytes &b)
+{
+    return QByteArray(reinterpret_cast<const char *>(b.data()), int(b.size()));
+}
+
+inline QByteArray hex(const sim::Bytes &b)
+{
+    return bytes(b).toHex(' ').toUpper();
+}
+
+// The records of one direction (and interface) in order.
+inline std::vector<sim::WireRecord> records(sim::Direction direction,
+                                            sim::Interface iface = sim::Interface::Command)
+{
+    std::vector<sim::WireRecord> out;
+    for (const sim::WireRecord &r : sim::wireLog())
+        if (r.direction == direction && r.interface == iface)
+            out.push_back(r);
+    return out;
+}
+
+// The host-to-device reports on the command interface, as hex strings, in order.
+inline QStringList sentReports()
+{
+    QStringList out;
+    for (const sim::WireRecord &r : sim::wireLog())
+        if (r.interface == sim::Interface::Command
+            && (r.direction == sim::Direction::FeatureOut
+                || r.direction == sim::Direction::InterruptOut))
+            out.append(QString::fromLatin1(hex(r.bytes)));
+    return out;
+}
+
+inline double msBetween(const sim::WireRecord &a, const sim::WireRecord &b)
+{
+    return std::chrono::duration<double, std::milli>(b.time - a.time).count();
+}
+
+} // namespace simtest
