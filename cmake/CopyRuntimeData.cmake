@@ -28,3 +28,10 @@ foreach(pattern IN LISTS user_globs)
     endforeach()
 endforeach()
 file(MAKE_DIRECTORY ${DST}/macro ${DST}/gun ${DST}/setting ${DST}/i18n)
+
+# Profile files start as copies of the factory profile.
+foreach(n RANGE 1 10)
+    if(NOT EXISTS ${DST}/setting/p${n}.bin AND EXISTS ${SRC}/setting/pD.bin)
+        file(COPY_FILE ${SRC}/setting/pD.bin ${DST}/setting/p${n}.bin)
+    endif()
+endforeach()

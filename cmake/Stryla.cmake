@@ -47,6 +47,7 @@ function(stryla_test name)
     cmake_parse_arguments(ARG "XVFB" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
     if(ARG_XVFB)
         add_test(NAME ${name}
             COMMAND xvfb-run -a -s "-screen 0 1280x800x24" $<TARGET_FILE:${name}>)
