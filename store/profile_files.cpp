@@ -1,0 +1,83 @@
+#include "profile_files.h"
+
+#include "file_dialogs.h"
+#include "file_replace.h"
+#include "settings_store.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QString>
+
+namespace {
+
+// Dialog texts belong to the bridge view's translation context.
+QString filter()
+{
+    return QCoreApplication::translate("myQQuickView", "Profile(*.pf)");
+}
+
+} // namespace
+
+ProfileFiles::ProfileFiles(SettingsStore &store, QWidget *dialogParent)
+    : m_store(store)
+    , m_dialogParent(dialogParent)
+{ }
+
+QString ProfileFiles::dialogDirectory()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+}
+
+bool ProfileFiles::checkProfile(int profile, const char *operation) const
+{
+    if (m_store.profileSettings(profile))
+        return true;
+    qDebug().noquote() << QStringLiteral("%1: profile %2 does not exist")
+                              .arg(QLatin1String(operation))
+                              .arg(profile);
+    return false;
+}
+
+// The exchange file is replaced only once the copy is complete, so exporting a profile
+// whose file is missing leaves an existing exchange file as it was.
+void ProfileFiles::saveProfile(int profile)
+{
+    if (!checkProfile(profile, "saveProfile"))
+        return;
+    const QString target = fileDialogs().saveFileName(m_dialogParent,
+        QCoreApplication::translate("myQQuickView", "Save File"), dialogDirectory(), filter());
+    if (target.isEmpty())
+        return;
+    m_store.profileSettings(profile)->sync(); // the file on disk holds the latest values
+    replaceFileWithCopy(StoreFiles::profileFile(profile), target);
+}
+
+bool ProfileFiles::loadProfile(int profile)
+{
+    if (!checkProfile(profile, "loadProfile"))
+        return false;
+    const QString source = fileDialogs().openFileName(m_dialogParent,
+        QCoreApplication::translate("myQQuickView", "Open File"), dialogDirectory(), filter());
+    if (source.isEmpty())
+        return false;
+    return m_store.replaceProfile(profile, source);
+}
+
+void ProfileFiles::resetProfile(int profile)
+{
+    if (!checkProfile(profile, "resetProfile"))
+        return;
+    m_store.replaceProfile(profile, QString::fromLatin1(StoreFiles::kDefaultProfile));
+}
+
+void ProfileFiles::copyProfile(int destprofile, int srcprofile)
+{
+    if (!checkProfile(destprofile, "copyProfile") || !checkProfile(srcprofile, "copyProfile"))
+        return;
+    if (destprofile == srcprofile)
+        return;
+    m_store.profileSettings(srcprofile)->sync(); // copy what the source handle holds
+    m_store.replaceProfile(destprofile, StoreFiles::profileFile(srcprofile));
+}

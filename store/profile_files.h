@@ -1,0 +1,30 @@
+#pragma once
+
+class QString;
+class QWidget;
+class SettingsStore;
+
+// Whole profile files: export to and import from a ".pf" exchange file chosen by the user
+// (a byte-for-byte copy of the profile file), reset to the default profile, copy between
+// slots. Every rewrite of a profile file goes through the store's handle replacement, so a
+// source that cannot be copied leaves the profile as it was. Profile numbers are 0 … 9.
+class ProfileFiles
+{
+public:
+    // dialogParent is the window the file dialogs belong to; it may be null.
+    ProfileFiles(SettingsStore &store, QWidget *dialogParent);
+
+    void saveProfile(int profile);
+    // True when a file was chosen and has become the profile; false when the dialog was
+    // cancelled, the number is out of range or the file could not be copied.
+    bool loadProfile(int profile);
+    void resetProfile(int profile);
+    void copyProfile(int destprofile, int srcprofile);
+
+private:
+    bool checkProfile(int profile, const char *operation) const;
+    static QString dialogDirectory();
+
+    SettingsStore &m_store;
+    QWidget *m_dialogParent;
+};

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QtGlobal>
+
+// A temporary folder made the current directory for the life of the object, with an empty
+// modules/setting folder, as the program finds it beside the executable.
+class StoreDir
+{
+public:
+    StoreDir()
+        : m_previous(QDir::currentPath())
+    {
+        QDir::setCurrent(m_dir.path());
+        QDir().mkpath(QStringLiteral("modules/setting"));
+    }
+    ~StoreDir() { QDir::setCurrent(m_previous); }
+
+    // Copies a data file of the source tree ("setting/pD.bin") to the same place here.
+    static bool install(const QString &name)
+    {
+        return QFile::copy(sourceData(name), QStringLiteral("modules/") + name);
+    }
+    static QString sourceData(const QString &name)
+    {
+        return QFileInfo(QStringLiteral(__FILE__)).absolutePath()
+            + QStringLiteral("/../../modules/") + name;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_previous;
+};
+
+inline QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(content);
+}
+
+// The contents of every file of modules/setting, by name.
+inline QMap<QString, QByteArray> settingFiles()
+{
+    QMap<QString, QByteArray> files;
+    const QDir dir(QStringLiteral("modules/setting"));
+    for (const QString &name : dir.entryList(QDir::Files))
+        files.insert(name, readFile(dir.filePath(name)));
+    return files;
+}
+
+// Collects the diagnostic lines written while it lives.
+class LineCapture
+{
+public:
+    LineCapture() { m_previous = qInstallMessageHandler(&LineCapture::collect); }
+    ~LineCapture() { qInstallMessageHandler(m_previous); }
+    const QStringList &lines() const { return collected(); }
+
+private:
+    static QStringList &collected()
+    {
+        static QStringList lines;
+        return lines;
+    }
+    static void collect(QtMsgType, const QMessageLogContext &, const QString &text)
+    {
+        collected().append(text);
+    }
+    QtMessageHandler m_previous;
+    struct Reset
+    {
+        Reset() { collected().clear(); }
+    } m_reset;
+};
