@@ -141,10 +141,10 @@ struct WireRecord
 // Devices ------------------------------------------------------------------------------
 
 // Attaches a device and returns its id (ids only grow, also across reset()). Each present
-// interface gets its spec path, or "/sim/hidraw<N>" with an N never used before. From now
-// on hid_enumerate lists one entry per present interface, in plug order, command
-// interface (interface_number 0) before event interface (1). A reportLength outside
-// 1 … kMaxReportLength is replaced by 32, with one line on stderr.
+// interface gets the path of its InterfaceSpec, or "/sim/hidraw<N>" with an N never used before.
+// From now on hid_enumerate lists one entry per present interface, in plug order, command interface
+// (interface_number 0) before event interface (1). A reportLength outside 1 … kMaxReportLength is
+// replaced by 32, with one line on stderr.
 DeviceId plug(const DeviceSpec &spec);
 // Detaches it: enumeration no longer lists it, opens fail, and every open handle on it
 // fails its next call with -1 (a read blocked in it wakes and returns -1 at once). The
