@@ -21,7 +21,7 @@ HHOOK mouseHook = nullptr;
 constexpr DWORD kExtendedFlag = LLKHF_EXTENDED; // 0x01
 constexpr DWORD kAltDownFlag = LLKHF_ALTDOWN; // 0x20
 
-LRESULT CALLBACK keyboardProcedure(int code, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK lowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam)
 {
     // A negative code asks for the event to be passed on untouched.
     if (code >= 0) {
@@ -33,7 +33,7 @@ LRESULT CALLBACK keyboardProcedure(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-LRESULT CALLBACK mouseProcedure(int code, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code >= 0) {
         const auto *event = reinterpret_cast<const MSLLHOOKSTRUCT *>(lParam);
@@ -77,8 +77,8 @@ CopyDataFilter copyDataFilter;
 bool InputHook::installPlatformHooks()
 {
     const HMODULE module = GetModuleHandleW(nullptr);
-    keyboardHook = SetWindowsHookExW(WH_KEYBOARD_LL, keyboardProcedure, module, 0);
-    mouseHook = SetWindowsHookExW(WH_MOUSE_LL, mouseProcedure, module, 0);
+    keyboardHook = SetWindowsHookExW(WH_KEYBOARD_LL, lowLevelKeyboardProc, module, 0);
+    mouseHook = SetWindowsHookExW(WH_MOUSE_LL, lowLevelMouseProc, module, 0);
     // A hook that did install keeps delivering events; its handle stays recorded so that the
     // next removal or installation takes it away and it is never installed twice.
     m_mode = keyboardHook || mouseHook ? Mode::Global : Mode::Off;

@@ -214,17 +214,9 @@ void TestInputHook::rawKeyEvents_data()
 
     // X keycodes: the Linux input code + 8.
     QTest::newRow("A") << 38u << 0x04;
-    QTest::newRow("Enter") << 36u << 0x28;
     QTest::newRow("Keypad Enter") << 104u << 0x58;
     QTest::newRow("Right Ctrl") << 105u << 0xE4;
-    QTest::newRow("Print Screen") << 107u << 0x46;
-    QTest::newRow("Pause") << 127u << 0x48;
-    QTest::newRow("Num Lock") << 77u << 0x53;
-    QTest::newRow("Right Shift") << 62u << 0xE5;
-    QTest::newRow("Left Windows") << 133u << 0xE3;
     QTest::newRow("Right Windows") << 134u << 0;
-    QTest::newRow("F13") << 191u << 0;
-    QTest::newRow("F23") << 201u << 0x72;
     QTest::newRow("keycode 5") << 5u << 0;
     QTest::newRow("keycode 70000") << 70000u << 0;
 }
@@ -251,10 +243,7 @@ void TestInputHook::rawButtonEvents_data()
     QTest::newRow("middle") << 2u << 0xF2;
     QTest::newRow("right") << 3u << 0xF1;
     QTest::newRow("wheel up") << 4u << 0;
-    QTest::newRow("wheel down") << 5u << 0;
-    QTest::newRow("wheel left") << 6u << 0;
     QTest::newRow("back") << 8u << 0;
-    QTest::newRow("forward") << 9u << 0;
 }
 
 void TestInputHook::rawButtonEvents()
