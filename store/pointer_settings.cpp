@@ -1,0 +1,231 @@
+#if !defined(_WIN32)
+// gio comes before any Qt header: it uses the name "signals", which Qt defines as a keyword.
+#include <gio/gio.h>
+#endif
+
+#include "pointer_settings.h"
+
+#include <QDebug>
+
+#include <array>
+
+namespace PointerSettings {
+
+namespace {
+
+// Slider positions (pixels) at which the next step begins.
+constexpr std::array<int, kMaxStep + 1> kStepThresholds {
+    4, 37, 70, 104, 138, 172, 205, 239, 272, 305, 338};
+constexpr int kMaxLinesPerNotch = 100;
+
+} // namespace
+
+uint sliderStep(int position)
+{
+    for (uint step = 0; step < kStepThresholds.size(); ++step) {
+        if (position < kStepThresholds[step])
+            return step;
+    }
+    return kMaxStep;
+}
+
+uint scrollLinesForRate(int rate)
+{
+    if (rate > kMaxLinesPerNotch)
+        return kOneScreen;
+    return rate < 1 ? 1 : uint(rate);
+}
+
+} // namespace PointerSettings
+
+#ifndef Q_OS_WIN
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <memory>
+
+namespace PointerSettings {
+
+namespace {
+
+constexpr const char *kMouseSchema = "org.gnome.desktop.peripherals.mouse";
+constexpr int kSlowestDoubleClickMs = 900;
+constexpr int kDoubleClickMsPerStep = 70;
+constexpr uint kDefaultSpeedStep = 5;
+
+template<typename T, void (*release)(T *)>
+struct Releaser
+{
+    void operator()(T *object) const { release(object); }
+};
+void releaseSettings(GSettings *settings)
+{
+    g_object_unref(settings);
+}
+using SchemaPtr =
+    std::unique_ptr<GSettingsSchema, Releaser<GSettingsSchema, g_settings_schema_unref>>;
+using KeyPtr =
+    std::unique_ptr<GSettingsSchemaKey, Releaser<GSettingsSchemaKey, g_settings_schema_key_unref>>;
+using VariantPtr = std::unique_ptr<GVariant, Releaser<GVariant, g_variant_unref>>;
+using SettingsPtr = std::unique_ptr<GSettings, Releaser<GSettings, releaseSettings>>;
+
+// The schema, when it is installed and has a fixed path (g_settings_new_full needs one).
+SchemaPtr lookUpSchema(const char *schemaId)
+{
+    GSettingsSchemaSource *source = g_settings_schema_source_get_default(); // not owned
+    if (!source)
+        return nullptr;
+    SchemaPtr schema(g_settings_schema_source_lookup(source, schemaId, TRUE));
+    if (!schema || !g_settings_schema_get_path(schema.get()))
+        return nullptr;
+    return schema;
+}
+
+bool acceptsValue(GSettingsSchema *schema, const char *key, GVariant *value)
+{
+    if (!g_settings_schema_has_key(schema, key))
+        return false;
+    const KeyPtr schemaKey(g_settings_schema_get_key(schema, key));
+    return g_variant_is_of_type(value, g_settings_schema_key_get_value_type(schemaKey.get()))
+        && g_settings_schema_key_range_check(schemaKey.get(), value);
+}
+
+// Takes a floating value. Type and range are checked first: GSettings answers a bad value
+// with a critical warning rather than a result.
+bool writeGSettings(const char *schemaId, const char *key, GVariant *floatingValue)
+{
+    const VariantPtr value(g_variant_ref_sink(floatingValue));
+    const SchemaPtr schema = lookUpSchema(schemaId);
+    if (!schema || !acceptsValue(schema.get(), key, value.get()))
+        return false;
+    const SettingsPtr settings(g_settings_new_full(schema.get(), nullptr, nullptr));
+    if (!g_settings_is_writable(settings.get(), key))
+        return false;
+    const bool written = g_settings_set_value(settings.get(), key, value.get());
+    g_settings_sync();
+    return written;
+}
+
+bool onKdeDesktop()
+{
+    const QStringList desktops =
+        qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'));
+    return desktops.contains(QStringLiteral("KDE"), Qt::CaseInsensitive);
+}
+
+QString kdeglobalsPath()
+{
+    QString folder = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (folder.isEmpty() || QDir::isRelativePath(folder))
+        folder = QDir::homePath() + QStringLiteral("/.config");
+    return folder + QStringLiteral("/kdeglobals");
+}
+
+// The file is edited as text: KDE's own syntax (group names with ':', keys with "[$e]")
+// does not survive a round trip through QSettings.
+bool writeKdeWheelLines(uint lines)
+{
+    const QString path = kdeglobalsPath();
+    QByteArray text;
+    QFile current(path);
+    if (current.exists()) {
+        if (!current.open(QIODevice::ReadOnly))
+            return false;
+        text = current.readAll();
+        if (current.error() != QFile::NoError)
+            return false;
+    }
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    out.write(withWheelScrollLines(text, lines));
+    return out.commit();
+}
+
+bool reportFailure(bool done, const char *failureLine)
+{
+    if (!done)
+        qDebug().noquote() << failureLine;
+    return done;
+}
+
+} // namespace
+
+double gnomeSpeedForStep(uint step)
+{
+    return (double(step) - kDefaultSpeedStep) / kDefaultSpeedStep;
+}
+
+int doubleClickMsForStep(uint step)
+{
+    return kSlowestDoubleClickMs - kDoubleClickMsPerStep * int(qMin(step, kMaxStep));
+}
+
+bool writeGSettingsDouble(const char *schemaId, const char *key, double value)
+{
+    return writeGSettings(schemaId, key, g_variant_new_double(value));
+}
+
+bool writeGSettingsInt(const char *schemaId, const char *key, int value)
+{
+    return writeGSettings(schemaId, key, g_variant_new_int32(value));
+}
+
+QByteArray withWheelScrollLines(const QByteArray &kdeglobals, uint lines)
+{
+    const QByteArray setting = "WheelScrollLines=" + QByteArray::number(lines);
+    QList<QByteArray> rows = kdeglobals.split('\n');
+    bool inKdeGroup = false;
+    bool replaced = false;
+    qsizetype firstGroupLine = -1;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const QByteArray row = rows.at(i).trimmed();
+        if (row.startsWith('[')) {
+            inKdeGroup = row == "[KDE]";
+            if (inKdeGroup && firstGroupLine < 0)
+                firstGroupLine = i + 1;
+        } else if (inKdeGroup && row.split('=').first().trimmed() == "WheelScrollLines") {
+            rows[i] = setting;
+            replaced = true;
+        }
+    }
+    if (replaced)
+        return rows.join('\n');
+    if (firstGroupLine >= 0) {
+        rows.insert(firstGroupLine, setting);
+        return rows.join('\n');
+    }
+    QByteArray text = kdeglobals;
+    if (!text.isEmpty())
+        text += text.endsWith('\n') ? "\n" : "\n\n";
+    return text + "[KDE]\n" + setting + "\n";
+}
+
+bool mouseSetCursorSpeed(uint step)
+{
+    return reportFailure(
+        step <= kMaxStep && writeGSettingsDouble(kMouseSchema, "speed", gnomeSpeedForStep(step)),
+        "setCursorSpeed Failed");
+}
+
+bool mouseSetDoubleClickSpeed(uint step)
+{
+    return reportFailure(step <= kMaxStep
+            && writeGSettingsInt(kMouseSchema, "double-click", doubleClickMsForStep(step)),
+        "setDoubleClickSpeed Failed");
+}
+
+bool mouseSetVerticalScrollLines(uint lines)
+{
+    return reportFailure(
+        lines >= 1 && lines <= kOneScreen && onKdeDesktop() && writeKdeWheelLines(lines),
+        "setVerticalScrollLines Failed");
+}
+
+} // namespace PointerSettings
+
+#endif // Q_OS_WIN

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+// The desktop's pointer speed, double-click time and wheel scroll lines, set from the system
+// page. Each setter makes its one change and, when the desktop refuses it, writes its failure
+// line ("setCursorSpeed Failed", "setDoubleClickSpeed Failed", "setVerticalScrollLines Failed")
+// and returns false.
+//
+// Windows: SystemParametersInfoW, made permanent for the user and broadcast. Linux: GSettings
+// "org.gnome.desktop.peripherals.mouse" for speed and double-click time; wheel lines only on a
+// KDE desktop, through its kdeglobals file.
+namespace PointerSettings {
+
+// Steps of the two sliders: 0 (slowest) … 10 (fastest).
+constexpr uint kMaxStep = 10;
+// Wheel lines the page stores for "Scroll one Screen".
+constexpr uint kOneScreen = 1000;
+
+// Step of a slider position (pixels, 3 … 337): the position of the first threshold above it.
+uint sliderStep(int position);
+
+// Wheel lines to apply for a stored "mouse/scrollRate": 1 … 100 as they are, above 100 one
+// screen (1000), below 1 one line.
+uint scrollLinesForRate(int rate);
+
+bool mouseSetCursorSpeed(uint step);
+bool mouseSetDoubleClickSpeed(uint step);
+bool mouseSetVerticalScrollLines(uint lines);
+
+#ifndef Q_OS_WIN
+// Linux details, open for tests.
+
+// GSettings "speed" for a step: the desktop's default (0) at step 5, −1 at step 0, 1 at step 10.
+double gnomeSpeedForStep(uint step);
+// GSettings "double-click" in milliseconds: 900 at step 0 down to 200 at step 10.
+int doubleClickMsForStep(uint step);
+
+// Writes one key of an installed schema; false (never a crash) when the schema or key is
+// missing, the value has the wrong type or lies outside the key's range, or the key is not
+// writable.
+bool writeGSettingsDouble(const char *schemaId, const char *key, double value);
+bool writeGSettingsInt(const char *schemaId, const char *key, int value);
+
+// kdeglobals text with [KDE] WheelScrollLines set to lines; every other line stays as it was.
+QByteArray withWheelScrollLines(const QByteArray &kdeglobals, uint lines);
+#endif
+
+} // namespace PointerSettings
