@@ -1,0 +1,113 @@
+#include "qtsinglecoreapplication.h"
+
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QDebug>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QStandardPaths>
+
+namespace {
+
+QString userName()
+{
+    const QString user = qEnvironmentVariable("USER", qEnvironmentVariable("LOGNAME"));
+    return user.isEmpty() ? QStringLiteral("user") : user;
+}
+
+QString instanceId(const QString &executable)
+{
+    const QByteArray hash =
+        QCryptographicHash::hash(executable.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    return QStringLiteral("stryla-config-%1-%2").arg(userName(), QString::fromLatin1(hash));
+}
+
+QString runtimeFolder()
+{
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath();
+    QDir().mkpath(dir);
+    return dir;
+}
+
+} // namespace
+
+QtSingleCoreApplication::QtSingleCoreApplication(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+    m_id = instanceId(applicationFilePath());
+    const QString folder = runtimeFolder();
+    m_socketPath = folder + QLatin1Char('/') + m_id + QStringLiteral(".socket");
+
+    // The lock decides; a lock left by a copy that crashed is stale (its process is gone)
+    // and QLockFile takes it over.
+    m_lock = std::make_unique<QLockFile>(folder + QLatin1Char('/') + m_id + QStringLiteral(".lock"));
+    m_lock->setStaleLockTime(0);
+    m_primary = m_lock->tryLock(0);
+    if (m_primary)
+        listen();
+}
+
+QtSingleCoreApplication::~QtSingleCoreApplication()
+{
+    if (m_server)
+        m_server->close();
+    if (m_lock && m_primary)
+        m_lock->unlock();
+}
+
+void QtSingleCoreApplication::listen()
+{
+    QLocalServer::removeServer(m_socketPath);   // a socket left behind by a crash
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_server->listen(m_socketPath)) {
+        qDebug().noquote() << QStringLiteral("Single instance: cannot listen on %1 (%2)")
+                                  .arg(m_socketPath, m_server->errorString());
+        return;
+    }
+    connect(m_server, &QLocalServer::newConnection, this,
+            &QtSingleCoreApplication::acceptConnection);
+}
+
+void QtSingleCoreApplication::acceptConnection()
+{
+    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            QDataStream in(socket);
+            in.startTransaction();
+            QString message;
+            in >> message;
+            if (!in.commitTransaction())
+                return;   // wait for the rest
+            socket->write("ack", 3);
+            socket->flush();
+            emit messageReceived(message);
+        });
+    }
+}
+
+bool QtSingleCoreApplication::sendMessage(const QString &message, int timeout)
+{
+    if (m_primary)
+        return false;
+    QDeadlineTimer deadline(timeout);
+    QLocalSocket socket;
+    socket.connectToServer(m_socketPath);
+    if (!socket.waitForConnected(int(deadline.remainingTime())))
+        return false;
+    QByteArray payload;
+    QDataStream out(&payload, QIODevice::WriteOnly);
+    out << message;
+    socket.write(payload);
+    if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
+        return false;
+    const bool acknowledged = socket.waitForReadyRead(int(deadline.remainingTime()));
+    socket.disconnectFromServer();
+    return acknowledged;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QApplication>
+#include <QString>
+
+#include <memory>
+
+class QLocalServer;
+class QLockFile;
+
+// The application object that lets only one copy run per user and executable: the first
+// copy holds a lock file in the user's runtime folder and listens on a local socket next to
+// it; a later copy finds the lock taken and hands its message over through the socket.
+// The identity is the user name plus a hash of the executable's path, so copies installed
+// in different folders do not see each other.
+class QtSingleCoreApplication : public QApplication
+{
+    Q_OBJECT
+
+public:
+    QtSingleCoreApplication(int &argc, char **argv);
+    ~QtSingleCoreApplication() override;
+
+    // True when another copy holds the lock.
+    bool isRunning() const { return !m_primary; }
+
+    // Sends a message to the running copy; false when it does not take it within timeout ms.
+    bool sendMessage(const QString &message, int timeout = 5000);
+
+    QString id() const { return m_id; }
+
+signals:
+    void messageReceived(const QString &message);
+
+private:
+    void listen();
+    void acceptConnection();
+
+    QString m_id;
+    QString m_socketPath;
+    std::unique_ptr<QLockFile> m_lock;
+    QLocalServer *m_server = nullptr;
+    bool m_primary = false;
+};

@@ -1,0 +1,237 @@
+#include "widget.h"
+
+#include "device_change_monitor.h"
+#include "device_list.h"
+#include "myqquickview.h"
+#include "ui_controler.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QDebug>
+#include <QIcon>
+#include <QMenu>
+#include <QSettings>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <unistd.h>
+#endif
+
+namespace {
+
+const char kTrayToolTip[] = "KORVANE STRYLA MOUSE Z7";
+const char kTrayIconFile[] = "./modules/img/logo.ico";
+const char kGlobalConfig[] = "./modules/setting/apConfig.bin";
+const char kTrayMenuStyle[] =
+    "QMenu { border: 1px solid rgb(100, 100, 100); background: rgb(68, 69, 73); } "
+    "QMenu::item { height: 22px; padding: 0px 25px 0px 20px; } "
+    "QMenu::item:enabled { color: rgb(225, 225, 225); } "
+    "QMenu::item:!enabled { color: rgb(155, 155, 155); } "
+    "QMenu::item:enabled:selected { color: rgb(230, 230, 230); background: rgba(255, 255, 255, "
+    "40); } "
+    "QMenu::separator { height: 1px; background: rgb(100, 100, 100); } "
+    "QMenu::indicator { width: 13px; height: 13px; } "
+    "QMenu::icon { padding-left: 2px; padding-right: 2px; } ";
+constexpr int kBalloonMs = 10000;
+
+} // namespace
+
+Widget::Widget(QWidget *parent)
+    : QWidget(parent)
+{
+    hidThread.setOwner(this);
+    controler = new Ui_Controler;
+    controler->setup(this, &hidThread);
+    controler->view()->setHidThread(&hidThread);
+
+    pollTimer.setInterval(kPollInterval);
+    pollTimer.setSingleShot(true);
+    connect(&pollTimer, &QTimer::timeout, this, &Widget::checkDevice);
+
+    createTrayIcon();
+
+#ifndef Q_OS_WIN
+    deviceChanges = new DeviceChangeMonitor(this);
+    connect(deviceChanges, &DeviceChangeMonitor::deviceChanged, this, &Widget::deviceChanged);
+#endif
+}
+
+Widget::~Widget()
+{
+    hidThread.stopMonitor();
+    hidThread.waitForMonitor();
+    controler->deleteLater();
+}
+
+myQQuickView *Widget::view() const
+{
+    return controler->view();
+}
+
+void Widget::createTrayIcon()
+{
+    trayIcon = new QSystemTrayIcon(this);
+    auto *quit = new QAction(tr("Quit (&Q)"), this);
+    connect(quit, &QAction::triggered, this, &Widget::exitSYS);
+    auto *menu = new QMenu(this);
+    menu->addAction(quit);
+    menu->setStyleSheet(QString::fromLatin1(kTrayMenuStyle));
+    trayIcon->setContextMenu(menu);
+    trayIcon->setToolTip(QString::fromLatin1(kTrayToolTip));
+    trayIcon->setIcon(QIcon(QString::fromLatin1(kTrayIconFile)));
+    connect(trayIcon, &QSystemTrayIcon::activated, this, &Widget::trayIconActivated);
+    trayIcon->setVisible(true);
+}
+
+void Widget::trayIconActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason == QSystemTrayIcon::DoubleClick && deviceConnected)
+        postRestoreRequest();
+}
+
+void Widget::receiveMessage(QString)
+{
+    if (deviceConnected)
+        postRestoreRequest();
+}
+
+void Widget::exitSYS()
+{
+    hidThread.stopMonitor();
+    QCoreApplication::exit(0);
+}
+
+#ifndef Q_OS_WIN
+// Posted, like the system's restore command, so it arrives through the event loop.
+void Widget::postRestoreRequest()
+{
+    QMetaObject::invokeMethod(this, &Widget::restoreWindow, Qt::QueuedConnection);
+}
+#endif
+
+void Widget::restoreWindow()
+{
+    setVisible(true);
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
+void Widget::deviceChanged()
+{
+    if (!hidThread.isMonitorRunning())
+        pollTimer.start();
+}
+
+void Widget::startUI()
+{
+    view()->initUI();
+    QCoreApplication::postEvent(this, new UserEvent(UserEvent::kRunScene));
+}
+
+void Widget::customEvent(QEvent *event)
+{
+    if (event->type() == UserEvent::kType
+        && static_cast<UserEvent *>(event)->code() == UserEvent::kRunScene)
+        view()->runUI();
+}
+
+void Widget::checkDevice()
+{
+    QSettings config(QString::fromLatin1(kGlobalConfig), QSettings::IniFormat);
+    DevInfoList devices = DeviceList::read(config);
+    DeviceList::locateInterfaces(devices);
+    hidThread.setDevices(devices);
+
+    const int accepted = DeviceList::firstAttached(devices);
+    if (accepted >= 0) {
+        acceptDevice(accepted);
+        return;
+    }
+    qDebug().noquote() << "Device DisConnect";
+    deviceConnected = false;
+    setVisible(false);
+}
+
+void Widget::acceptDevice(int index)
+{
+    hidThread.setCurrentDevice(index);
+    qDebug().noquote() << "Device Connect";
+    view()->clearHidBusy();
+    deviceConnected = true;
+    showBalloon(QStringLiteral("Info"), QStringLiteral("Detect Device"));
+    checkPermissions(hidThread.devices().at(index).path);
+    hidThread.startMonitor(uint(index));
+    if (view()->icType() == QLatin1String("560")) {
+        const uint last = view()->isGun() ? 4 : 1;
+        for (uint profile = 0; profile <= last; ++profile)
+            view()->mouseReadProfile(profile);
+    }
+    view()->setEnabled(true);
+    startUI();
+}
+
+// The first thing Linux users of such tools trip over: the hidraw node of the device is
+// readable by root only until a udev rule gives the logged-in user access.
+void Widget::checkPermissions(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray node = path.toLocal8Bit();
+    if (!path.startsWith(QLatin1String("/dev/")) || ::access(node.constData(), R_OK | W_OK) == 0
+        || errno != EACCES)
+        return;
+    qDebug().noquote()
+        << QStringLiteral("No permission to open %1: install packaging/70-stryla-config.rules "
+                          "into /etc/udev/rules.d/, run 'udevadm control --reload' and plug "
+                          "the device in again")
+               .arg(path);
+    if (!permissionHintShown) {
+        permissionHintShown = true;
+        showBalloon(QStringLiteral("Info"),
+                    tr("The mouse was found but cannot be opened: the udev rule from the "
+                       "README is not installed."));
+    }
+#else
+    Q_UNUSED(path);
+#endif
+}
+
+QString Widget::icType() const
+{
+    return view()->icType();
+}
+
+bool Widget::isGun() const
+{
+    return view()->isGun();
+}
+
+void Widget::setCurrentDPI(int stage)
+{
+    view()->setCurrentDPI(stage);
+}
+
+void Widget::showBalloon(const QString &title, const QString &message)
+{
+    trayIcon->showMessage(title, message, QSystemTrayIcon::Information, kBalloonMs);
+    emit balloonShown(title, message);
+}
+
+void Widget::setViewEnabled(bool enabled)
+{
+    view()->setEnabled(enabled);
+}
+
+void Widget::onKeyboardHook(int code, int pressed, void *window)
+{
+    if (auto *self = static_cast<Widget *>(window))
+        self->view()->detectKeyboard(pressed & 0xFF, code & 0xFF);
+}
+
+void Widget::onMouseHook(int code, int pressed, int x, int y, void *window)
+{
+    if (auto *self = static_cast<Widget *>(window))
+        self->view()->detectMouse((pressed & 0xFF) != 0, uint(code) & 0xFF, uint(x), uint(y));
+}

@@ -1,0 +1,361 @@
+#include "myqquickview.h"
+
+#include "gun_data.h"
+#include "hid_thread.h"
+#include "lang_strings.h"
+#include "macro_files.h"
+#include "pointer_settings.h"
+
+#include <QFocusEvent>
+#include <QSettings>
+#include <QQuickItem>
+
+#include <array>
+
+myQQuickView::myQQuickView(QWidget *parent)
+    : QQuickWidget(parent)
+    , m_store(std::make_unique<SettingsStore>())
+    , m_profileFiles(std::make_unique<ProfileFiles>(*m_store, this))
+{
+    m_context.facts = m_store->facts();
+    setResizeMode(QQuickWidget::SizeViewToRootObject);
+    setAttribute(Qt::WA_AlwaysStackOnTop);
+    setClearColor(Qt::transparent);
+}
+
+myQQuickView::~myQQuickView() = default;
+
+void myQQuickView::setHidThread(Hid_Thread *hid)
+{
+    m_context.hid = hid;
+}
+
+void myQQuickView::callScene(
+    const char *function, const QVariantList &args, Qt::ConnectionType type)
+{
+    QObject *root = rootObject();
+    if (!root)
+        return;
+    std::array<QVariant, 4> values;
+    std::array<QGenericArgument, 4> arguments;
+    for (int i = 0; i < int(args.size()) && i < 4; ++i) {
+        values[size_t(i)] = args.at(i);
+        arguments[size_t(i)] = Q_ARG(QVariant, values[size_t(i)]);
+    }
+    QMetaObject::invokeMethod(
+        root, function, type, arguments[0], arguments[1], arguments[2], arguments[3]);
+}
+
+void myQQuickView::detectKeyboard(bool isDown, int usbCode)
+{
+    callScene("detectKeyboard", {isDown, usbCode & 0xFF}, Qt::QueuedConnection);
+}
+
+void myQQuickView::detectMouse(bool isDown, uint code, uint x, uint y)
+{
+    callScene("detectMouse", {isDown, code, x, y}, Qt::QueuedConnection);
+}
+
+void myQQuickView::clearHidBusy()
+{
+    if (m_context.hid)
+        m_context.hid->setIdle(true);
+}
+
+void myQQuickView::initUI()
+{
+    callScene("initUI", {}, Qt::QueuedConnection);
+}
+
+void myQQuickView::runUI()
+{
+    callScene("run", {}, Qt::QueuedConnection);
+}
+
+void myQQuickView::resetApconfig()
+{
+    m_store->resetApconfig();
+}
+
+void myQQuickView::setCurrentProfile(int profile)
+{
+    m_store->setCurrentProfile(profile);
+}
+
+void myQQuickView::openUpdateExe() { }
+
+QVariant myQQuickView::getData(QVariant key, bool isRecovery)
+{
+    return m_store->getData(key, isRecovery);
+}
+
+QVariant myQQuickView::getGlobalData(QVariant key)
+{
+    return m_store->getGlobalData(key);
+}
+
+QVariantList myQQuickView::getDataList(QVariant key, bool isRecovery)
+{
+    return m_store->getDataList(key, isRecovery);
+}
+
+void myQQuickView::setData(QVariant key, QVariant data)
+{
+    m_store->setData(key, data);
+}
+
+void myQQuickView::setGlobalData(QVariant key, QVariant tmpdata)
+{
+    m_store->setGlobalData(key, tmpdata);
+}
+
+void myQQuickView::setDataList(QVariant key, QVariantList datalist)
+{
+    m_store->setDataList(key, datalist);
+}
+
+void myQQuickView::setBusy(int busyTime)
+{
+    callScene("setProtectUI", {busyTime}, Qt::DirectConnection);
+}
+
+// The device monitor calls this from its thread; the scene runs on the GUI thread.
+void myQQuickView::setCurrentDPI(int dpiValue)
+{
+    QMetaObject::invokeMethod(
+        this, [this, dpiValue] { callScene("setCurrentDPI", {dpiValue}, Qt::DirectConnection); },
+        Qt::QueuedConnection);
+}
+
+void myQQuickView::focusInEvent(QFocusEvent *event)
+{
+    update();
+    event->accept();
+}
+
+void myQQuickView::mouseSetProfile(uint profileNo)
+{
+    m_profiles.mouseSetProfile(profileNo);
+}
+
+void myQQuickView::mouseReadProfile(uint profileNo)
+{
+    m_profiles.mouseReadProfile(profileNo);
+}
+
+QVariant myQQuickView::mouseReadCurrentProfile()
+{
+    return m_profiles.mouseReadCurrentProfile();
+}
+
+void myQQuickView::mouseSetKeyboardoption(uchar byte1, uchar byte2, uchar byte3, uchar byte4)
+{
+    m_dpi.mouseSetKeyboardoption(byte1, byte2, byte3, byte4);
+}
+
+void myQQuickView::mouseSetReportRate(uchar rate)
+{
+    m_dpi.mouseSetReportRate(rate);
+}
+
+void myQQuickView::mouseSetCurrentDPI(uchar currentDPI)
+{
+    m_dpi.mouseSetCurrentDPI(currentDPI);
+}
+
+QVariant myQQuickView::mouseGetCurrentDPI()
+{
+    return m_dpi.mouseGetCurrentDPI();
+}
+
+void myQQuickView::mouseSetDpi(int dpiCount, QString sensorType, QVariantList dpiValueArray)
+{
+    m_dpi.mouseSetDpi(dpiCount, sensorType, dpiValueArray);
+}
+
+QVariantList myQQuickView::GetKeyboardoption()
+{
+    return m_dpi.GetKeyboardoption();
+}
+
+void myQQuickView::mouseResetKeyMatrix()
+{
+    m_buttons.mouseResetKeyMatrix(*m_store->currentProfileSettings());
+}
+
+void myQQuickView::mouseSetKeyMatrix(QVariantList src64, bool isSendData, QVariantList otherParam)
+{
+    m_buttons.mouseSetKeyMatrix(src64, isSendData, otherParam, *m_store->currentProfileSettings());
+}
+
+void myQQuickView::mouseSwitchKeyMatrix(int indexNo)
+{
+    m_buttons.mouseSwitchKeyMatrix(indexNo);
+}
+
+QVariantList myQQuickView::mouseGetKeydefine(QVariant index, bool isRecovery)
+{
+    const QSettings *profile = isRecovery ? m_store->defaultProfileSettings()
+                                          : m_store->currentProfileSettings();
+    return m_buttons.mouseGetKeydefine(index, *profile);
+}
+
+void myQQuickView::mouseSetRGBEffect(uchar effect, uchar option1, uchar option2)
+{
+    m_lighting.mouseSetRGBEffect(effect, option1, option2);
+}
+
+void myQQuickView::mouseSetRGBColor(uchar type, QVariantList src24)
+{
+    m_lighting.mouseSetRGBColor(type, src24);
+}
+
+QList<QSettings *> myQQuickView::profileHandles() const
+{
+    QList<QSettings *> handles;
+    for (int n = 0; n < StoreFiles::kProfileCount; ++n)
+        handles.append(m_store->profileSettings(n));
+    return handles;
+}
+
+// Profile files -------------------------------------------------------------------------
+
+bool myQQuickView::loadProfile(int profile)
+{
+    return m_profileFiles->loadProfile(profile);
+}
+
+void myQQuickView::saveProfile(int profile)
+{
+    m_profileFiles->saveProfile(profile);
+}
+
+void myQQuickView::resetProfile(int profile)
+{
+    m_profileFiles->resetProfile(profile);
+}
+
+void myQQuickView::copyProfile(int destprofile, int srcprofile)
+{
+    m_profileFiles->copyProfile(destprofile, srcprofile);
+}
+
+// Name lists and language strings ---------------------------------------------------------
+
+QVariant myQQuickView::updataNameList(QVariant type, QStringList nameList)
+{
+    return m_names.updataNameList(type, nameList);
+}
+
+QVariantList myQQuickView::getNameList(QVariant type)
+{
+    return m_names.getNameList(type);
+}
+
+QStringList myQQuickView::getLangStrings(QString typeStr, QString langCode)
+{
+    return LangStrings::getLangStrings(typeStr, langCode);
+}
+
+// Macro files -----------------------------------------------------------------------------
+
+bool myQQuickView::loadMacroFile(QVariant macroFileName)
+{
+    return MacroFiles::loadMacroFile(macroFileName.toString(), this);
+}
+
+void myQQuickView::saveMacroFile(QVariant macroFileName)
+{
+    MacroFiles::saveMacroFile(macroFileName.toString(), this);
+}
+
+QVariant myQQuickView::createMacroIni(QVariant name, QVariant macroIndex)
+{
+    return MacroFiles::createMacroIni(name.toString(), macroIndex.toUInt());
+}
+
+QVariant myQQuickView::modifyMacroNameUpdateProfile(QVariant oldname, QVariant newname)
+{
+    return MacroFiles::modifyMacroNameUpdateProfile(oldname.toString(), newname.toString(),
+                                                    profileHandles());
+}
+
+void myQQuickView::deleteMacroUpdateProfile(QVariant macroName)
+{
+    MacroFiles::deleteMacroUpdateProfile(macroName.toString(), profileHandles(),
+                                         m_store->defaultProfileSettings());
+}
+
+QVariant myQQuickView::deleteMacroIni(QVariant name)
+{
+    return MacroFiles::deleteMacroIni(name.toString());
+}
+
+QVariant myQQuickView::saveMacroIni(QVariant name, QStringList macros, QVariant repeat)
+{
+    return MacroFiles::saveMacroIni(name.toString(), macros, repeat);
+}
+
+QStringList myQQuickView::loadMacroIni(QVariant name)
+{
+    return MacroFiles::loadMacroIni(name.toString());
+}
+
+// Gun table -------------------------------------------------------------------------------
+
+void myQQuickView::mouseSaveGundata(QVariant index, QVariantList src6)
+{
+    GunData::mouseSaveGundata(index, src6);
+}
+
+void myQQuickView::modifyGundata(QVariant modifyType, QVariantList src6)
+{
+    GunData::modifyGundata(modifyType, src6);
+}
+
+QVariantList myQQuickView::getGunData(QVariant name)
+{
+    return GunData::getGunData(name);
+}
+
+QStringList myQQuickView::getGunDataKey()
+{
+    return GunData::getGunDataKey();
+}
+
+QVariant myQQuickView::getXYSensitive(QVariant index)
+{
+    return GunData::getXYSensitive(m_store->currentProfileSettings(), index);
+}
+
+QVariant myQQuickView::getselectGun(QVariant index)
+{
+    return GunData::getselectGun(m_store->currentProfileSettings(), index);
+}
+
+void myQQuickView::setXYSensitive(QVariant index, QVariant xyData)
+{
+    GunData::setXYSensitive(m_store->currentProfileSettings(), index, xyData);
+}
+
+void myQQuickView::setSelectGun(QVariant index, QVariant xyData)
+{
+    GunData::setSelectGun(m_store->currentProfileSettings(), index, xyData);
+}
+
+// Desktop pointer settings ----------------------------------------------------------------
+
+void myQQuickView::mouseSetCursorSpeed(uint cursorSpeed)
+{
+    PointerSettings::mouseSetCursorSpeed(cursorSpeed);
+}
+
+void myQQuickView::mouseSetVerticalScrollLines(uint lines)
+{
+    PointerSettings::mouseSetVerticalScrollLines(lines);
+}
+
+void myQQuickView::mouseSetDoubleClickSpeed(uint speed)
+{
+    PointerSettings::mouseSetDoubleClickSpeed(speed);
+}

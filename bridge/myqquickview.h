@@ -1,0 +1,123 @@
+#pragma once
+
+#include "button_assignment.h"
+#include "device_context.h"
+#include "dpi_settings.h"
+#include "lighting.h"
+#include "name_lists.h"
+#include "profile_files.h"
+#include "profile_images.h"
+#include "settings_store.h"
+
+#include <QQuickWidget>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantList>
+
+#include <memory>
+
+class Hid_Thread;
+
+// The view that shows the scene and, through its public slots, is the scene's only door to
+// the device and to the stored data. The scene reaches it as "ui_View". It is a thin facade:
+// every slot hands its work to the settings store or to one of the device-settings units.
+class myQQuickView : public QQuickWidget
+{
+    Q_OBJECT
+
+public:
+    explicit myQQuickView(QWidget *parent = nullptr);
+    ~myQQuickView() override;
+
+    void setHidThread(Hid_Thread *hid);
+    Hid_Thread *hidThread() const { return m_context.hid; }
+
+    // Device facts cached from the global configuration when the view was built.
+    bool isColorful() const { return m_context.facts.isColorful; }
+    bool isGun() const { return m_context.facts.isGun; }
+    QString icType() const { return m_context.facts.icType; }
+    bool is55328() const { return m_context.facts.is55328; }
+
+    SettingsStore &store() { return *m_store; }
+    const ProfileImageSet &profileImages() const { return m_profiles.images(); }
+
+    // Key and button transitions of the global hooks, handed to the scene queued.
+    void detectKeyboard(bool isDown, int usbCode);
+    void detectMouse(bool isDown, uint code, uint x, uint y);
+
+public slots:
+    void clearHidBusy();
+    void initUI();
+    void runUI();
+    void resetApconfig();
+    bool loadMacroFile(QVariant macroFileName);
+    void saveMacroFile(QVariant macroFileName);
+    bool loadProfile(int profile);
+    void saveProfile(int profile);
+    void resetProfile(int profile);
+    void copyProfile(int destprofile, int srcprofile);
+    QStringList getLangStrings(QString typeStr, QString langCode);
+    QVariant createMacroIni(QVariant name, QVariant macroIndex);
+    QVariant updataNameList(QVariant type, QStringList nameList);
+    QVariant modifyMacroNameUpdateProfile(QVariant oldname, QVariant newname);
+    void deleteMacroUpdateProfile(QVariant macroName);
+    QVariant deleteMacroIni(QVariant name);
+    QVariantList getNameList(QVariant type);
+    QVariant saveMacroIni(QVariant name, QStringList macros, QVariant repeat);
+    QStringList loadMacroIni(QVariant name);
+    void mouseSaveGundata(QVariant index, QVariantList src6);
+    void modifyGundata(QVariant modifyType, QVariantList src6);
+    QVariantList getGunData(QVariant name);
+    QStringList getGunDataKey();
+    QVariant getXYSensitive(QVariant index);
+    QVariant getselectGun(QVariant index);
+    void setXYSensitive(QVariant index, QVariant xyData);
+    void setSelectGun(QVariant index, QVariant xyData);
+    void setCurrentProfile(int profile);
+    void mouseSetKeyboardoption(uchar byte1, uchar byte2, uchar byte3, uchar byte4);
+    void mouseSetReportRate(uchar rate);
+    void mouseSetCurrentDPI(uchar currentDPI);
+    void mouseResetKeyMatrix();
+    QVariant mouseGetCurrentDPI();
+    void mouseSetKeyMatrix(QVariantList src64, bool isSendData, QVariantList otherParam);
+    void mouseSetDpi(int dpiCount, QString sensorType, QVariantList dpiValueArray);
+    void mouseSetRGBEffect(uchar effect, uchar option1, uchar option2);
+    void mouseSetRGBColor(uchar type, QVariantList src24);
+    void mouseSetProfile(uint profileNo);
+    void mouseReadProfile(uint profileNo);
+    QVariant mouseReadCurrentProfile();
+    void mouseSwitchKeyMatrix(int indexNo);
+    QVariantList GetKeyboardoption();
+    void mouseSetCursorSpeed(uint cursorSpeed);
+    void mouseSetVerticalScrollLines(uint lines);
+    void mouseSetDoubleClickSpeed(uint speed);
+    QVariantList mouseGetKeydefine(QVariant index, bool isRecovery);
+    void openUpdateExe();
+    QVariant getData(QVariant key, bool isRecovery);
+    QVariant getGlobalData(QVariant key);
+    QVariantList getDataList(QVariant key, bool isRecovery);
+    void setData(QVariant key, QVariant data);
+    void setGlobalData(QVariant key, QVariant tmpdata);
+    void setDataList(QVariant key, QVariantList datalist);
+    void setBusy(int busyTime = 0);
+    void setCurrentDPI(int dpiValue);
+
+protected:
+    void focusInEvent(QFocusEvent *event) override;
+
+private:
+    // Calls a function of the scene's root object by name; a missing function does nothing.
+    void callScene(const char *function, const QVariantList &args, Qt::ConnectionType type);
+
+    // The profile handles p1 … p10, in file order, for the macro operations.
+    QList<QSettings *> profileHandles() const;
+
+    std::unique_ptr<SettingsStore> m_store;
+    std::unique_ptr<ProfileFiles> m_profileFiles;
+    NameLists m_names;
+    DeviceContext m_context;
+    ProfileImages m_profiles { m_context };
+    DpiSettings m_dpi { m_context };
+    ButtonAssignment m_buttons { m_context };
+    Lighting m_lighting { m_context };
+};

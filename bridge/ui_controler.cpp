@@ -1,0 +1,64 @@
+#include "ui_controler.h"
+
+#include "hid_thread.h"
+#include "myqquickview.h"
+
+#include <QQmlContext>
+#include <QSettings>
+#include <QWidget>
+
+const QUrl Ui_Controler::kSceneUrl(QStringLiteral("qrc:modules/qml/main.qml"));
+
+namespace {
+const char kGlobalConfig[] = "./modules/setting/apConfig.bin";
+}
+
+void Ui_Controler::setup(QWidget *hostWindow, Hid_Thread *hid, const QUrl &scene)
+{
+    if (hostWindow->objectName().isEmpty())
+        hostWindow->setObjectName(QStringLiteral("Widget"));
+    m_hostWindow = hostWindow;
+    hostWindow->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::CustomizeWindowHint);
+    hostWindow->setWindowOpacity(1.0);
+    hostWindow->setAttribute(Qt::WA_TranslucentBackground);
+    hostWindow->setStyleSheet(QStringLiteral("background:transparent;"));
+
+    m_view = new myQQuickView(hostWindow);
+    m_view->setObjectName(QStringLiteral("ui_View"));
+    m_view->setSource(scene);
+
+    QQmlContext *context = m_view->rootContext();
+    context->setContextProperty(QStringLiteral("ui_View"), m_view);
+    context->setContextProperty(QStringLiteral("hid"), hid);
+    context->setContextProperty(QStringLiteral("ui_Ctl"), this);
+
+    hostWindow->resize(m_view->size());
+    const QSettings config(QString::fromLatin1(kGlobalConfig), QSettings::IniFormat);
+    hostWindow->setWindowTitle(config.value(QStringLiteral("common/name"), QString()).toString());
+}
+
+void Ui_Controler::onMinimize()
+{
+    m_hostWindow->showMinimized();
+}
+
+void Ui_Controler::onClose()
+{
+    m_hostWindow->setVisible(false);
+}
+
+void Ui_Controler::onXChanged(int x)
+{
+    m_hostWindow->move(m_hostWindow->x() + x, m_hostWindow->y());
+}
+
+void Ui_Controler::onYChanged(int y)
+{
+    m_hostWindow->move(m_hostWindow->x(), m_hostWindow->y() + y);
+}
+
+void Ui_Controler::setBusy(int busyTime)
+{
+    if (m_view)
+        m_view->setBusy(busyTime);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+#include <QUrl>
+
+class Hid_Thread;
+class QWidget;
+class myQQuickView;
+
+// Sets up the frameless host window, creates the view with the scene, and lets the scene
+// minimise, hide and drag the window. The scene reaches it as "ui_Ctl".
+class Ui_Controler : public QObject
+{
+    Q_OBJECT
+
+public:
+    static const QUrl kSceneUrl; // qrc:modules/qml/main.qml
+
+    Ui_Controler() = default;
+
+    // Window properties, the view, the scene, then the context properties ui_View, hid and
+    // ui_Ctl (only after loading: the scene must not use them while it loads), the size and
+    // the title.
+    void setup(QWidget *hostWindow, Hid_Thread *hid, const QUrl &scene = kSceneUrl);
+
+    QWidget *hostWindow() const { return m_hostWindow; }
+    myQQuickView *view() const { return m_view; }
+
+public slots:
+    void onMinimize();
+    void onClose();
+    void onXChanged(int x);
+    void onYChanged(int y);
+    void setBusy(int busyTime = 0);
+
+private:
+    QWidget *m_hostWindow = nullptr;
+    myQQuickView *m_view = nullptr;
+};

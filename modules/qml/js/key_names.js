@@ -1,0 +1,100 @@
+.pragma library
+
+// The key-name table of the scene: every key and mouse button a macro can press, by its code
+// (USB HID keyboard usage, 0xF0 … 0xF4 for the mouse buttons) with its display name, in
+// ascending code order. Macro steps name their key by display name, so a name is looked up
+// again when the macro is sent to the device.
+//
+// The table is written as runs: a first code and the names of it and the codes that follow.
+
+var defaultRuns = [
+    [0x04, ["A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M", "N", "O", "P",
+            "Q", "R", "S", "T", "U", "V", "W", "X", "Y", "Z"]],
+    [0x1E, ["1", "2", "3", "4", "5", "6", "7", "8", "9", "0"]],
+    // 0x31 (backslash) and 0x32 (the non-US hash key) share one name.
+    [0x28, ["Enter", "Esc", "Back", "Tab", "Space", "-", "=", "[", "]", "\\", "\\", ";", "'",
+            "`", ",", ".", "/"]],
+    [0x39, ["Caps", "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12"]],
+    // The arrows: right, left, down, up.
+    [0x46, ["Prt", "Scr", "Pau", "Ins", "Hom", "Pgu", "Del", "End", "PgD",
+            "\u25BA", "\u25C4", "\u25BC", "\u25B2"]],
+    [0x53, ["Num", "KP/", "KP*", "KP-", "KP+", "KPEnter", "KP1", "KP2", "KP3", "KP4", "KP5",
+            "KP6", "KP7", "KP8", "KP9", "KP0", "KP."]],
+    [0x64, ["Eur2", "App", "Power", "KP="]],
+    [0x68, ["F13", "F14", "F15", "F16", "F17", "F18", "F19", "F20", "F21", "F22", "F23", "F24"]],
+    [0x85, ["Keypad"]],
+    [0x87, ["Intl1", "Intl2", "Intl3", "Intl4", "Intl5"]],
+    [0x90, ["Lang1", "Lang2"]],
+    [0xE0, ["LCtrl", "LShift", "LAlt", "LWin", "RCtrl", "RShift", "RAlt", "RWin"]],
+    // Mouse buttons: left, right, middle, back (4), forward (5).
+    [0xF0, ["MS-L", "MS-R", "MS-M", "MS-B4", "MS-B5"]]
+];
+
+var firstMouseButton = 0xF0;
+
+function expand(runs) {
+    var out = [];
+    for (var r = 0; r < runs.length; ++r) {
+        for (var i = 0; i < runs[r][1].length; ++i)
+            out.push({ code: runs[r][0] + i, name: runs[r][1][i] });
+    }
+    return out;
+}
+
+var defaultEntries = expand(defaultRuns);
+var entries = expand(defaultRuns);
+
+var count = defaultEntries.length;
+
+// The code of the first entry with this display name; 0 when no entry has it.
+function codeOf(name) {
+    var text = String(name);
+    for (var i = 0; i < entries.length; ++i) {
+        if (entries[i].name === text)
+            return entries[i].code;
+    }
+    return 0;
+}
+
+// The display name of the first entry with this code; "" when no entry has it.
+function nameOf(code) {
+    var value = Number(code);
+    for (var i = 0; i < entries.length; ++i) {
+        if (entries[i].code === value)
+            return entries[i].name;
+    }
+    return "";
+}
+
+function isMouseButton(code) {
+    return Number(code) >= firstMouseButton;
+}
+
+// The display names in table order.
+function names() {
+    return entries.map(function (entry) { return entry.name; });
+}
+
+// The codes in table order.
+function codes() {
+    return entries.map(function (entry) { return entry.code; });
+}
+
+// Display names from the language section "keyCode", in table order. Fewer strings keep the
+// default names of the remaining entries, strings beyond the table are ignored, and an empty
+// string keeps its entry's default name (a step could not name that key otherwise). Every
+// call starts from the defaults, so nothing of an earlier language stays behind.
+function applyLanguage(strings) {
+    var given = strings ? strings : [];
+    if (given.length > count)
+        console.log("keyCode: " + given.length + " names given, " + count + " used");
+    for (var i = 0; i < count; ++i) {
+        var text = i < given.length && given[i] !== undefined && given[i] !== null
+                ? String(given[i]) : "";
+        entries[i].name = text.length > 0 ? text : defaultEntries[i].name;
+    }
+}
+
+function resetNames() {
+    applyLanguage([]);
+}

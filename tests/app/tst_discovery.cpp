@@ -1,0 +1,245 @@
+// Device discovery and the host window against the simulated device: which device is
+// accepted, what a connection does, and when device changes lead to a new check.
+
+#include "diagnostics.h"
+#include "myqquickview.h"
+#include "runtime_dir.h"
+#include "sim_support.h"
+#include "widget.h"
+
+#include <QQuickItem>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+using namespace simtest;
+
+class TestDiscovery : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void keyboardEntryWins();
+    void eventInterfaceAloneIsNotEnough();
+    void commandInterfaceAloneIsAccepted();
+    void noDeviceHidesTheWindow();
+    void pluggedLaterIsFoundAfterOneCheck();
+    void noCheckWhileTheMonitorRuns();
+    void removalAndReplug();
+    void profileReadsOf560_data();
+    void profileReadsOf560();
+    void restoreOnlyWhileConnected();
+    void countBeyondTheFileIsBounded();
+
+private:
+    Widget &window();
+
+    std::unique_ptr<RuntimeDir> dir;
+    std::unique_ptr<Widget> widget;
+    std::unique_ptr<DiagnosticCapture> diagnostics;
+};
+
+void TestDiscovery::init()
+{
+    sim::reset();
+    dir = std::make_unique<RuntimeDir>();
+    diagnostics = std::make_unique<DiagnosticCapture>();
+}
+
+void TestDiscovery::cleanup()
+{
+    widget.reset();
+    diagnostics.reset();
+    dir.reset();
+    sim::reset();
+}
+
+// Built on first use, so a test can change the configuration before the view caches it.
+Widget &TestDiscovery::window()
+{
+    if (!widget) {
+        widget = std::make_unique<Widget>();
+        widget->showNormal();
+    }
+    return *widget;
+}
+
+void TestDiscovery::keyboardEntryWins()
+{
+    const sim::DeviceId keyboard = sim::plug(sim::referenceKeyboard(sim::Family::F553));
+    const sim::DeviceId mouse = sim::plug(sim::referenceMouse(sim::Family::F553));
+    QSignalSpy balloons(&window(), &Widget::balloonShown);
+    window().checkDevice();
+
+    QCOMPARE(window().hid().currentDevice(), 0);
+    QVERIFY(window().isDeviceConnected());
+    QCOMPARE(diagnostics->count("Device Connect"), 1);
+    QCOMPARE(balloons.size(), 1);
+    QCOMPARE(balloons.at(0).at(1).toString(), QStringLiteral("Detect Device"));
+    QVERIFY(window().view()->isEnabled());
+    QCOMPARE(window().hid().devices().size(), 2);
+    QVERIFY(!window().hid().devices().at(1).path.isEmpty());   // found, but not the one in use
+
+    // The start-up exchange went to the keyboard: the option read and its write-back.
+    QCOMPARE(sim::state(keyboard).options[3] & 0x40, 0x40);
+    QTRY_VERIFY(window().view()->rootObject()->isVisible());   // initUI ran
+    QCOMPARE(sim::openCount(mouse, sim::Interface::Command), 0);
+    QCOMPARE(sim::openCount(mouse, sim::Interface::Event), 0);
+}
+
+void TestDiscovery::eventInterfaceAloneIsNotEnough()
+{
+    sim::DeviceSpec spec = sim::referenceMouse(sim::Family::F553);
+    spec.command.present = false;
+    sim::plug(spec);
+    window().checkDevice();
+    QCOMPARE(diagnostics->count("Device DisConnect"), 1);
+    QVERIFY(!window().isDeviceConnected());
+    QVERIFY(!window().isVisible());
+    QVERIFY(!window().hid().devices().at(1).path2.isEmpty());
+}
+
+void TestDiscovery::commandInterfaceAloneIsAccepted()
+{
+    sim::DeviceSpec spec = sim::referenceMouse(sim::Family::F553);
+    spec.event.present = false;
+    sim::plug(spec);
+    window().checkDevice();
+    QCOMPARE(window().hid().currentDevice(), 1);
+    QVERIFY(window().isDeviceConnected());
+    QVERIFY(window().isVisible());
+    // Nothing to watch: the monitor ends at once and device changes start checks again.
+    QTRY_VERIFY(!window().hid().isMonitorRunning());
+}
+
+void TestDiscovery::noDeviceHidesTheWindow()
+{
+    QSignalSpy balloons(&window(), &Widget::balloonShown);
+    window().checkDevice();
+    QCOMPARE(diagnostics->lines().filter("Device").size(), 1);
+    QCOMPARE(diagnostics->count("Device DisConnect"), 1);
+    QVERIFY(!window().isVisible());
+    QVERIFY(!window().isDeviceConnected());
+    QCOMPARE(balloons.size(), 0);
+    QVERIFY(window().hid().devices().size() == 2);
+}
+
+// A burst of device changes gives one check, 2048 ms after the last of them.
+void TestDiscovery::pluggedLaterIsFoundAfterOneCheck()
+{
+    window().checkDevice();
+    QVERIFY(!window().isVisible());
+    sim::plug(sim::referenceMouse(sim::Family::F553));
+
+    QElapsedTimer clock;
+    clock.start();
+    window().deviceChanged();
+    QTest::qWait(500);
+    window().deviceChanged();
+    QTest::qWait(500);
+    const qint64 lastChange = clock.elapsed();
+    window().deviceChanged();
+    QVERIFY(window().isPollPending());
+
+    QTRY_VERIFY_WITH_TIMEOUT(window().isDeviceConnected(), 4000);
+    QVERIFY2(clock.elapsed() - lastChange >= 2040, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(diagnostics->count("Device Connect"), 1);
+    QCOMPARE(diagnostics->count("Device DisConnect"), 1);   // only the first check
+    QVERIFY(!window().isVisible());   // a device found while hidden does not show the window
+}
+
+void TestDiscovery::noCheckWhileTheMonitorRuns()
+{
+    sim::plug(sim::referenceMouse(sim::Family::F553));
+    window().checkDevice();
+    QVERIFY(window().hid().isMonitorRunning());
+    window().deviceChanged();
+    QVERIFY(!window().isPollPending());
+}
+
+void TestDiscovery::removalAndReplug()
+{
+    const sim::DeviceId mouse = sim::plug(sim::referenceMouse(sim::Family::F553));
+    window().checkDevice();
+    sim::unplug(mouse);
+    QTRY_VERIFY_WITH_TIMEOUT(!window().hid().isMonitorRunning(), 2000);
+    QTRY_VERIFY(!window().view()->isEnabled());
+    QCOMPARE(diagnostics->count("Device removed"), 1);
+
+    window().deviceChanged();   // unplugged: the check reports the disconnection
+    QTRY_COMPARE_WITH_TIMEOUT(diagnostics->count("Device DisConnect"), 1, 4000);
+    QVERIFY(!window().isDeviceConnected());
+
+    sim::plug(sim::referenceMouse(sim::Family::F553));
+    window().deviceChanged();   // plugged again: found anew
+    QTRY_COMPARE_WITH_TIMEOUT(diagnostics->count("Device Connect"), 2, 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(window().view()->isEnabled(), 3000);   // after the busy lock
+    QVERIFY(window().hid().isMonitorRunning());
+}
+
+void TestDiscovery::profileReadsOf560_data()
+{
+    QTest::addColumn<bool>("gun");
+    QTest::addColumn<QStringList>("reads");
+    QTest::newRow("no gun buttons") << false << QStringList { "00 8C 00", "00 8C 01" };
+    QTest::newRow("gun buttons")
+        << true << QStringList { "00 8C 00", "00 8C 01", "00 8C 02", "00 8C 03", "00 8C 04" };
+}
+
+// A 560 device's profiles are read into the images on every connection.
+void TestDiscovery::profileReadsOf560()
+{
+    QFETCH(bool, gun);
+    QFETCH(QStringList, reads);
+    dir->setGlobal("mouse/icType", "560");
+    dir->setGlobal("mouse/isGun", gun);
+    const sim::DeviceId mouse = sim::plug(sim::referenceMouse(sim::Family::F560));
+    sim::modifyState(mouse, [](sim::DeviceState &s) { s.profiles[1].fill(0x11); });
+    window().checkDevice();
+
+    const QStringList profileReads = sentReports().filter(QRegularExpression("^00 8C"));
+    QStringList prefixes;
+    for (const QString &r : profileReads)
+        prefixes << r.left(8);
+    QCOMPARE(prefixes, reads);
+    QCOMPARE(int(window().view()->profileImages()[1][0]), 0x11);
+    // The option read and write-back of the 560 family went first.
+    QVERIFY(sentReports().first().startsWith("00 81"));
+}
+
+void TestDiscovery::restoreOnlyWhileConnected()
+{
+    window().checkDevice();
+    window().trayIconActivated(QSystemTrayIcon::DoubleClick);
+    window().receiveMessage(QString());
+    QTest::qWait(50);
+    QVERIFY(!window().isVisible());
+
+    sim::plug(sim::referenceMouse(sim::Family::F553));
+    window().checkDevice();
+    window().setVisible(false);
+    window().trayIconActivated(QSystemTrayIcon::Trigger);
+    QTest::qWait(50);
+    QVERIFY(!window().isVisible());
+    window().receiveMessage(QString());
+    QTRY_VERIFY(window().isVisible());
+    window().setVisible(false);
+    window().trayIconActivated(QSystemTrayIcon::DoubleClick);
+    QTRY_VERIFY(window().isVisible());
+}
+
+void TestDiscovery::countBeyondTheFileIsBounded()
+{
+    dir->setGlobal("common/deviceCount", 2000000000);
+    window().checkDevice();
+    QCOMPARE(window().hid().devices().size(), 64);
+    QVERIFY(diagnostics->contains("common/deviceCount 2000000000 is too large, reading 64"));
+    QCOMPARE(diagnostics->count("Device DisConnect"), 1);
+}
+
+QTEST_MAIN(TestDiscovery)
+#include "tst_discovery.moc"

@@ -1,0 +1,208 @@
+// The window set-up, the bridge's calls into the scene and the scene's calls into the
+// bridge, with the real scene and a simulated mouse behind it.
+
+#include "hid_thread.h"
+#include "myqquickview.h"
+#include "runtime_dir.h"
+#include "sim_support.h"
+#include "ui_controler.h"
+
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQmlExpression>
+#include <QQuickItem>
+#include <QSignalSpy>
+#include <QWidget>
+#include <QtTest>
+
+#include <memory>
+#include <thread>
+
+using namespace simtest;
+
+class TestWindowControl : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void contextPropertiesComeAfterLoading();
+    void windowProperties();
+    void existingObjectNameIsKept();
+    void dragMovesTheWindow();
+    void closeHidesMinimiseMinimises();
+    void busyLockAndUnlock();
+    void keyCodesReachTheSceneMasked();
+    void currentDpiFromAnotherThread();
+    void sceneCallsReachTheDevice();
+
+private:
+    void build(const QUrl &scene = Ui_Controler::kSceneUrl);
+    QVariant evaluate(const QString &expression);
+
+    std::unique_ptr<RuntimeDir> dir;
+    std::unique_ptr<QWidget> host;
+    std::unique_ptr<Hid_Thread> hid;
+    Ui_Controler *controler = nullptr;
+};
+
+void TestWindowControl::init()
+{
+    sim::reset();
+    dir = std::make_unique<RuntimeDir>();
+    hid = std::make_unique<Hid_Thread>();
+}
+
+void TestWindowControl::cleanup()
+{
+    host.reset();
+    delete controler;
+    controler = nullptr;
+    hid.reset();
+    dir.reset();
+    sim::reset();
+}
+
+void TestWindowControl::build(const QUrl &scene)
+{
+    host = std::make_unique<QWidget>();
+    controler = new Ui_Controler;
+    controler->setup(host.get(), hid.get(), scene);
+    controler->view()->setHidThread(hid.get());
+}
+
+QVariant TestWindowControl::evaluate(const QString &expression)
+{
+    // In the scene's own context, where its ids are known.
+    QObject *root = controler->view()->rootObject();
+    QQmlExpression e(qmlContext(root), root, expression);
+    const QVariant result = e.evaluate();
+    if (e.hasError())
+        qWarning() << e.error().toString();
+    return result;
+}
+
+void TestWindowControl::contextPropertiesComeAfterLoading()
+{
+    build(QUrl::fromLocalFile(QStringLiteral(STRYLA_SOURCE_DIR "/tests/app/load_probe.qml")));
+    QObject *root = controler->view()->rootObject();
+    QVERIFY(root);
+    QCOMPARE(root->property("bridgeAtLoad").toString(), QStringLiteral("undefined"));
+    QCOMPARE(root->property("controlAtLoad").toString(), QStringLiteral("undefined"));
+    QCOMPARE(root->property("hidAtLoad").toString(), QStringLiteral("undefined"));
+    QCOMPARE(evaluate("typeof ui_View").toString(), QStringLiteral("object"));
+    QCOMPARE(evaluate("typeof hid").toString(), QStringLiteral("object"));
+    QCOMPARE(evaluate("typeof ui_Ctl").toString(), QStringLiteral("object"));
+}
+
+void TestWindowControl::windowProperties()
+{
+    build();
+    QCOMPARE(host->objectName(), QStringLiteral("Widget"));
+    QCOMPARE(controler->view()->objectName(), QStringLiteral("ui_View"));
+    QCOMPARE(int(host->windowFlags()), 0x2000801);
+    QVERIFY(host->testAttribute(Qt::WA_TranslucentBackground));
+    QCOMPARE(host->styleSheet(), QStringLiteral("background:transparent;"));
+    QCOMPARE(host->size(), QSize(1024, 640));
+    QCOMPARE(host->windowTitle(), QStringLiteral("KORVANE STRYLA Z7"));
+    QVERIFY(!controler->view()->rootObject()->isVisible());   // until initUI
+}
+
+void TestWindowControl::existingObjectNameIsKept()
+{
+    host = std::make_unique<QWidget>();
+    host->setObjectName("main window");
+    controler = new Ui_Controler;
+    controler->setup(host.get(), hid.get());
+    QCOMPARE(host->objectName(), QStringLiteral("main window"));
+}
+
+void TestWindowControl::dragMovesTheWindow()
+{
+    build();
+    host->move(300, 200);
+    host->show();
+    const QPoint start = host->pos();
+    controler->onXChanged(-15);
+    QCOMPARE(host->pos(), start + QPoint(-15, 0));
+    controler->onYChanged(7);
+    QCOMPARE(host->pos(), start + QPoint(-15, 7));
+}
+
+void TestWindowControl::closeHidesMinimiseMinimises()
+{
+    build();
+    host->show();
+    controler->onMinimize();
+    QTRY_VERIFY(host->isMinimized());
+    host->showNormal();
+    controler->onClose();
+    QVERIFY(!host->isVisible());
+}
+
+void TestWindowControl::busyLockAndUnlock()
+{
+    build();
+    myQQuickView *view = controler->view();
+    view->setBusy(3000);
+    QVERIFY(!view->isEnabled());
+    QVERIFY(evaluate("loading.running").toBool());
+    QTest::qWait(200);
+    QVERIFY(!view->isEnabled());
+    view->setBusy(0);
+    QVERIFY(view->isEnabled());
+    QVERIFY(!evaluate("loading.running").toBool());
+
+    controler->setBusy(150);
+    QVERIFY(!view->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(view->isEnabled(), 1000);
+}
+
+void TestWindowControl::keyCodesReachTheSceneMasked()
+{
+    build();
+    QObject *root = controler->view()->rootObject();
+    QSignalSpy keys(root, SIGNAL(msg_KB(bool, int)));
+    QSignalSpy buttons(root, SIGNAL(msg_MS(bool, int, int, int)));
+    controler->view()->detectKeyboard(true, 0x1E04);
+    controler->view()->detectMouse(false, 0xF1, 640, 480);
+    QCOMPARE(keys.size(), 0);   // queued
+    QTRY_COMPARE(keys.size(), 1);
+    QCOMPARE(keys.at(0).at(0).toBool(), true);
+    QCOMPARE(keys.at(0).at(1).toInt(), 0x04);
+    QTRY_COMPARE(buttons.size(), 1);
+    QCOMPARE(buttons.at(0), QVariantList({ false, 0xF1, 640, 480 }));
+}
+
+void TestWindowControl::currentDpiFromAnotherThread()
+{
+    build();
+    std::thread monitor([this] { controler->view()->setCurrentDPI(4); });
+    monitor.join();
+    QTRY_COMPARE(evaluate("root.currentStage").toInt(), 3);
+    controler->view()->setCurrentDPI(0);   // 0: the scene keeps its stage
+    QTest::qWait(50);
+    QCOMPARE(evaluate("root.currentStage").toInt(), 3);
+}
+
+// The scene passes plain numbers for the slots' single-byte arguments.
+void TestWindowControl::sceneCallsReachTheDevice()
+{
+    const sim::DeviceSpec spec = sim::referenceMouse(sim::Family::F553);
+    const sim::DeviceId mouse = sim::plug(spec);
+    hid->setDevices({ devInfoFor(mouse, spec) });
+    hid->setCurrentDevice(0);
+    build();
+    evaluate("ui_View.mouseSetCurrentDPI(5)");
+    evaluate("ui_View.mouseSetReportRate(107)");
+    evaluate("hid.hid553_0BH_SetCurrentDPI(6)");
+    QCOMPARE(int(sim::state(mouse).liftOff), 107);
+    QCOMPARE(int(sim::state(mouse).currentDpi), 6);
+    QCOMPARE(evaluate("ui_View.mouseGetCurrentDPI()").toInt(), 6);
+    QCOMPARE(evaluate("ui_View.getGlobalData('mouse/icType')").toString(), QStringLiteral("553"));
+}
+
+QTEST_MAIN(TestWindowControl)
+#include "tst_window_control.moc"
