@@ -8,6 +8,7 @@
 #include "termination_signals.h"
 #endif
 
+#include <QDebug>
 #include <QDir>
 
 namespace {
@@ -27,16 +28,18 @@ int run(QtSingleCoreApplication &app)
     enterExecutableFolder(QCoreApplication::applicationFilePath());
 
     Widget window;
-    QObject::connect(&app, &QtSingleCoreApplication::messageReceived, &window,
-                     &Widget::receiveMessage);
+    QObject::connect(
+        &app, &QtSingleCoreApplication::messageReceived, &window, &Widget::receiveMessage);
 #ifdef Q_OS_UNIX
     TerminationSignals terminationSignals;
-    QObject::connect(&terminationSignals, &TerminationSignals::quitRequested, &window, &Widget::exitSYS);
+    QObject::connect(
+        &terminationSignals, &TerminationSignals::quitRequested, &window, &Widget::exitSYS);
 #endif
 
     InputHook hooks(false);
     hooks.setKeyboardCallback(&Widget::onKeyboardHook, &window);
     hooks.setMouseCallback(&Widget::onMouseHook, &window);
+    qDebug().noquote() << "Input hooks:" << InputHook::modeName(hooks.mode());
 #ifdef Q_OS_WIN
     hooks.setCopyDataFilter(&Widget::onCopyData, &app, &window);
 #endif
