@@ -1,8 +1,10 @@
 #include "myqquickview.h"
 
 #include "gun_data.h"
+#include "gun_sender.h"
 #include "hid_thread.h"
 #include "lang_strings.h"
+#include "macro_download.h"
 #include "macro_files.h"
 #include "pointer_settings.h"
 
@@ -301,6 +303,11 @@ QStringList myQQuickView::loadMacroIni(QVariant name)
     return MacroFiles::loadMacroIni(name.toString());
 }
 
+QVariant myQQuickView::mouseSendMacroData(QVariantList macroData, QVariant macroIndex)
+{
+    return MacroDownload::mouseSendMacroData(m_context.hid, m_context.facts, macroData, macroIndex);
+}
+
 // Gun table -------------------------------------------------------------------------------
 
 void myQQuickView::mouseSaveGundata(QVariant index, QVariantList src6)
@@ -311,6 +318,11 @@ void myQQuickView::mouseSaveGundata(QVariant index, QVariantList src6)
 void myQQuickView::modifyGundata(QVariant modifyType, QVariantList src6)
 {
     GunData::modifyGundata(modifyType, src6);
+}
+
+void myQQuickView::mouseSendGundata(int index, QVariantList src3)
+{
+    GunSender::mouseSendGundata(m_context.hid, m_context.facts, *m_context.images, index, src3);
 }
 
 QVariantList myQQuickView::getGunData(QVariant name)

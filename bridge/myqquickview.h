@@ -64,8 +64,10 @@ public slots:
     QVariant deleteMacroIni(QVariant name);
     QVariantList getNameList(QVariant type);
     QVariant saveMacroIni(QVariant name, QStringList macros, QVariant repeat);
+    QVariant mouseSendMacroData(QVariantList macroData, QVariant macroIndex);
     QStringList loadMacroIni(QVariant name);
     void mouseSaveGundata(QVariant index, QVariantList src6);
+    void mouseSendGundata(int index, QVariantList src3);
     void modifyGundata(QVariant modifyType, QVariantList src6);
     QVariantList getGunData(QVariant name);
     QStringList getGunDataKey();

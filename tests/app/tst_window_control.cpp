@@ -37,6 +37,8 @@ private slots:
     void keyCodesReachTheSceneMasked();
     void currentDpiFromAnotherThread();
     void sceneCallsReachTheDevice();
+    void slotTable();
+    void sceneReachesEveryUnit();
 
 private:
     void build(const QUrl &scene = Ui_Controler::kSceneUrl);
@@ -202,6 +204,67 @@ void TestWindowControl::sceneCallsReachTheDevice()
     QCOMPARE(int(sim::state(mouse).currentDpi), 6);
     QCOMPARE(evaluate("ui_View.mouseGetCurrentDPI()").toInt(), 6);
     QCOMPARE(evaluate("ui_View.getGlobalData('mouse/icType')").toString(), QStringLiteral("553"));
+}
+
+// The scene calls the view by name: every slot, in declaration order, with its argument types.
+void TestWindowControl::slotTable()
+{
+    build();
+    const QStringList expected {
+        "clearHidBusy()", "initUI()", "runUI()", "resetApconfig()", "loadMacroFile(QVariant)",
+        "saveMacroFile(QVariant)", "loadProfile(int)", "saveProfile(int)", "resetProfile(int)",
+        "copyProfile(int,int)", "getLangStrings(QString,QString)",
+        "createMacroIni(QVariant,QVariant)", "updataNameList(QVariant,QStringList)",
+        "modifyMacroNameUpdateProfile(QVariant,QVariant)", "deleteMacroUpdateProfile(QVariant)",
+        "deleteMacroIni(QVariant)", "getNameList(QVariant)",
+        "saveMacroIni(QVariant,QStringList,QVariant)", "mouseSendMacroData(QVariantList,QVariant)",
+        "loadMacroIni(QVariant)", "mouseSaveGundata(QVariant,QVariantList)",
+        "mouseSendGundata(int,QVariantList)", "modifyGundata(QVariant,QVariantList)",
+        "getGunData(QVariant)", "getGunDataKey()", "getXYSensitive(QVariant)",
+        "getselectGun(QVariant)", "setXYSensitive(QVariant,QVariant)",
+        "setSelectGun(QVariant,QVariant)", "setCurrentProfile(int)",
+        "mouseSetKeyboardoption(uchar,uchar,uchar,uchar)", "mouseSetReportRate(uchar)",
+        "mouseSetCurrentDPI(uchar)", "mouseResetKeyMatrix()", "mouseGetCurrentDPI()",
+        "mouseSetKeyMatrix(QVariantList,bool,QVariantList)", "mouseSetDpi(int,QString,QVariantList)",
+        "mouseSetRGBEffect(uchar,uchar,uchar)", "mouseSetRGBColor(uchar,QVariantList)",
+        "mouseSetProfile(uint)", "mouseReadProfile(uint)", "mouseReadCurrentProfile()",
+        "mouseSwitchKeyMatrix(int)", "GetKeyboardoption()", "mouseSetCursorSpeed(uint)",
+        "mouseSetVerticalScrollLines(uint)", "mouseSetDoubleClickSpeed(uint)",
+        "mouseGetKeydefine(QVariant,bool)", "openUpdateExe()", "getData(QVariant,bool)",
+        "getGlobalData(QVariant)", "getDataList(QVariant,bool)", "setData(QVariant,QVariant)",
+        "setGlobalData(QVariant,QVariant)", "setDataList(QVariant,QVariantList)", "setBusy(int)",
+        "setBusy()", "setCurrentDPI(int)"
+    };
+    const QMetaObject *meta = controler->view()->metaObject();
+    QStringList declared;
+    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
+        const QMetaMethod method = meta->method(i);
+        if (method.methodType() == QMetaMethod::Slot && method.access() == QMetaMethod::Public)
+            declared << QString::fromLatin1(method.methodSignature());
+    }
+    QCOMPARE(declared, expected);
+}
+
+// A few calls from the scene through the view into each kind of unit and down to the device.
+void TestWindowControl::sceneReachesEveryUnit()
+{
+    const sim::DeviceSpec spec = sim::referenceMouse(sim::Family::F553);
+    const sim::DeviceId mouse = sim::plug(spec);
+    hid->setDevices({ devInfoFor(mouse, spec) });
+    hid->setCurrentDevice(0);
+    build();
+    evaluate("ui_View.mouseSetDpi(3, '3360', [400, 800, 1600, 3200, 4800, 6400, 8000, 12000])");
+    const std::array<uint8_t, 8> dpi { 3, 7, 15, 0x80, 0x80, 0x80, 0x80, 0x80 };
+    QCOMPARE(sim::state(mouse).dpiTable, dpi);
+    evaluate("ui_View.mouseSetRGBEffect(8, 2, 3)");
+    const std::array<uint8_t, 3> effect { 8, 192, 15 };
+    QCOMPARE(sim::state(mouse).ledEffect, effect);
+    evaluate("ui_View.mouseSendMacroData([0, 1, 5, 4, 0x81, 4], 0)");
+    QCOMPARE(sim::state(mouse).macros.at(1).at(3), uint8_t(4));
+    QCOMPARE(evaluate("ui_View.getLangStrings('main', 'English').length").toInt(), 15);
+    QCOMPARE(evaluate("ui_View.getNameList(7).length").toInt(), 0);
+    evaluate("ui_View.setData('mouse/reportRate', 46)");
+    QCOMPARE(evaluate("ui_View.getData('mouse/reportRate', false)").toString(), QStringLiteral("46"));
 }
 
 QTEST_MAIN(TestWindowControl)
