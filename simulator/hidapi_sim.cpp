@@ -320,6 +320,10 @@ int HID_API_EXPORT HID_API_CALL hid_send_feature_report(
         return -1;
     if (!data || length == 0)
         return fail(*h, L"No report to send");
+    if (d->featureWritesToFail > 0) {
+        --d->featureWritesToFail;
+        return fail(*h, L"Broken pipe (the device refused the report)");
+    }
     // Logged as sent, also when the firmware drops it for its checksum.
     r.log(*d, Interface::Command, Direction::FeatureOut, data, length);
     d->firmware.receiveCommand(data, length);

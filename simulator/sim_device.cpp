@@ -220,6 +220,14 @@ void setFeatureReadsFail(DeviceId id, bool fails)
         d->featureReadsFail = fails;
 }
 
+void failFeatureWrites(DeviceId id, int reports)
+{
+    Registry &r = registry();
+    Lock lock(r.lock);
+    if (Device *d = r.find(id, "failFeatureWrites"))
+        d->featureWritesToFail = reports > 0 ? reports : 0;
+}
+
 void setInterruptReadsSilent(DeviceId id, bool silent)
 {
     Registry &r = registry();

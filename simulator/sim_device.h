@@ -169,6 +169,9 @@ void setOpenFails(DeviceId id, Interface iface, bool fails);
 // hid_get_feature_report fails (returns -1, logs nothing) while set: the device stops
 // answering queries. Command reports are still taken in.
 void setFeatureReadsFail(DeviceId id, bool fails);
+// The next `reports` calls of hid_send_feature_report fail (return -1, log nothing, the
+// firmware sees nothing); later ones succeed again. 0 cancels.
+void failFeatureWrites(DeviceId id, int reports);
 // Interrupt IN reads on the command interface deliver nothing while set: they wait out
 // their time-out and return 0. Reports already queued stay queued.
 void setInterruptReadsSilent(DeviceId id, bool silent);

@@ -46,6 +46,7 @@ struct Device
 
     std::array<bool, kInterfaceCount> openFails {};
     bool featureReadsFail = false;
+    int featureWritesToFail = 0; // > 0: that many more command reports are refused
     bool interruptReadsSilent = false;
     int unplugAfterWrites = 0; // > 0: unplug after that many more interrupt OUT reports
 

@@ -7,6 +7,7 @@
 #include "sim_support.h"
 
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QtTest>
 
 #include <functional>
@@ -128,6 +129,7 @@ private slots:
     void queriesWithoutAnswerKeepOutputs();
     void profileRead();
     void perProfileOnGunModel();
+    void perProfileGoesOnAfterAFailedSend();
     void failureTexts_data();
     void failureTexts();
 
@@ -287,6 +289,34 @@ void TestCommandSet::perProfileOnGunModel()
                                           "00 03 01 04 00 00 00 00 F7" }));
     const std::array<uint8_t, 5> dpi { 1, 3, 1, 1, 1 };
     QCOMPARE(sim::state(device).profileCurrentDpi, dpi);
+}
+
+// The second of the four sends is refused by the device; the third and fourth still go out,
+// and nothing else could have reached the device in between.
+void TestCommandSet::perProfileGoesOnAfterAFailedSend()
+{
+    attach(sim::Family::F560);
+    hid->hid560_02H_SetCurrentProfile(1);   // a send that works, to set the stage
+    sim::clearWireLog();
+    bool interleaved = false;
+    QTimer::singleShot(0, this, [&] {
+        hid->hid560_02H_SetCurrentProfile(3);   // nested while the sequence runs: refused
+        interleaved = true;
+    });
+    sim::modifyState(device, [](sim::DeviceState &s) { s.profileCurrentDpi = { 1, 1, 1, 1, 1 }; });
+    // The first send fails at the device; the loop must still send profiles 2, 3 and 4.
+    sim::failFeatureWrites(device, 1);
+    DiagnosticCapture diagnostics;
+    hid->hid560_04H_SetCurrentDPI(5);
+    QVERIFY(interleaved);
+    QCOMPARE(diagnostics.count("cmd Failed 02"), 1);
+    QCOMPARE(sentReports(), QStringList({ "00 04 02 05 00 00 00 00 F4",
+                                          "00 04 03 05 00 00 00 00 F3",
+                                          "00 04 04 05 00 00 00 00 F2" }));
+    const std::array<uint8_t, 5> dpi { 1, 1, 5, 5, 5 };
+    QCOMPARE(sim::state(device).profileCurrentDpi, dpi);
+    QCOMPARE(int(sim::state(device).currentProfile), 1);
+    QVERIFY(hid->isIdle());
 }
 
 void TestCommandSet::failureTexts_data()
