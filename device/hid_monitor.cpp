@@ -21,7 +21,7 @@ namespace {
 constexpr int kDpiSwitchLength = 4;
 constexpr uchar kDpiSwitchByte0 = 0x06;
 constexpr uchar kDpiSwitchByte1 = 0x07;
-constexpr int kDpiSwitchStage = 3;   // the new stage, counted from 1
+constexpr int kDpiSwitchStage = 3; // the new stage, counted from 1
 constexpr int kEventReportRoom = 65;
 
 // The bit that makes the device report DPI changes on its event interface.
@@ -38,12 +38,12 @@ void Hid_Thread::readAndMarkKeyboardOptions()
 {
     if (m_owner && m_owner->icType() == QLatin1String("560")) {
         uchar byte1 = 0, byte2 = 0;
-        if (!runQuery(Cmd560::GetKeyboardOption, {}, { &byte1, &byte2 }))
+        if (!runQuery(Cmd560::GetKeyboardOption, {}, {&byte1, &byte2}))
             return;
         hid560_01H_SetKeyboardoption(byte1 | kOption560Byte1Bit, byte2);
     } else {
         uchar byte1 = 0, byte2 = 0, byte3 = 0, byte4 = 0;
-        if (!runQuery(Cmd553::GetKeyboardOption, {}, { &byte1, &byte2, &byte3, &byte4 }))
+        if (!runQuery(Cmd553::GetKeyboardOption, {}, {&byte1, &byte2, &byte3, &byte4}))
             return;
         hid553_03H_SetKeyboardoption(byte1, byte2, byte3, byte4 | kOption553Byte4Bit);
     }
@@ -53,10 +53,10 @@ void Hid_Thread::startMonitor(uint index)
 {
     m_monitorRunning = false;
     readAndMarkKeyboardOptions();
-    waitForMonitor();   // a job still inside its read ends within one read time-out
+    waitForMonitor(); // a job still inside its read ends within one read time-out
     m_monitorRunning = true;
-    m_monitorFuture = QtConcurrent::run(QThreadPool::globalInstance(),
-                                        [this, index] { monitorLoop(index); });
+    m_monitorFuture =
+        QtConcurrent::run(QThreadPool::globalInstance(), [this, index] { monitorLoop(index); });
 }
 
 void Hid_Thread::stopMonitor()
@@ -71,27 +71,12 @@ void Hid_Thread::waitForMonitor()
 
 hid_device *Hid_Thread::openEventInterface(int index)
 {
-    QByteArray path;
-    {
-        QMutexLocker locker(&m_devicesLock);
-        if (index < 0 || index >= m_devices.size() || m_devices.at(index).path2.isEmpty())
-            return nullptr;
-        path = m_devices.at(index).path2.toLocal8Bit();
-    }
     if (m_eventHandle) {
         hid_close(m_eventHandle);
         m_eventHandle = nullptr;
     }
-    hid_device *handle = hid_open_path(path.constData());
-    if (!handle) {
-        QMutexLocker locker(&m_devicesLock);
-        if (index < m_devices.size())
-            m_devices[index].path2.clear();
-        return nullptr;
-    }
-    hid_set_nonblocking(handle, 0);
-    m_eventHandle = handle;
-    return handle;
+    m_eventHandle = openInterface(index, &DevInfo::path2);
+    return m_eventHandle;
 }
 
 void Hid_Thread::monitorLoop(uint index)
@@ -128,7 +113,12 @@ void Hid_Thread::deviceRemoved(int index)
 {
     qDebug().noquote() << "Device removed";
     QMetaObject::invokeMethod(
-        this, [this] { if (m_owner) m_owner->setViewEnabled(false); }, Qt::QueuedConnection);
+        this,
+        [this] {
+            if (m_owner)
+                m_owner->setViewEnabled(false);
+        },
+        Qt::QueuedConnection);
     {
         QMutexLocker locker(&m_devicesLock);
         if (index < m_devices.size())
@@ -141,9 +131,17 @@ void Hid_Thread::dpiSwitched(int stage)
 {
     const QString message = NotificationTexts::forStage(stage) + QLatin1Char(' ');
     QMetaObject::invokeMethod(
-        this, [this, stage] { if (m_owner) m_owner->setCurrentDPI(stage); },
+        this,
+        [this, stage] {
+            if (m_owner)
+                m_owner->setCurrentDPI(stage);
+        },
         Qt::QueuedConnection);
     QMetaObject::invokeMethod(
-        this, [this, message] { if (m_owner) m_owner->showBalloon(kBalloonTitle, message); },
+        this,
+        [this, message] {
+            if (m_owner)
+                m_owner->showBalloon(kBalloonTitle, message);
+        },
         Qt::QueuedConnection);
 }

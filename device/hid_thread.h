@@ -78,19 +78,23 @@ public slots:
 
 private:
     // Transport.
+    hid_device *openInterface(int index, QString DevInfo::*path);
     hid_device *openCmdInterface(int index);
     void closeCmdInterface();
     bool waitIdle();
     void settleDelay();
     bool sendCommand(int dataLength, bool settle);
     bool queryCommand(int dataLength);
+    bool sendCommandReport();
+    bool readData(int total);
+    bool endExchange(bool result);
     int reportLength() const;
 
     // One command: the common order of every slot.
     void runSet(const CommandSpec &spec, std::initializer_list<uchar> params,
-                const uchar *data = nullptr, int dataLength = 0);
+        const uchar *data = nullptr, int dataLength = 0);
     bool runQuery(const CommandSpec &spec, std::initializer_list<uchar> params,
-                  std::initializer_list<uchar *> outputs);
+        std::initializer_list<uchar *> outputs);
     void runPerProfile(const CommandSpec &spec, uchar value);
 
     // Monitor.
@@ -101,13 +105,13 @@ private:
     void readAndMarkKeyboardOptions();
 
     HidOwner *m_owner = nullptr;
-    mutable QMutex m_devicesLock;   // the monitor reads and empties path2 from its thread
+    mutable QMutex m_devicesLock; // the monitor reads and empties path2 from its thread
     DevInfoList m_devices;
     int m_currentDevice = 1;
     hid_device *m_cmdHandle = nullptr;
     hid_device *m_eventHandle = nullptr;
     bool m_idle = true;
-    std::atomic<bool> m_monitorRunning { false };
+    std::atomic<bool> m_monitorRunning {false};
     QFuture<void> m_monitorFuture;
     HidFraming::CommandReport m_cmdReport {};
     HidFraming::CommandReport m_replyReport {};

@@ -65,26 +65,34 @@ int Hid_Thread::reportLength() const
     return qBound(1, m_devices.at(m_currentDevice).reportLength, kDataBufferSize);
 }
 
-hid_device *Hid_Thread::openCmdInterface(int index)
+// Opens the interface whose path the record at index names, in blocking mode. A failed open
+// empties that path: every later exchange then fails without touching the system until
+// device discovery fills it again.
+hid_device *Hid_Thread::openInterface(int index, QString DevInfo::*path)
 {
-    QByteArray path;
+    QByteArray name;
     {
         QMutexLocker locker(&m_devicesLock);
-        if (index < 0 || index >= m_devices.size() || m_devices.at(index).path.isEmpty())
+        if (index < 0 || index >= m_devices.size() || (m_devices.at(index).*path).isEmpty())
             return nullptr;
-        path = m_devices.at(index).path.toLocal8Bit();
+        name = (m_devices.at(index).*path).toLocal8Bit();
     }
-    closeCmdInterface();
-    hid_device *handle = hid_open_path(path.constData());
+    hid_device *handle = hid_open_path(name.constData());
     if (!handle) {
         QMutexLocker locker(&m_devicesLock);
         if (index < m_devices.size())
-            m_devices[index].path.clear();
+            (m_devices[index].*path).clear();
         return nullptr;
     }
     hid_set_nonblocking(handle, 0);
-    m_cmdHandle = handle;
     return handle;
+}
+
+hid_device *Hid_Thread::openCmdInterface(int index)
+{
+    closeCmdInterface();
+    m_cmdHandle = openInterface(index, &DevInfo::path);
+    return m_cmdHandle;
 }
 
 void Hid_Thread::closeCmdInterface()
@@ -116,98 +124,92 @@ void Hid_Thread::settleDelay()
     QThread::msleep(kSettleStepMs);
 }
 
+// Every exchange ends here: no handle survives it, and the interlock is free again.
+bool Hid_Thread::endExchange(bool result)
+{
+    closeCmdInterface();
+    m_idle = true;
+    return result;
+}
+
+// The command report, on a freshly opened command interface.
+bool Hid_Thread::sendCommandReport()
+{
+    hid_device *handle = openCmdInterface(m_currentDevice);
+    if (!handle)
+        return false;
+    logReport("feature out", m_cmdReport.data(), kCommandReportSize);
+    return hid_send_feature_report(handle, m_cmdReport.data(), kCommandReportSize) >= 0;
+}
+
 bool Hid_Thread::sendCommand(int dataLength, bool settle)
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    const auto fail = [this] {
-        closeCmdInterface();
-        m_idle = true;
-        return false;
-    };
-
-    hid_device *handle = openCmdInterface(m_currentDevice);
-    if (!handle)
-        return fail();
-    logReport("feature out", m_cmdReport.data(), kCommandReportSize);
-    if (hid_send_feature_report(handle, m_cmdReport.data(), kCommandReportSize) < 0)
-        return fail();
+    if (!sendCommandReport())
+        return endExchange(false);
     if (settle)
         settleDelay();
+    if (dataLength <= 0)
+        return endExchange(true);
 
-    if (dataLength > 0) {
-        const int length = reportLength();
-        const QList<QByteArray> reports =
-            dataReports(m_dataBuffer, qMin(dataLength, kDataBufferSize), length);
-        for (const QByteArray &report : reports) {
-            handle = openCmdInterface(m_currentDevice);
-            if (!handle)
-                return fail();
-            const auto *bytes = reinterpret_cast<const uchar *>(report.constData());
-            logReport("interrupt out", bytes, int(report.size()));
-            if (hid_write(handle, bytes, size_t(report.size())) < 0)
-                return fail();
-            QThread::msleep(kReportGapMs);
-        }
-        if (settle)
-            settleDelay();
+    const QList<QByteArray> reports =
+        dataReports(m_dataBuffer, qMin(dataLength, kDataBufferSize), reportLength());
+    for (const QByteArray &report : reports) {
+        hid_device *handle = openCmdInterface(m_currentDevice);
+        if (!handle)
+            return endExchange(false);
+        const auto *bytes = reinterpret_cast<const uchar *>(report.constData());
+        logReport("interrupt out", bytes, int(report.size()));
+        if (hid_write(handle, bytes, size_t(report.size())) < 0)
+            return endExchange(false);
+        QThread::msleep(kReportGapMs);
     }
-
-    closeCmdInterface();
-    m_idle = true;
-    return true;
+    if (settle)
+        settleDelay();
+    return endExchange(true);
 }
 
 bool Hid_Thread::queryCommand(int dataLength)
 {
-    const auto fail = [this] {
-        closeCmdInterface();
-        m_idle = true;
-        return false;
-    };
-
+    if (!sendCommandReport())
+        return endExchange(false);
     hid_device *handle = openCmdInterface(m_currentDevice);
     if (!handle)
-        return fail();
-    logReport("feature out", m_cmdReport.data(), kCommandReportSize);
-    if (hid_send_feature_report(handle, m_cmdReport.data(), kCommandReportSize) < 0)
-        return fail();
-    handle = openCmdInterface(m_currentDevice);
-    if (!handle)
-        return fail();
+        return endExchange(false);
     // The reply is read into a copy, so a failed read hands the prefilled values back.
     CommandReport reply = m_replyReport;
     reply[0] = kReportId;
     if (hid_get_feature_report(handle, reply.data(), kCommandReportSize) < 0)
-        return fail();
+        return endExchange(false);
     m_replyReport = reply;
     logReport("feature in", m_replyReport.data(), kCommandReportSize);
+    return endExchange(readData(qMin(dataLength, kDataBufferSize)));
+}
 
-    const int total = qMin(dataLength, kDataBufferSize);
-    if (total > 0) {
-        const int length = reportLength();
-        const int n = bytesPerReport(total, length);
-        // Collected apart, so a read that fails half-way leaves the caller's block untouched.
-        uchar collected[kDataBufferSize];
-        std::memcpy(collected, m_dataBuffer, sizeof collected);
-        std::vector<uchar> input(size_t(length) + 1);
-        for (int offset = 0; offset < total; offset += n) {
-            handle = openCmdInterface(m_currentDevice);
-            if (!handle)
-                return fail();
-            std::fill(input.begin(), input.end(), 0);
-            const int read = hid_read_timeout(handle, input.data(), input.size(),
-                                              kInterruptReadTimeoutMs);
-            if (read <= 0)
-                return fail();   // an error, or nothing within the bound
-            logReport("interrupt in", input.data(), read);
-            // A short report leaves the rest of its share zero, as the zeroed buffer holds.
-            const int chunk = qMin(n, total - offset);
-            std::memcpy(collected + offset, input.data(), size_t(chunk));
-        }
-        std::memcpy(m_dataBuffer, collected, sizeof collected);
+// The data reports that follow a query's reply, into the data buffer. They are collected
+// apart first, so a read that fails half-way leaves the caller's block untouched.
+bool Hid_Thread::readData(int total)
+{
+    if (total <= 0)
+        return true;
+    const int length = reportLength();
+    const int n = bytesPerReport(total, length);
+    uchar collected[kDataBufferSize];
+    std::memcpy(collected, m_dataBuffer, sizeof collected);
+    std::vector<uchar> input(size_t(length) + 1);
+    for (int offset = 0; offset < total; offset += n) {
+        hid_device *handle = openCmdInterface(m_currentDevice);
+        if (!handle)
+            return false;
+        std::fill(input.begin(), input.end(), 0);
+        const int read =
+            hid_read_timeout(handle, input.data(), input.size(), kInterruptReadTimeoutMs);
+        if (read <= 0)
+            return false; // an error, or nothing within the bound
+        logReport("interrupt in", input.data(), read);
+        // A short report leaves the rest of its share zero, as the zeroed buffer holds.
+        std::memcpy(collected + offset, input.data(), size_t(qMin(n, total - offset)));
     }
-
-    closeCmdInterface();
-    m_idle = true;
+    std::memcpy(m_dataBuffer, collected, sizeof collected);
     return true;
 }

@@ -5,6 +5,8 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
+#include "store_fixture.h"
+
 #include <QtTest>
 
 #include <memory>
@@ -14,19 +16,6 @@ using namespace GunData;
 namespace {
 
 const QString kFile = QStringLiteral("modules/gun/gunData.bin");
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
 
 QStringList texts(const QVariantList &values)
 {

@@ -7,6 +7,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include "store_fixture.h"
+
 #include <QtTest>
 
 #include <memory>
@@ -42,19 +44,6 @@ private:
         return answer;
     }
 };
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
 
 // Every file below the current folder with its content.
 QMap<QString, QByteArray> snapshot()

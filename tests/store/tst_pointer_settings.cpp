@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include "store_fixture.h"
+
 #include <QtTest>
 
 using namespace PointerSettings;
@@ -23,12 +25,6 @@ GSettings *mouseSettings()
         return nullptr;
     g_settings_schema_unref(schema);
     return g_settings_new(kMouse);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
