@@ -22,6 +22,14 @@ Item {
     property var dpiValues: []
     property int dpiCount: 0
 
+    // Texts of the interface: the language code and, per section, the list the language file
+    // gives. Reading section "other" also hands the device notifications their texts.
+    property string language: "ChineseSimplified"
+    property string url: ""
+    property var langTexts: ({})
+    readonly property var langSections: ["main", "keyMatrix", "keyAssigment", "dpiSetting",
+        "lightControl", "macroEditor", "systemSetting", "gunControl", "profile", "keyCode", "other"]
+
     // Look shared by every page.
     property string fontFamily: "DejaVu Sans"
     property int fontMinSize: 10
@@ -48,6 +56,7 @@ Item {
         root.visible = true
         if (!isPownOn) {
             readDeviceFacts()
+            loadLanguage()
             if (icType === "560" && Number(ui_View.mouseReadCurrentProfile()) !== 1)
                 hid.hid560_02H_SetCurrentProfile(1)
             profileNo = Number(ui_View.getGlobalData("mouse/profileNo")) || 0
@@ -99,6 +108,17 @@ Item {
         is55328 = flag("mouse/is55328")
         icType = String(ui_View.getGlobalData("mouse/icType"))
         deviceName = String(ui_View.getGlobalData("common/name") || "")
+    }
+
+    function loadLanguage() {
+        var code = ui_View.getGlobalData("common/language")
+        if (code !== undefined && String(code) !== "")
+            language = String(code)
+        url = String(ui_View.getGlobalData("common/url") || "")
+        var texts = {}
+        for (var i = 0; i < langSections.length; ++i)
+            texts[langSections[i]] = ui_View.getLangStrings(langSections[i], language)
+        langTexts = texts
     }
 
     function loadDpiStages() {

@@ -2,11 +2,14 @@
 // accepted, what a connection does, and when device changes lead to a new check.
 
 #include "diagnostics.h"
+#include "lang_strings.h"
+#include "notification_texts.h"
 #include "myqquickview.h"
 #include "runtime_dir.h"
 #include "sim_support.h"
 #include "widget.h"
 
+#include <QMenu>
 #include <QQuickItem>
 #include <QSignalSpy>
 #include <QtTest>
@@ -34,6 +37,8 @@ private slots:
     void profileReadsOf560();
     void restoreOnlyWhileConnected();
     void countBeyondTheFileIsBounded();
+    void trayMenuQuits();
+    void notificationTextsFromTheLanguage();
 
 private:
     Widget &window();
@@ -239,6 +244,49 @@ void TestDiscovery::countBeyondTheFileIsBounded()
     QCOMPARE(window().hid().devices().size(), 64);
     QVERIFY(diagnostics->contains("common/deviceCount 2000000000 is too large, reading 64"));
     QCOMPARE(diagnostics->count("Device DisConnect"), 1);
+}
+
+// The tray's one menu entry ends the event loop with code 0 and stops the monitor first.
+void TestDiscovery::trayMenuQuits()
+{
+    sim::plug(sim::referenceMouse(sim::Family::F553));
+    window().checkDevice();
+    QSystemTrayIcon *tray = window().tray();
+    QCOMPARE(tray->toolTip(), QStringLiteral("KORVANE STRYLA MOUSE Z7"));
+    QVERIFY(!tray->icon().isNull());
+    QMenu *menu = tray->contextMenu();
+    QVERIFY(menu);
+    QCOMPARE(menu->actions().size(), 1);
+    QCOMPARE(menu->actions().first()->text(), QStringLiteral("Quit (&Q)"));
+    QVERIFY(menu->styleSheet().startsWith("QMenu { border: 1px solid rgb(100, 100, 100); "
+                                          "background: rgb(68, 69, 73); } "));
+    QVERIFY(menu->styleSheet().endsWith("QMenu::icon { padding-left: 2px; padding-right: 2px; } "));
+
+    QVERIFY(window().hid().isMonitorRunning());
+    QTimer::singleShot(0, menu->actions().first(), &QAction::trigger);
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(!window().hid().isMonitorRunning());
+}
+
+// The scene reads the configured language at its first start; a DPI switch on the device then
+// shows the language's notification text.
+void TestDiscovery::notificationTextsFromTheLanguage()
+{
+    NotificationTexts::reset();
+    dir->setGlobal("common/language", "ChineseSimplified");
+    const sim::DeviceId mouse = sim::plug(sim::referenceMouse(sim::Family::F553));
+    window().checkDevice();
+    const QStringList other = LangStrings::getLangStrings("other", "ChineseSimplified");
+    QVERIFY(other.size() >= 8);
+    QTRY_COMPARE(NotificationTexts::forStage(1), other.at(0));
+
+    QSignalSpy balloons(&window(), &Widget::balloonShown);
+    sim::queueEvent(mouse, { 0x06, 0x07, 0x00, 0x03 });
+    QTRY_COMPARE_WITH_TIMEOUT(balloons.size(), 1, 2000);
+    QCOMPARE(balloons.at(0).at(0).toString(), QStringLiteral("Info"));
+    QCOMPARE(balloons.at(0).at(1).toString(), other.at(2) + QLatin1Char(' '));
+    QObject *root = window().view()->rootObject();
+    QTRY_COMPARE(root->property("currentStage").toInt(), 2);
 }
 
 QTEST_MAIN(TestDiscovery)
