@@ -42,11 +42,11 @@ function(stryla_runtime_data target)
         VERBATIM)
 endfunction()
 
-# stryla_test(<name> SOURCES ... [LIBS ...] [XVFB] [TIMEOUT s] [ENV ...]): one Qt Test
-# executable and one ctest. GUI tests run on the offscreen platform unless XVFB is given,
-# in which case the test runs under xvfb-run.
+# stryla_test(<name> SOURCES ... [LIBS ...] [XVFB] [SCENE] [TIMEOUT s] [ENV ...]): one Qt
+# Test executable and one ctest. GUI tests run on the offscreen platform unless XVFB is given,
+# in which case the test runs under xvfb-run. SCENE marks a test that renders a scene.
 function(stryla_test name)
-    cmake_parse_arguments(ARG "XVFB" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+    cmake_parse_arguments(ARG "XVFB;SCENE" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     list(TRANSFORM ARG_LIBS REPLACE "^simhid$" "simhid_all")
     target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
@@ -59,7 +59,12 @@ function(stryla_test name)
     else()
         add_test(NAME ${name} COMMAND ${name})
     endif()
-    set(env "QT_QPA_PLATFORM=offscreen" "GSETTINGS_BACKEND=memory" ${ARG_ENV})
+    if(ARG_XVFB OR ARG_SCENE)
+        set(sanitizer_env ${STRYLA_SANITIZER_SCENE_ENV})
+    else()
+        set(sanitizer_env ${STRYLA_SANITIZER_ENV})
+    endif()
+    set(env "QT_QPA_PLATFORM=offscreen" "GSETTINGS_BACKEND=memory" ${sanitizer_env} ${ARG_ENV})
     if(ARG_XVFB)
         list(REMOVE_ITEM env "QT_QPA_PLATFORM=offscreen")
         list(APPEND env "QT_QPA_PLATFORM=xcb")
@@ -70,16 +75,21 @@ function(stryla_test name)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${ARG_TIMEOUT})
 endfunction()
 
-# stryla_tests(LIBS ...): one test per tst_*.cpp file of the calling folder, linked with LIBS.
+# stryla_tests([SCENE] LIBS ...): one test per tst_*.cpp file of the calling folder, linked
+# with LIBS.
 # Tests that need more (xvfb, extra sources) are declared with stryla_test and listed in SKIP.
 function(stryla_tests)
-    cmake_parse_arguments(ARG "" "" "LIBS;SKIP" ${ARGN})
+    cmake_parse_arguments(ARG "SCENE" "" "LIBS;SKIP" ${ARGN})
+    set(scene)
+    if(ARG_SCENE)
+        set(scene SCENE)
+    endif()
     file(GLOB files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
     foreach(file IN LISTS files)
         get_filename_component(name ${file} NAME_WE)
         if(name IN_LIST ARG_SKIP)
             continue()
         endif()
-        stryla_test(${name} SOURCES ${file} LIBS ${ARG_LIBS})
+        stryla_test(${name} SOURCES ${file} LIBS ${ARG_LIBS} ${scene})
     endforeach()
 endfunction()

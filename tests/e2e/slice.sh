@@ -29,11 +29,13 @@ pid=$!
 timeout 15 xdotool search --sync --onlyvisible --name "KORVANE STRYLA Z7" > /dev/null \
     || fail "the window did not appear"
 grep -qx "Device Connect" "$work/out.log" || fail "no 'Device Connect' line"
-sleep 1.5   # the one-second busy lock of the first start
-
-# The window shows the scene, not an empty frame.
-import -window root "$work/screen.png" 2>/dev/null
-deviation=$(convert "$work/screen.png" -crop 1024x640+0+0 -format "%[fx:standard_deviation]" info:)
+# The window shows the scene, not an empty frame (give a slow build time to draw it).
+for _ in $(seq 40); do
+    sleep 0.25
+    import -window root "$work/screen.png" 2>/dev/null || continue
+    deviation=$(convert "$work/screen.png" -crop 1024x640+0+0 -format "%[fx:standard_deviation]" info:)
+    awk "BEGIN { exit !($deviation > 0.02) }" && break
+done
 awk "BEGIN { exit !($deviation > 0.02) }" || fail "the window looks empty ($deviation)"
 
 # A second copy hands over and ends with exit code 1.
