@@ -13,30 +13,30 @@
 
 using namespace HidFraming;
 
-void Hid_Thread::runSet(const CommandSpec &spec, std::initializer_list<uchar> params,
+void Hid_Thread::runSet(const CommandSpec &command, std::initializer_list<uchar> params,
                         const uchar *data, int dataLength)
 {
     if (!waitIdle()) {
-        qDebug().noquote() << spec.failureText;
+        qDebug().noquote() << command.failureText;
         return;
     }
-    m_cmdReport = commandReport(spec.code, params);
+    m_cmdReport = commandReport(command.code, params);
     if (data)
         std::memcpy(m_dataBuffer, data, size_t(qBound(0, dataLength, kDataBufferSize)));
-    sendCommand(data ? dataLength : 0, spec.settle);
-    if (spec.pause)
+    sendCommand(data ? dataLength : 0, command.settle);
+    if (command.pause)
         QThread::msleep(kCommandPauseMs);
 }
 
 // Returns whether the reply arrived; the slots do not look at it.
-bool Hid_Thread::runQuery(const CommandSpec &spec, std::initializer_list<uchar> params,
+bool Hid_Thread::runQuery(const CommandSpec &command, std::initializer_list<uchar> params,
                           std::initializer_list<uchar *> outputs)
 {
     if (!waitIdle()) {
-        qDebug().noquote() << spec.failureText;
+        qDebug().noquote() << command.failureText;
         return false;
     }
-    m_cmdReport = commandReport(spec.code, params);
+    m_cmdReport = commandReport(command.code, params);
     m_replyReport.fill(0);
     int offset = kReplyValueOffset;
     for (uchar *out : outputs)
@@ -51,18 +51,18 @@ bool Hid_Thread::runQuery(const CommandSpec &spec, std::initializer_list<uchar> 
 // 0x03 and 0x04 of the 560 family go to each profile in turn: profile 1 only on gun models,
 // profiles 1 … 4 otherwise. The interlock is held for the whole sequence, so nothing else can
 // reach the device between the sends; a failed send does not stop the following ones.
-void Hid_Thread::runPerProfile(const CommandSpec &spec, uchar value)
+void Hid_Thread::runPerProfile(const CommandSpec &command, uchar value)
 {
     if (!waitIdle()) {
-        qDebug().noquote() << spec.failureText;
+        qDebug().noquote() << command.failureText;
         return;
     }
     const bool gun = m_owner && m_owner->isGun();
     const int last = gun ? Cmd560::kFirstProfile : Cmd560::kLastProfile;
     for (int profile = Cmd560::kFirstProfile; profile <= last; ++profile) {
         m_idle = false;
-        m_cmdReport = commandReport(spec.code, { uchar(profile), value });
-        sendCommand(0, spec.settle);
+        m_cmdReport = commandReport(command.code, { uchar(profile), value });
+        sendCommand(0, command.settle);
     }
 }
 

@@ -91,11 +91,11 @@ private:
     int reportLength() const;
 
     // One command: the common order of every slot.
-    void runSet(const CommandSpec &spec, std::initializer_list<uchar> params,
+    void runSet(const CommandSpec &command, std::initializer_list<uchar> params,
         const uchar *data = nullptr, int dataLength = 0);
-    bool runQuery(const CommandSpec &spec, std::initializer_list<uchar> params,
+    bool runQuery(const CommandSpec &command, std::initializer_list<uchar> params,
         std::initializer_list<uchar *> outputs);
-    void runPerProfile(const CommandSpec &spec, uchar value);
+    void runPerProfile(const CommandSpec &command, uchar value);
 
     // Monitor.
     hid_device *openEventInterface(int index);

@@ -154,9 +154,9 @@ sim::DeviceState factoryState(sim::Family family)
     return s;
 }
 
-void attach(const sim::DeviceSpec &spec)
+void attach(const sim::DeviceSpec &model)
 {
-    sim::setState(sim::plug(spec), factoryState(spec.family));
+    sim::setState(sim::plug(model), factoryState(model.family));
 }
 
 void writeWireLog()

@@ -120,12 +120,12 @@ hid_device_info *makeInfo(const Device &d, Interface iface)
     const std::string &path = d.paths[sim::indexOf(iface)];
     info->path = new char[path.size() + 1];
     std::memcpy(info->path, path.c_str(), path.size() + 1);
-    info->vendor_id = d.spec.vid;
-    info->product_id = d.spec.pid;
+    info->vendor_id = d.model.vid;
+    info->product_id = d.model.pid;
     info->serial_number = wideCopy(L"");
-    info->release_number = d.spec.releaseNumber;
-    info->manufacturer_string = wideCopy(sim::widen(d.spec.manufacturer));
-    info->product_string = wideCopy(sim::widen(d.spec.name));
+    info->release_number = d.model.releaseNumber;
+    info->manufacturer_string = wideCopy(sim::widen(d.model.manufacturer));
+    info->product_string = wideCopy(sim::widen(d.model.name));
     info->usage_page = d.interfaceSpec(iface).usagePage;
     info->usage = d.interfaceSpec(iface).usage;
     info->interface_number = iface == Interface::Command ? 0 : 1;
@@ -206,8 +206,8 @@ struct hid_device_info HID_API_EXPORT *HID_API_CALL hid_enumerate(
     for (const auto &entry : r.devices) {
         const Device &d = *entry.second;
         // As hidapi: 0 matches any vendor or any product.
-        if (!d.plugged || (vendor_id && vendor_id != d.spec.vid)
-            || (product_id && product_id != d.spec.pid))
+        if (!d.plugged || (vendor_id && vendor_id != d.model.vid)
+            || (product_id && product_id != d.model.pid))
             continue;
         for (const Interface iface : {Interface::Command, Interface::Event}) {
             if (d.paths[sim::indexOf(iface)].empty())
@@ -237,7 +237,7 @@ HID_API_EXPORT hid_device *HID_API_CALL hid_open(
     const bool serialMatches = !serial_number || !*serial_number;
     for (auto &entry : r.devices) {
         Device &d = *entry.second;
-        if (!serialMatches || !d.plugged || vendor_id != d.spec.vid || product_id != d.spec.pid)
+        if (!serialMatches || !d.plugged || vendor_id != d.model.vid || product_id != d.model.pid)
             continue;
         for (const Interface iface : {Interface::Command, Interface::Event}) {
             if (!d.paths[sim::indexOf(iface)].empty())
@@ -376,12 +376,12 @@ void HID_API_EXPORT HID_API_CALL hid_close(hid_device *dev)
 int HID_API_EXPORT_CALL hid_get_manufacturer_string(hid_device *dev, wchar_t *string, size_t maxlen)
 {
     return copyString(
-        dev, string, maxlen, [](const Device &d) { return sim::widen(d.spec.manufacturer); });
+        dev, string, maxlen, [](const Device &d) { return sim::widen(d.model.manufacturer); });
 }
 
 int HID_API_EXPORT_CALL hid_get_product_string(hid_device *dev, wchar_t *string, size_t maxlen)
 {
-    return copyString(dev, string, maxlen, [](const Device &d) { return sim::widen(d.spec.name); });
+    return copyString(dev, string, maxlen, [](const Device &d) { return sim::widen(d.model.name); });
 }
 
 int HID_API_EXPORT_CALL hid_get_serial_number_string(

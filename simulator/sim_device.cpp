@@ -36,14 +36,14 @@ const char *directionName(Direction direction)
     return "?";
 }
 
-DeviceSpec checkedSpec(DeviceSpec spec)
+DeviceSpec checkedSpec(DeviceSpec model)
 {
-    if (spec.reportLength < 1 || spec.reportLength > kMaxReportLength) {
+    if (model.reportLength < 1 || model.reportLength > kMaxReportLength) {
         std::fprintf(stderr, "simhid: report length %d of \"%s\" is out of range, using %d\n",
-            spec.reportLength, spec.name.c_str(), kDefaultReportLength);
-        spec.reportLength = kDefaultReportLength;
+            model.reportLength, model.name.c_str(), kDefaultReportLength);
+        model.reportLength = kDefaultReportLength;
     }
-    return spec;
+    return model;
 }
 
 // Why a report cannot be queued on this device's event interface, or null.
@@ -62,15 +62,15 @@ const char *eventRefusal(const Device &d, const Bytes &report)
 
 // Registry ---------------------------------------------------------------------------
 
-Device::Device(DeviceId id, const DeviceSpec &spec)
+Device::Device(DeviceId id, const DeviceSpec &model)
     : id(id)
-    , spec(spec)
-    , firmware(spec.family, spec.reportLength)
+    , model(model)
+    , firmware(model.family, model.reportLength)
 { }
 
 const InterfaceSpec &Device::interfaceSpec(Interface iface) const
 {
-    return iface == Interface::Command ? spec.command : spec.event;
+    return iface == Interface::Command ? model.command : model.event;
 }
 
 Device *Registry::find(DeviceId id, const char *caller)
@@ -121,35 +121,35 @@ std::wstring widen(const std::string &text)
 
 DeviceSpec referenceMouse(Family family)
 {
-    DeviceSpec spec;
-    spec.name = "Stryla Gaming Mouse";
-    spec.family = family;
-    spec.vid = 0x04d9;
-    spec.pid = 0xa1ee;
-    spec.reportLength = 32;
-    spec.command = {true, 0xff00, 0xff00, {}};
-    spec.event = {true, 0xff01, 0xff01, {}};
-    return spec;
+    DeviceSpec model;
+    model.name = "Stryla Gaming Mouse";
+    model.family = family;
+    model.vid = 0x04d9;
+    model.pid = 0xa1ee;
+    model.reportLength = 32;
+    model.command = {true, 0xff00, 0xff00, {}};
+    model.event = {true, 0xff01, 0xff01, {}};
+    return model;
 }
 
 DeviceSpec referenceKeyboard(Family family)
 {
-    DeviceSpec spec;
-    spec.name = "Stryla Gaming Keyboard";
-    spec.family = family;
-    spec.vid = 0x04d9;
-    spec.pid = 0x8008;
-    spec.reportLength = 64;
-    spec.command = {true, 0xff01, 0x0001, {}};
-    spec.event = {true, 0xff02, 0x0001, {}};
-    return spec;
+    DeviceSpec model;
+    model.name = "Stryla Gaming Keyboard";
+    model.family = family;
+    model.vid = 0x04d9;
+    model.pid = 0x8008;
+    model.reportLength = 64;
+    model.command = {true, 0xff01, 0x0001, {}};
+    model.event = {true, 0xff02, 0x0001, {}};
+    return model;
 }
 
 // Devices ----------------------------------------------------------------------------
 
-DeviceId plug(const DeviceSpec &spec)
+DeviceId plug(const DeviceSpec &model)
 {
-    const DeviceSpec checked = checkedSpec(spec);
+    const DeviceSpec checked = checkedSpec(model);
     Registry &r = registry();
     Lock lock(r.lock);
     const DeviceId id = r.nextId++;

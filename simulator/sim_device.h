@@ -145,7 +145,7 @@ struct WireRecord
 // From now on hid_enumerate lists one entry per present interface, in plug order, command interface
 // (interface_number 0) before event interface (1). A reportLength outside 1 … kMaxReportLength is
 // replaced by 32, with one line on stderr.
-DeviceId plug(const DeviceSpec &spec);
+DeviceId plug(const DeviceSpec &model);
 // Detaches it: enumeration no longer lists it, opens fail, and every open handle on it
 // fails its next call with -1 (a read blocked in it wakes and returns -1 at once). The
 // device's state stays readable until reset(); a pending unplugAfterInterruptWrites is

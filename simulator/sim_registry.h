@@ -30,12 +30,12 @@ inline size_t indexOf(Interface iface)
 // One attached (or, until reset(), detached) device.
 struct Device
 {
-    Device(DeviceId id, const DeviceSpec &spec);
+    Device(DeviceId id, const DeviceSpec &model);
 
     const InterfaceSpec &interfaceSpec(Interface iface) const;
 
     DeviceId id;
-    DeviceSpec spec;
+    DeviceSpec model;
     std::array<std::string, kInterfaceCount> paths; // empty for an absent interface
     bool plugged = true;
     Firmware firmware;

@@ -27,9 +27,9 @@ double cpuSeconds()
 
 void attach(Hid_Thread &hid)
 {
-    const sim::DeviceSpec spec = sim::referenceMouse(sim::Family::F560);
-    const sim::DeviceId id = sim::plug(spec);
-    hid.setDevices({ simtest::devInfoFor(id, spec) });
+    const sim::DeviceSpec model = sim::referenceMouse(sim::Family::F560);
+    const sim::DeviceId id = sim::plug(model);
+    hid.setDevices({ simtest::devInfoFor(id, model) });
     hid.setCurrentDevice(0);
     hid.setIdle(true);
 }

@@ -98,9 +98,9 @@ void TestDiscovery::keyboardEntryWins()
 
 void TestDiscovery::eventInterfaceAloneIsNotEnough()
 {
-    sim::DeviceSpec spec = sim::referenceMouse(sim::Family::F553);
-    spec.command.present = false;
-    sim::plug(spec);
+    sim::DeviceSpec model = sim::referenceMouse(sim::Family::F553);
+    model.command.present = false;
+    sim::plug(model);
     window().checkDevice();
     QCOMPARE(diagnostics->count("Device DisConnect"), 1);
     QVERIFY(!window().isDeviceConnected());
@@ -110,9 +110,9 @@ void TestDiscovery::eventInterfaceAloneIsNotEnough()
 
 void TestDiscovery::commandInterfaceAloneIsAccepted()
 {
-    sim::DeviceSpec spec = sim::referenceMouse(sim::Family::F553);
-    spec.event.present = false;
-    sim::plug(spec);
+    sim::DeviceSpec model = sim::referenceMouse(sim::Family::F553);
+    model.event.present = false;
+    sim::plug(model);
     window().checkDevice();
     QCOMPARE(window().hid().currentDevice(), 1);
     QVERIFY(window().isDeviceConnected());

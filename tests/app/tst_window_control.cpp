@@ -192,9 +192,9 @@ void TestWindowControl::currentDpiFromAnotherThread()
 // The scene passes plain numbers for the slots' single-byte arguments.
 void TestWindowControl::sceneCallsReachTheDevice()
 {
-    const sim::DeviceSpec spec = sim::referenceMouse(sim::Family::F553);
-    const sim::DeviceId mouse = sim::plug(spec);
-    hid->setDevices({ devInfoFor(mouse, spec) });
+    const sim::DeviceSpec model = sim::referenceMouse(sim::Family::F553);
+    const sim::DeviceId mouse = sim::plug(model);
+    hid->setDevices({ devInfoFor(mouse, model) });
     hid->setCurrentDevice(0);
     build();
     evaluate("ui_View.mouseSetCurrentDPI(5)");
@@ -248,9 +248,9 @@ void TestWindowControl::slotTable()
 // A few calls from the scene through the view into each kind of unit and down to the device.
 void TestWindowControl::sceneReachesEveryUnit()
 {
-    const sim::DeviceSpec spec = sim::referenceMouse(sim::Family::F553);
-    const sim::DeviceId mouse = sim::plug(spec);
-    hid->setDevices({ devInfoFor(mouse, spec) });
+    const sim::DeviceSpec model = sim::referenceMouse(sim::Family::F553);
+    const sim::DeviceId mouse = sim::plug(model);
+    hid->setDevices({ devInfoFor(mouse, model) });
     hid->setCurrentDevice(0);
     build();
     evaluate("ui_View.mouseSetDpi(3, '3360', [400, 800, 1600, 3200, 4800, 6400, 8000, 12000])");

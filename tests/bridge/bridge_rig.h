@@ -94,11 +94,11 @@ public:
             deviceFacts.icType == QLatin1String("560") ? sim::Family::F560 : sim::Family::F553;
         owner.family = deviceFacts.icType;
         owner.gun = deviceFacts.isGun;
-        const sim::DeviceSpec spec = sim::referenceMouse(family);
-        device = sim::plug(spec);
+        const sim::DeviceSpec model = sim::referenceMouse(family);
+        device = sim::plug(model);
         hid = std::make_unique<Hid_Thread>();
         hid->setOwner(&owner);
-        hid->setDevices({simtest::devInfoFor(device, spec)});
+        hid->setDevices({simtest::devInfoFor(device, model)});
         hid->setCurrentDevice(0);
         hid->setIdle(true);
         context.hid = hid.get();

@@ -159,9 +159,9 @@ void TestCommandSet::attach(sim::Family family, bool gun)
 {
     owner.family = family == sim::Family::F560 ? "560" : "553";
     owner.gun = gun;
-    const sim::DeviceSpec spec = sim::referenceMouse(family);
-    device = sim::plug(spec);
-    hid->setDevices({ devInfoFor(device, spec) });
+    const sim::DeviceSpec model = sim::referenceMouse(family);
+    device = sim::plug(model);
+    hid->setDevices({ devInfoFor(device, model) });
     hid->setCurrentDevice(0);
     hid->setIdle(true);
     sim::clearWireLog();

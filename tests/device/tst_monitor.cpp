@@ -59,10 +59,10 @@ void TestMonitor::cleanup()
 void TestMonitor::attach(sim::Family family, bool withEvent)
 {
     owner.family = family == sim::Family::F560 ? "560" : "553";
-    sim::DeviceSpec spec = sim::referenceMouse(family);
-    spec.event.present = withEvent;
-    device = sim::plug(spec);
-    hid->setDevices({ devInfoFor(device, spec) });
+    sim::DeviceSpec model = sim::referenceMouse(family);
+    model.event.present = withEvent;
+    device = sim::plug(model);
+    hid->setDevices({ devInfoFor(device, model) });
     hid->setCurrentDevice(0);
     hid->setIdle(true);
     sim::clearWireLog();

@@ -61,9 +61,9 @@ std::vector<Bytes> dataReports(const Bytes &block, int reportLength)
 
 sim::DeviceId plugMouse(Family family, int reportLength = 32)
 {
-    sim::DeviceSpec spec = sim::referenceMouse(family);
-    spec.reportLength = reportLength;
-    return sim::plug(spec);
+    sim::DeviceSpec model = sim::referenceMouse(family);
+    model.reportLength = reportLength;
+    return sim::plug(model);
 }
 
 class Handle
@@ -402,10 +402,10 @@ private slots:
         QFETCH(int, pid);
         QFETCH(QStringList, expected);
 
-        sim::DeviceSpec spec = sim::referenceMouse(Family::F553);
-        spec.command.present = mouseCommand;
-        spec.event.present = mouseEvent;
-        const sim::DeviceId mouse = sim::plug(spec);
+        sim::DeviceSpec model = sim::referenceMouse(Family::F553);
+        model.command.present = mouseCommand;
+        model.event.present = mouseEvent;
+        const sim::DeviceId mouse = sim::plug(model);
         const sim::DeviceId kbd = keyboard ? sim::plug(sim::referenceKeyboard(Family::F553)) : -1;
         if (unplugMouse)
             sim::unplug(mouse);

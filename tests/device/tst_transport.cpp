@@ -35,7 +35,7 @@ private slots:
     void unplugDuringTransferEndsCleanly();
 
 private:
-    void attach(const sim::DeviceSpec &spec);
+    void attach(const sim::DeviceSpec &model);
 
     std::unique_ptr<Hid_Thread> hid;
     FakeOwner owner;
@@ -57,10 +57,10 @@ void TestTransport::cleanup()
     sim::reset();
 }
 
-void TestTransport::attach(const sim::DeviceSpec &spec)
+void TestTransport::attach(const sim::DeviceSpec &model)
 {
-    device = sim::plug(spec);
-    hid->setDevices({ devInfoFor(device, spec) });
+    device = sim::plug(model);
+    hid->setDevices({ devInfoFor(device, model) });
     hid->setCurrentDevice(0);
     hid->setIdle(true);
     sim::clearWireLog();

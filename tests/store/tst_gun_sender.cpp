@@ -102,9 +102,9 @@ void TestGunSender::attach(sim::Family family, bool gunModel)
     facts.isGun = gunModel;
     owner.family = facts.icType;
     owner.gun = gunModel;
-    const sim::DeviceSpec spec = sim::referenceMouse(family);
-    device = sim::plug(spec);
-    hid->setDevices({devInfoFor(device, spec)});
+    const sim::DeviceSpec model = sim::referenceMouse(family);
+    device = sim::plug(model);
+    hid->setDevices({devInfoFor(device, model)});
     hid->setCurrentDevice(0);
     hid->setIdle(true);
     sim::clearWireLog();

@@ -93,9 +93,9 @@ void TestMacroDownload::attach(sim::Family family)
     facts = DeviceFacts();
     facts.icType = family == sim::Family::F560 ? QStringLiteral("560") : QStringLiteral("553");
     owner.family = facts.icType;
-    const sim::DeviceSpec spec = sim::referenceMouse(family);
-    device = sim::plug(spec);
-    hid->setDevices({devInfoFor(device, spec)});
+    const sim::DeviceSpec model = sim::referenceMouse(family);
+    device = sim::plug(model);
+    hid->setDevices({devInfoFor(device, model)});
     hid->setCurrentDevice(0);
     hid->setIdle(true);
     sim::clearWireLog();

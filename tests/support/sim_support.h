@@ -16,20 +16,20 @@ namespace simtest {
 
 // The device-list entry that describes a plugged simulated device, with both paths filled
 // as device discovery would fill them.
-inline DevInfo devInfoFor(sim::DeviceId id, const sim::DeviceSpec &spec)
+inline DevInfo devInfoFor(sim::DeviceId id, const sim::DeviceSpec &model)
 {
     DevInfo info;
     info.type = 1;
-    info.vid = spec.vid;
-    info.pid = spec.pid;
-    info.usagePage = spec.command.usagePage;
-    info.usage = spec.command.usage;
-    info.usagePage2 = spec.event.usagePage;
-    info.usage2 = spec.event.usage;
-    info.reportLength = spec.reportLength;
-    if (spec.command.present)
+    info.vid = model.vid;
+    info.pid = model.pid;
+    info.usagePage = model.command.usagePage;
+    info.usage = model.command.usage;
+    info.usagePage2 = model.event.usagePage;
+    info.usage2 = model.event.usage;
+    info.reportLength = model.reportLength;
+    if (model.command.present)
         info.path = QString::fromStdString(sim::path(id, sim::Interface::Command));
-    if (spec.event.present)
+    if (model.event.present)
         info.path2 = QString::fromStdString(sim::path(id, sim::Interface::Event));
     return info;
 }
