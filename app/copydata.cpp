@@ -19,4 +19,4 @@ std::optional<QString> warningText(quintptr dwData, const void *data, quint32 cb
     return text;
 }
 
-} // namespace CopyData
+}  // namespace CopyData

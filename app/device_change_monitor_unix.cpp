@@ -9,7 +9,7 @@ namespace {
 
 udev_monitor *openMonitor(udev *context)
 {
-    for (const char *source : { "udev", "kernel" }) {
+    for (const char *source : {"udev", "kernel"}) {
         udev_monitor *monitor = udev_monitor_new_from_netlink(context, source);
         if (!monitor)
             continue;
@@ -21,7 +21,7 @@ udev_monitor *openMonitor(udev *context)
     return nullptr;
 }
 
-} // namespace
+}  // namespace
 
 DeviceChangeMonitor::DeviceChangeMonitor(QObject *parent)
     : QObject(parent)

@@ -45,7 +45,7 @@ DevInfo readEntry(const QSettings &config, int n)
     return info;
 }
 
-} // namespace
+}  // namespace
 
 DevInfoList read(QSettings &config)
 {
@@ -85,4 +85,4 @@ int firstAttached(const DevInfoList &devices)
     return -1;
 }
 
-} // namespace DeviceList
+}  // namespace DeviceList

@@ -23,4 +23,4 @@ void locateInterfaces(DevInfoList &devices);
 // Index of the first entry whose command interface is present, or −1.
 int firstAttached(const DevInfoList &devices);
 
-} // namespace DeviceList
+}  // namespace DeviceList

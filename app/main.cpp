@@ -50,7 +50,7 @@ int run(QtSingleCoreApplication &app)
     // The hooks go first, then the window with everything it owns.
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char *argv[])
 {

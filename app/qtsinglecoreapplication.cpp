@@ -2,8 +2,8 @@
 
 #include <QCryptographicHash>
 #include <QDataStream>
-#include <QDebug>
 #include <QDeadlineTimer>
+#include <QDebug>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -34,7 +34,7 @@ QString runtimeFolder()
     return dir;
 }
 
-} // namespace
+}  // namespace
 
 QtSingleCoreApplication::QtSingleCoreApplication(int &argc, char **argv)
     : QApplication(argc, argv)
@@ -45,7 +45,8 @@ QtSingleCoreApplication::QtSingleCoreApplication(int &argc, char **argv)
 
     // The lock decides; a lock left by a copy that crashed is stale (its process is gone)
     // and QLockFile takes it over.
-    m_lock = std::make_unique<QLockFile>(folder + QLatin1Char('/') + m_id + QStringLiteral(".lock"));
+    m_lock =
+        std::make_unique<QLockFile>(folder + QLatin1Char('/') + m_id + QStringLiteral(".lock"));
     m_lock->setStaleLockTime(0);
     m_primary = m_lock->tryLock(0);
     if (m_primary)
@@ -62,7 +63,7 @@ QtSingleCoreApplication::~QtSingleCoreApplication()
 
 void QtSingleCoreApplication::listen()
 {
-    QLocalServer::removeServer(m_socketPath);   // a socket left behind by a crash
+    QLocalServer::removeServer(m_socketPath);  // a socket left behind by a crash
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server->listen(m_socketPath)) {
@@ -70,8 +71,8 @@ void QtSingleCoreApplication::listen()
                                   .arg(m_socketPath, m_server->errorString());
         return;
     }
-    connect(m_server, &QLocalServer::newConnection, this,
-            &QtSingleCoreApplication::acceptConnection);
+    connect(
+        m_server, &QLocalServer::newConnection, this, &QtSingleCoreApplication::acceptConnection);
 }
 
 void QtSingleCoreApplication::acceptConnection()
@@ -84,7 +85,7 @@ void QtSingleCoreApplication::acceptConnection()
             QString message;
             in >> message;
             if (!in.commitTransaction())
-                return;   // wait for the rest
+                return;  // wait for the rest
             socket->write("ack", 3);
             socket->flush();
             emit messageReceived(message);

@@ -8,7 +8,7 @@
 
 namespace {
 
-int signalPipe[2] = { -1, -1 };
+int signalPipe[2] = {-1, -1};
 
 void handleSignal(int)
 {
@@ -16,7 +16,7 @@ void handleSignal(int)
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[0], &byte, 1);
 }
 
-} // namespace
+}  // namespace
 
 TerminationSignals::TerminationSignals(QObject *parent)
     : QObject(parent)
@@ -30,13 +30,13 @@ TerminationSignals::TerminationSignals(QObject *parent)
     action.sa_handler = handleSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int sig : { SIGTERM, SIGINT, SIGHUP })
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(sig, &action, nullptr);
 }
 
 TerminationSignals::~TerminationSignals()
 {
-    for (int sig : { SIGTERM, SIGINT, SIGHUP })
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
         std::signal(sig, SIG_DFL);
     delete m_notifier;
     for (int &fd : signalPipe) {

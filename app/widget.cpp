@@ -35,7 +35,7 @@ const char kTrayMenuStyle[] =
     "QMenu::icon { padding-left: 2px; padding-right: 2px; } ";
 constexpr int kBalloonMs = 10000;
 
-} // namespace
+}  // namespace
 
 Widget::Widget(QWidget *parent)
     : QWidget(parent)
@@ -182,16 +182,16 @@ void Widget::checkPermissions(const QString &path)
     if (!path.startsWith(QLatin1String("/dev/")) || ::access(node.constData(), R_OK | W_OK) == 0
         || errno != EACCES)
         return;
-    qDebug().noquote()
-        << QStringLiteral("No permission to open %1: install packaging/70-stryla-config.rules "
-                          "into /etc/udev/rules.d/, run 'udevadm control --reload' and plug "
-                          "the device in again")
-               .arg(path);
+    qDebug().noquote() << QStringLiteral(
+        "No permission to open %1: install packaging/70-stryla-config.rules "
+        "into /etc/udev/rules.d/, run 'udevadm control --reload' and plug "
+        "the device in again")
+                              .arg(path);
     if (!permissionHintShown) {
         permissionHintShown = true;
         showBalloon(QStringLiteral("Info"),
-                    tr("The mouse was found but cannot be opened: the udev rule from the "
-                       "README is not installed."));
+            tr("The mouse was found but cannot be opened: the udev rule from the "
+               "README is not installed."));
     }
 #else
     Q_UNUSED(path);

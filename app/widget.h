@@ -19,10 +19,13 @@ class myQQuickView;
 class UserEvent : public QEvent
 {
 public:
-    static constexpr QEvent::Type kType = QEvent::User;   // 1000
+    static constexpr QEvent::Type kType = QEvent::User;  // 1000
     static constexpr int kRunScene = 2177;
 
-    explicit UserEvent(int code) : QEvent(kType), m_code(code) { }
+    explicit UserEvent(int code)
+        : QEvent(kType)
+        , m_code(code)
+    { }
     int code() const { return m_code; }
 
 private:
@@ -38,7 +41,7 @@ class Widget : public QWidget, public HidOwner
     Q_OBJECT
 
 public:
-    static constexpr int kPollInterval = 2048;   // ms after the last device change
+    static constexpr int kPollInterval = 2048;  // ms after the last device change
 
     explicit Widget(QWidget *parent = nullptr);
     ~Widget() override;

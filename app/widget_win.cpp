@@ -22,7 +22,7 @@ bool Widget::nativeEvent(const QByteArray &eventType, void *message, qintptr *re
         setVisible(true);
     else if (msg->message == WM_DEVICECHANGE)
         deviceChanged();
-    return false;   // default processing follows (it restores a minimised window)
+    return false;  // default processing follows (it restores a minimised window)
 }
 
 void Widget::onCopyData(const tagCOPYDATASTRUCT *data, void *window)

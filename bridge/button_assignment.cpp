@@ -18,25 +18,25 @@ struct KindRule
 {
     uchar scene;
     uchar device;
-    uchar value2Add; // macro slots count from 1 on the device
+    uchar value2Add;  // macro slots count from 1 on the device
 };
 
 constexpr KindRule kKindRules[] = {
-    {0x00, 1, 0}, // mouse button
-    {0x01, 10, 0}, // repeated key
-    {0x02, 0, 0}, // key combination
-    {0x03, 3, 0}, // media key
-    {0x04, 9, 1}, // macro
-    {0x05, 7, 0}, // DPI function
-    {0x06, 0, 0}, // Windows function
-    {0x07, 0, 0}, // shortcut
-    {0x08, 8, 0}, // gun button
-    {0xFF, 4, 0}, // device function of positions 14 and 15
+    {0x00, 1, 0},   // mouse button
+    {0x01, 10, 0},  // repeated key
+    {0x02, 0, 0},   // key combination
+    {0x03, 3, 0},   // media key
+    {0x04, 9, 1},   // macro
+    {0x05, 7, 0},   // DPI function
+    {0x06, 0, 0},   // Windows function
+    {0x07, 0, 0},   // shortcut
+    {0x08, 8, 0},   // gun button
+    {0xFF, 4, 0},   // device function of positions 14 and 15
 };
 
 // Whole entries that replace a scene entry.
 constexpr uchar kRepeatKind = 10;
-constexpr uchar kDoubleClickValue2 = 0x1E; // scene (0, any, 0x1E, 2) is a double click
+constexpr uchar kDoubleClickValue2 = 0x1E;  // scene (0, any, 0x1E, 2) is a double click
 constexpr uchar kDoubleClickValue3 = 2;
 constexpr uchar kSniperValue2 = 4;
 constexpr Entry kSniper560 {0x0B, 0, 1, 1};
@@ -128,7 +128,7 @@ void setUpGunButton(GunMatrices &out, int position, bool is560)
         setEntry(out.guns[size_t(s)], position, guns[size_t(s)]);
 }
 
-} // namespace
+}  // namespace
 
 Entry entryAt(const Matrix &matrix, int position)
 {
@@ -230,7 +230,7 @@ GunMatrices gunMatrices(
     return out;
 }
 
-} // namespace KeyMatrix
+}  // namespace KeyMatrix
 
 using namespace KeyMatrix;
 
@@ -298,7 +298,7 @@ void ButtonAssignment::mouseResetKeyMatrix(const QSettings &profile)
 void ButtonAssignment::mouseSwitchKeyMatrix(int indexNo)
 {
     const bool is560 = m_context.is560();
-    const int first = is560 ? 0 : 1; // 560: device profiles 0 … 4; 553: matrices 1 … 4
+    const int first = is560 ? 0 : 1;  // 560: device profiles 0 … 4; 553: matrices 1 … 4
     const int last = is560 ? kProfileCount - 1 : 1 + kGunSlots;
     if (indexNo < first || indexNo > last) {
         qDebug().noquote() << QStringLiteral("mouseSwitchKeyMatrix: no key matrix %1 (%2 to %3)")

@@ -16,8 +16,8 @@ namespace KeyMatrix {
 
 constexpr int kEntries = 16;
 constexpr int kEntrySize = 4;
-constexpr int kSize = kEntries * kEntrySize; // 64 bytes on the wire
-constexpr int kGunSlots = 3; // matrices 2, 3, 4
+constexpr int kSize = kEntries * kEntrySize;  // 64 bytes on the wire
+constexpr int kGunSlots = 3;                  // matrices 2, 3, 4
 
 using Entry = std::array<uchar, kEntrySize>;
 using Matrix = std::array<uchar, kSize>;
@@ -27,7 +27,7 @@ enum Field { Kind, Value1, Value2, Value3 };
 // Scene kinds the translation looks at.
 constexpr uchar kSceneMouseButton = 0x00;
 constexpr uchar kSceneDpiFunction = 0x05;
-constexpr uchar kGunButton = 0x08; // the same kind in both forms
+constexpr uchar kGunButton = 0x08;  // the same kind in both forms
 
 Entry entryAt(const Matrix &matrix, int position);
 void setEntry(Matrix &matrix, int position, const Entry &entry);
@@ -46,8 +46,8 @@ Matrix deviceFormTable(const QSettings &profile);
 struct GunMatrices
 {
     Matrix main {};
-    std::array<Matrix, kGunSlots> guns {}; // matrices 2, 3, 4
-    uchar countMask = 0; // 560: byte 2 of image 0; 0 leaves it
+    std::array<Matrix, kGunSlots> guns {};  // matrices 2, 3, 4
+    uchar countMask = 0;                    // 560: byte 2 of image 0; 0 leaves it
 };
 
 // The main matrix with its gun buttons set up, and the gun matrices built from the
@@ -57,7 +57,7 @@ GunMatrices gunMatrices(
 
 bool hasGunButton(const Matrix &matrix);
 
-} // namespace KeyMatrix
+}  // namespace KeyMatrix
 
 class ButtonAssignment
 {

@@ -75,7 +75,7 @@ constexpr SensorRule kSensorRules[] = {
     {"3327", encode3327},
 };
 
-} // namespace
+}  // namespace
 
 StageCode encode(const QString &sensor, int dpi)
 {
@@ -128,7 +128,7 @@ std::array<uchar, kMaxStages> withDisabledStages(const StageTable &table, int co
     return codes;
 }
 
-} // namespace DpiEncoding
+}  // namespace DpiEncoding
 
 using namespace DpiEncoding;
 
@@ -183,11 +183,11 @@ void DpiSettings::mouseSetCurrentDPI(uchar currentDPI)
 
 QVariant DpiSettings::mouseGetCurrentDPI()
 {
-    uchar stage = 0; // stays 0 when nothing comes back
+    uchar stage = 0;  // stays 0 when nothing comes back
     if (!m_context.ready("mouseGetCurrentDPI"))
         return int(stage);
     if (m_context.is560()) {
-        uchar profile = 1; // ask about the profile in use
+        uchar profile = 1;  // ask about the profile in use
         m_context.hid->hid560_84H_GetCurrentDPI(profile, stage);
     } else {
         m_context.hid->hid553_8BH_GetCurrentDPI(stage);
@@ -210,7 +210,7 @@ void DpiSettings::mouseSetKeyboardoption(uchar byte1, uchar byte2, uchar byte3, 
 
 QVariantList DpiSettings::GetKeyboardoption()
 {
-    uchar options[4] {}; // zeros when the read brings nothing back
+    uchar options[4] {};  // zeros when the read brings nothing back
     if (m_context.ready("GetKeyboardoption"))
         m_context.hid->hid553_83H_GetKeyboardoption(options[0], options[1], options[2], options[3]);
     return {int(options[0]), int(options[1]), int(options[2]), int(options[3])};

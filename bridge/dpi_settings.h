@@ -13,18 +13,18 @@
 namespace DpiEncoding {
 
 constexpr int kMaxStages = 8;
-constexpr uchar kDisabledStage = 0x80; // 553: code of a stage at or beyond the count
+constexpr uchar kDisabledStage = 0x80;  // 553: code of a stage at or beyond the count
 
 struct StageCode
 {
     uchar code = 0;
-    bool highBit = false; // sensor "3389": the code needs a ninth bit
+    bool highBit = false;  // sensor "3389": the code needs a ninth bit
 };
 
 struct StageTable
 {
     std::array<uchar, kMaxStages> codes {};
-    uchar highBits = 0; // bit i: stage i needs a ninth bit ("3389" only)
+    uchar highBits = 0;  // bit i: stage i needs a ninth bit ("3389" only)
 };
 
 // The code of one DPI value for a sensor; names not known encode like "4090".
@@ -42,7 +42,7 @@ uchar stageMask(int count);
 // 553: the codes with every stage at or beyond count marked disabled.
 std::array<uchar, kMaxStages> withDisabledStages(const StageTable &table, int count);
 
-} // namespace DpiEncoding
+}  // namespace DpiEncoding
 
 class DpiSettings
 {

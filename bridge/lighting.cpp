@@ -11,7 +11,7 @@ namespace LightingMap {
 
 namespace {
 
-constexpr int kPositions = 5; // slider positions 0 … 4
+constexpr int kPositions = 5;  // slider positions 0 … 4
 using PositionTable = std::array<uchar, kPositions>;
 
 constexpr PositionTable kBrightness {0, 64, 128, 192, 255};
@@ -30,22 +30,22 @@ uchar at(const PositionTable &table, uchar position)
 struct ColourfulEffect
 {
     uchar mode;
-    bool bright; // value A is the brightness byte (else 0)
-    const PositionTable *speeds; // value B by speed position
+    bool bright;                  // value A is the brightness byte (else 0)
+    const PositionTable *speeds;  // value B by speed position
 };
 
 constexpr ColourfulEffect kColourfulEffects[] = {
-    {1, true, &kNoSpeed}, // Static
-    {3, false, &kSpeedWave}, // Breath
-    {4, false, &kSpeedWave}, // Neon
-    {0, false, &kNoSpeed}, // OFF
-    {2, true, &kNoSpeed}, // Twinkling
-    {5, true, &kSpeedWave}, // Wave
-    {6, false, &kNoSpeed}, // Gliding
-    {7, true, &kNoSpeed}, // Finger Moving
-    {8, true, &kSpeedFlip}, // Vertical Flipping
-    {9, true, &kSpeedYoYo}, // YO-YO
-    {10, true, &kSpeedSpotlight}, // Spotlight
+    {1, true, &kNoSpeed},          // Static
+    {3, false, &kSpeedWave},       // Breath
+    {4, false, &kSpeedWave},       // Neon
+    {0, false, &kNoSpeed},         // OFF
+    {2, true, &kNoSpeed},          // Twinkling
+    {5, true, &kSpeedWave},        // Wave
+    {6, false, &kNoSpeed},         // Gliding
+    {7, true, &kNoSpeed},          // Finger Moving
+    {8, true, &kSpeedFlip},        // Vertical Flipping
+    {9, true, &kSpeedYoYo},        // YO-YO
+    {10, true, &kSpeedSpotlight},  // Spotlight
 };
 
 // Single-colour devices: where byte 2 comes from.
@@ -63,10 +63,10 @@ struct SingleColourEffect
 };
 
 constexpr SingleColourEffect kSingleColourEffects[] = {
-    {0, 1, Level::BrightnessSteps, 1}, // Static
-    {1, 2, Level::SpeedPlusOne, 1}, // Breath
-    {2, 3, Level::NeonSteps, 1}, // Neon
-    {4, 2, Level::SpeedPlusOne, 3}, // Breath Loop (is55328 devices)
+    {0, 1, Level::BrightnessSteps, 1},  // Static
+    {1, 2, Level::SpeedPlusOne, 1},     // Breath
+    {2, 3, Level::NeonSteps, 1},        // Neon
+    {4, 2, Level::SpeedPlusOne, 3},     // Breath Loop (is55328 devices)
 };
 
 uchar level(Level kind, uchar speed, uchar brightnessPosition)
@@ -82,7 +82,7 @@ uchar level(Level kind, uchar speed, uchar brightnessPosition)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 uchar brightness(uchar position)
 {
@@ -122,19 +122,19 @@ ColourTable colourTable(const QVariantList &src24)
     return table;
 }
 
-} // namespace LightingMap
+}  // namespace LightingMap
 
 using namespace LightingMap;
 
 namespace {
 
-constexpr uchar k553PlainByte3 = 2; // 553 single-colour devices without is55328
-constexpr uchar k560Byte3 = 2; // 560 single-colour devices, images 1 … 4 …
-constexpr uchar k560SoloByte3 = 3; // … and image 1 alone on a model without guns
-constexpr int kColour8 = 21; // bytes 21 … 23: colour 8
-constexpr uchar k55328EightColours = 0; // 0x10 type used when colour 8 is set
+constexpr uchar k553PlainByte3 = 2;      // 553 single-colour devices without is55328
+constexpr uchar k560Byte3 = 2;           // 560 single-colour devices, images 1 … 4 …
+constexpr uchar k560SoloByte3 = 3;       // … and image 1 alone on a model without guns
+constexpr int kColour8 = 21;             // bytes 21 … 23: colour 8
+constexpr uchar k55328EightColours = 0;  // 0x10 type used when colour 8 is set
 
-} // namespace
+}  // namespace
 
 Lighting::Lighting(const DeviceContext &context)
     : m_context(context)
@@ -204,5 +204,5 @@ void Lighting::sendColours553(uchar type, ColourTable &table)
     if (colour8)
         hid->hid553_10H_SetLED8StageColor(k55328EightColours, table.data());
     else
-        hid->hid553_0CH_SetFixLEDColor(table.data()); // the first colour alone
+        hid->hid553_0CH_SetFixLEDColor(table.data());  // the first colour alone
 }

@@ -12,7 +12,7 @@ namespace LightingMap {
 
 using Triple = std::array<uchar, 3>;
 
-constexpr int kColourBytes = 24; // eight colours R G B
+constexpr int kColourBytes = 24;  // eight colours R G B
 using ColourTable = std::array<uchar, kColourBytes>;
 
 // Brightness byte of a slider position 1 … 4; 0 for position 0 and anything else.
@@ -26,7 +26,7 @@ Triple singleColour(uchar effect, uchar speed, uchar brightnessPosition);
 // The first 24 values as bytes (low byte of each); missing or non-numeric values give 0.
 ColourTable colourTable(const QVariantList &src24);
 
-} // namespace LightingMap
+}  // namespace LightingMap
 
 class Lighting
 {

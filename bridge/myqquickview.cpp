@@ -9,8 +9,8 @@
 #include "pointer_settings.h"
 
 #include <QFocusEvent>
-#include <QSettings>
 #include <QQuickItem>
+#include <QSettings>
 
 #include <array>
 
@@ -197,8 +197,8 @@ void myQQuickView::mouseSwitchKeyMatrix(int indexNo)
 
 QVariantList myQQuickView::mouseGetKeydefine(QVariant index, bool isRecovery)
 {
-    const QSettings *profile = isRecovery ? m_store->defaultProfileSettings()
-                                          : m_store->currentProfileSettings();
+    const QSettings *profile =
+        isRecovery ? m_store->defaultProfileSettings() : m_store->currentProfileSettings();
     return m_buttons.mouseGetKeydefine(index, *profile);
 }
 
@@ -278,14 +278,14 @@ QVariant myQQuickView::createMacroIni(QVariant name, QVariant macroIndex)
 
 QVariant myQQuickView::modifyMacroNameUpdateProfile(QVariant oldname, QVariant newname)
 {
-    return MacroFiles::modifyMacroNameUpdateProfile(oldname.toString(), newname.toString(),
-                                                    profileHandles());
+    return MacroFiles::modifyMacroNameUpdateProfile(
+        oldname.toString(), newname.toString(), profileHandles());
 }
 
 void myQQuickView::deleteMacroUpdateProfile(QVariant macroName)
 {
-    MacroFiles::deleteMacroUpdateProfile(macroName.toString(), profileHandles(),
-                                         m_store->defaultProfileSettings());
+    MacroFiles::deleteMacroUpdateProfile(
+        macroName.toString(), profileHandles(), m_store->defaultProfileSettings());
 }
 
 QVariant myQQuickView::deleteMacroIni(QVariant name)

@@ -118,8 +118,8 @@ private:
     std::unique_ptr<ProfileFiles> m_profileFiles;
     NameLists m_names;
     DeviceContext m_context;
-    ProfileImages m_profiles { m_context };
-    DpiSettings m_dpi { m_context };
-    ButtonAssignment m_buttons { m_context };
-    Lighting m_lighting { m_context };
+    ProfileImages m_profiles {m_context};
+    DpiSettings m_dpi {m_context};
+    ButtonAssignment m_buttons {m_context};
+    Lighting m_lighting {m_context};
 };

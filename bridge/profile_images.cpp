@@ -35,7 +35,7 @@ void ProfileImages::mouseReadProfile(uint profileNo)
 
 QVariant ProfileImages::mouseReadCurrentProfile()
 {
-    uchar profile = 0; // stays 0 when nothing comes back
+    uchar profile = 0;  // stays 0 when nothing comes back
     if (m_context.ready("mouseReadCurrentProfile"))
         m_context.hid->hid560_82H_GetCurrentProfile(profile);
     return int(profile);
@@ -83,4 +83,4 @@ void sendSetting(const DeviceContext &context)
     }
 }
 
-} // namespace ProfileImageWriter
+}  // namespace ProfileImageWriter

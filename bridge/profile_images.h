@@ -52,4 +52,4 @@ void send(const DeviceContext &context, int image);
 // Sends image 1, and on a gun model images 2, 3 and 4 after it.
 void sendSetting(const DeviceContext &context);
 
-} // namespace ProfileImageWriter
+}  // namespace ProfileImageWriter

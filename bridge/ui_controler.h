@@ -14,7 +14,7 @@ class Ui_Controler : public QObject
     Q_OBJECT
 
 public:
-    static const QUrl kSceneUrl; // qrc:modules/qml/main.qml
+    static const QUrl kSceneUrl;  // qrc:modules/qml/main.qml
 
     Ui_Controler() = default;
 

@@ -14,7 +14,7 @@
 using namespace HidFraming;
 
 void Hid_Thread::runSet(const CommandSpec &command, std::initializer_list<uchar> params,
-                        const uchar *data, int dataLength)
+    const uchar *data, int dataLength)
 {
     if (!waitIdle()) {
         qDebug().noquote() << command.failureText;
@@ -30,7 +30,7 @@ void Hid_Thread::runSet(const CommandSpec &command, std::initializer_list<uchar>
 
 // Returns whether the reply arrived; the slots do not look at it.
 bool Hid_Thread::runQuery(const CommandSpec &command, std::initializer_list<uchar> params,
-                          std::initializer_list<uchar *> outputs)
+    std::initializer_list<uchar *> outputs)
 {
     if (!waitIdle()) {
         qDebug().noquote() << command.failureText;
@@ -40,7 +40,7 @@ bool Hid_Thread::runQuery(const CommandSpec &command, std::initializer_list<ucha
     m_replyReport.fill(0);
     int offset = kReplyValueOffset;
     for (uchar *out : outputs)
-        m_replyReport[size_t(offset++)] = *out;   // a failed exchange hands these back
+        m_replyReport[size_t(offset++)] = *out;  // a failed exchange hands these back
     const bool answered = queryCommand(0);
     offset = kReplyValueOffset;
     for (uchar *out : outputs)
@@ -61,107 +61,106 @@ void Hid_Thread::runPerProfile(const CommandSpec &command, uchar value)
     const int last = gun ? Cmd560::kFirstProfile : Cmd560::kLastProfile;
     for (int profile = Cmd560::kFirstProfile; profile <= last; ++profile) {
         m_idle = false;
-        m_cmdReport = commandReport(command.code, { uchar(profile), value });
+        m_cmdReport = commandReport(command.code, {uchar(profile), value});
         sendCommand(0, command.settle);
     }
 }
 
 // 553 family ---------------------------------------------------------------------------
 
-void Hid_Thread::hid553_83H_GetKeyboardoption(uchar &byte1, uchar &byte2, uchar &byte3,
-                                              uchar &byte4)
+void Hid_Thread::hid553_83H_GetKeyboardoption(
+    uchar &byte1, uchar &byte2, uchar &byte3, uchar &byte4)
 {
-    runQuery(Cmd553::GetKeyboardOption, {}, { &byte1, &byte2, &byte3, &byte4 });
+    runQuery(Cmd553::GetKeyboardOption, {}, {&byte1, &byte2, &byte3, &byte4});
 }
 
 void Hid_Thread::hid553_8BH_GetCurrentDPI(uchar &byte1)
 {
-    runQuery(Cmd553::GetCurrentDpi, {}, { &byte1 });
+    runQuery(Cmd553::GetCurrentDpi, {}, {&byte1});
 }
 
 void Hid_Thread::hid553_03H_SetKeyboardoption(uchar byte1, uchar byte2, uchar byte3, uchar byte4)
 {
-    runSet(Cmd553::SetKeyboardOption, { byte1, byte2, byte3, byte4 });
+    runSet(Cmd553::SetKeyboardOption, {byte1, byte2, byte3, byte4});
 }
 
 void Hid_Thread::hid553_04H_SetGunData(uchar byte1, uchar byte2, uchar byte3, uchar byte4)
 {
-    runSet(Cmd553::SetGunData, { 0x00, byte1, byte2, byte3, byte4 });
+    runSet(Cmd553::SetGunData, {0x00, byte1, byte2, byte3, byte4});
 }
 
 void Hid_Thread::hid553_01H_SetReportRate(uchar rate)
 {
-    runSet(Cmd553::SetReportRate, { rate });
+    runSet(Cmd553::SetReportRate, {rate});
 }
 
 void Hid_Thread::hid553_0BH_SetCurrentDPI(uchar stage)
 {
-    runSet(Cmd553::SetCurrentDpi, { stage });
+    runSet(Cmd553::SetCurrentDpi, {stage});
 }
 
 void Hid_Thread::hid553_07H_Lod(uchar stage)
 {
-    runSet(Cmd553::Lod, { 0x00, stage, Cmd553::kLodTop });
+    runSet(Cmd553::Lod, {0x00, stage, Cmd553::kLodTop});
 }
 
 void Hid_Thread::hid553_12H_SetKeyMatrix(uchar *src64, uchar indexAddOne)
 {
-    runSet(Cmd553::SetKeyMatrix, { indexAddOne, Cmd553::kKeyMatrixLength, Cmd553::kKeyMatrixByte4 },
-           src64, Cmd553::kKeyMatrixLength);
+    runSet(Cmd553::SetKeyMatrix, {indexAddOne, Cmd553::kKeyMatrixLength, Cmd553::kKeyMatrixByte4},
+        src64, Cmd553::kKeyMatrixLength);
 }
 
 void Hid_Thread::hid553_13H_SetMacroKey(uchar macroId, uchar *src128)
 {
-    runSet(Cmd553::SetMacroKey, { macroId, Cmd553::kRecordLength }, src128, kDataBufferSize);
+    runSet(Cmd553::SetMacroKey, {macroId, Cmd553::kRecordLength}, src128, kDataBufferSize);
 }
 
 void Hid_Thread::hid553_11H_SetDPISet(uchar dpiStage, uchar *src8)
 {
-    runSet(Cmd553::SetDpiSet, { dpiStage, Cmd553::kDpiTableLength }, src8,
-           Cmd553::kDpiTableLength);
+    runSet(Cmd553::SetDpiSet, {dpiStage, Cmd553::kDpiTableLength}, src8, Cmd553::kDpiTableLength);
 }
 
 void Hid_Thread::hid553_02H_SetCurrentKeyMatrix(uchar currentKeyMatrix)
 {
-    runSet(Cmd553::SetCurrentKeyMatrix, { currentKeyMatrix });
+    runSet(Cmd553::SetCurrentKeyMatrix, {currentKeyMatrix});
 }
 
 void Hid_Thread::hid553_0DH_SetRGBLedEffect(uchar effect, uchar option1, uchar option2)
 {
-    runSet(Cmd553::SetRgbLedEffect, { effect, option1, option2 });
+    runSet(Cmd553::SetRgbLedEffect, {effect, option1, option2});
 }
 
 void Hid_Thread::hid553_0CH_SetFixLEDColor(uchar *src3)
 {
-    runSet(Cmd553::SetFixLedColor, { src3[0], src3[1], src3[2] });
+    runSet(Cmd553::SetFixLedColor, {src3[0], src3[1], src3[2]});
 }
 
 void Hid_Thread::hid553_10H_SetLED8StageColor(uchar type, uchar *src24)
 {
     const int n = type == Cmd553::kLedShortType ? Cmd553::kLedShortLength : Cmd553::kLedFullLength;
-    runSet(Cmd553::SetLed8StageColor, { type, uchar(n) }, src24, n);
+    runSet(Cmd553::SetLed8StageColor, {type, uchar(n)}, src24, n);
 }
 
 // 560 family ---------------------------------------------------------------------------
 
 void Hid_Thread::hid560_81H_GetKeyboardoption(uchar &byte1, uchar &byte2)
 {
-    runQuery(Cmd560::GetKeyboardOption, {}, { &byte1, &byte2 });
+    runQuery(Cmd560::GetKeyboardOption, {}, {&byte1, &byte2});
 }
 
 void Hid_Thread::hid560_82H_GetCurrentProfile(uchar &byte1)
 {
-    runQuery(Cmd560::GetCurrentProfile, {}, { &byte1 });
+    runQuery(Cmd560::GetCurrentProfile, {}, {&byte1});
 }
 
 void Hid_Thread::hid560_84H_GetCurrentDPI(uchar &byte1, uchar &byte2)
 {
-    runQuery(Cmd560::GetCurrentDpi, { byte1 }, { &byte1, &byte2 });
+    runQuery(Cmd560::GetCurrentDpi, {byte1}, {&byte1, &byte2});
 }
 
 void Hid_Thread::hid560_01H_SetKeyboardoption(uchar byte1, uchar byte2)
 {
-    runSet(Cmd560::SetKeyboardOption, { byte1, byte2 });
+    runSet(Cmd560::SetKeyboardOption, {byte1, byte2});
 }
 
 void Hid_Thread::hid560_03H_SetReportRate(uchar rate)
@@ -178,22 +177,22 @@ void Hid_Thread::hid560_0DH_SetKeyMatrix(uchar *src64, uchar indexAddOne)
 {
     uchar block[kDataBufferSize] {};
     std::memcpy(block, src64, Cmd560::kKeyMatrixLength);
-    runSet(Cmd560::SetKeyMatrix, { indexAddOne, Cmd560::kBlockLength }, block, kDataBufferSize);
+    runSet(Cmd560::SetKeyMatrix, {indexAddOne, Cmd560::kBlockLength}, block, kDataBufferSize);
 }
 
 void Hid_Thread::hid560_0CH_setProfile(uchar *src128, uchar profileData)
 {
-    runSet(Cmd560::SetProfile, { profileData, Cmd560::kBlockLength }, src128, kProfileImageSize);
+    runSet(Cmd560::SetProfile, {profileData, Cmd560::kBlockLength}, src128, kProfileImageSize);
 }
 
 void Hid_Thread::hid560_0FH_SetMacroKey(uchar macroId, uchar *src128)
 {
-    runSet(Cmd560::SetMacroKey, { macroId, Cmd560::kBlockLength }, src128, kDataBufferSize);
+    runSet(Cmd560::SetMacroKey, {macroId, Cmd560::kBlockLength}, src128, kDataBufferSize);
 }
 
 void Hid_Thread::hid560_02H_SetCurrentProfile(uchar profile)
 {
-    runSet(Cmd560::SetCurrentProfile, { profile });
+    runSet(Cmd560::SetCurrentProfile, {profile});
 }
 
 // The destination image goes into the data buffer first, so a read that fails hands the
@@ -204,7 +203,7 @@ void Hid_Thread::hid560_8CH_readProfile(uchar *src128, uchar profileNo)
         qDebug().noquote() << Cmd560::ReadProfile.failureText;
         return;
     }
-    m_cmdReport = commandReport(Cmd560::ReadProfile.code, { profileNo });
+    m_cmdReport = commandReport(Cmd560::ReadProfile.code, {profileNo});
     m_replyReport.fill(0);
     std::memcpy(m_dataBuffer, src128, kProfileImageSize);
     queryCommand(kProfileImageSize);

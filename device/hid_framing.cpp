@@ -22,7 +22,7 @@ CommandReport commandReport(uchar code, std::initializer_list<uchar> params)
     report[0] = kReportId;
     report[kCodeOffset] = code;
     std::copy_n(params.begin(), std::min(params.size(), size_t(kParamCount)),
-                report.begin() + kParamOffset);
+        report.begin() + kParamOffset);
     report[kChecksumOffset] = checksum(report.data() + kCodeOffset);
     return report;
 }
@@ -48,4 +48,4 @@ QByteArray hex(const uchar *bytes, int length)
     return QByteArray(reinterpret_cast<const char *>(bytes), length).toHex(' ').toUpper();
 }
 
-} // namespace HidFraming
+}  // namespace HidFraming

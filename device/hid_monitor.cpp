@@ -21,7 +21,7 @@ namespace {
 constexpr int kDpiSwitchLength = 4;
 constexpr uchar kDpiSwitchByte0 = 0x06;
 constexpr uchar kDpiSwitchByte1 = 0x07;
-constexpr int kDpiSwitchStage = 3; // the new stage, counted from 1
+constexpr int kDpiSwitchStage = 3;  // the new stage, counted from 1
 constexpr int kEventReportRoom = 65;
 
 // The bit that makes the device report DPI changes on its event interface.
@@ -30,7 +30,7 @@ constexpr uchar kOption553Byte4Bit = 0x40;
 
 const QString kBalloonTitle = QStringLiteral("Info");
 
-} // namespace
+}  // namespace
 
 // Reads the keyboard options, sets the DPI-report bit and writes them back. When the read
 // does not complete, nothing is written: the bytes would not be the device's own.
@@ -53,7 +53,7 @@ void Hid_Thread::startMonitor(uint index)
 {
     m_monitorRunning = false;
     readAndMarkKeyboardOptions();
-    waitForMonitor(); // a job still inside its read ends within one read time-out
+    waitForMonitor();  // a job still inside its read ends within one read time-out
     m_monitorRunning = true;
     m_monitorFuture =
         QtConcurrent::run(QThreadPool::globalInstance(), [this, index] { monitorLoop(index); });

@@ -105,7 +105,7 @@ private:
     void readAndMarkKeyboardOptions();
 
     HidOwner *m_owner = nullptr;
-    mutable QMutex m_devicesLock; // the monitor reads and empties path2 from its thread
+    mutable QMutex m_devicesLock;  // the monitor reads and empties path2 from its thread
     DevInfoList m_devices;
     int m_currentDevice = 1;
     hid_device *m_cmdHandle = nullptr;

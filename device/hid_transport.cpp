@@ -24,7 +24,7 @@ void logReport(const char *what, const uchar *bytes, int length)
     qCDebug(lcWire).noquote() << what << HidFraming::hex(bytes, length);
 }
 
-} // namespace
+}  // namespace
 
 Hid_Thread::Hid_Thread() = default;
 
@@ -205,7 +205,7 @@ bool Hid_Thread::readData(int total)
         const int read =
             hid_read_timeout(handle, input.data(), input.size(), kInterruptReadTimeoutMs);
         if (read <= 0)
-            return false; // an error, or nothing within the bound
+            return false;  // an error, or nothing within the bound
         logReport("interrupt in", input.data(), read);
         // A short report leaves the rest of its share zero, as the zeroed buffer holds.
         std::memcpy(collected + offset, input.data(), size_t(qMin(n, total - offset)));

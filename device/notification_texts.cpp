@@ -22,7 +22,7 @@ Table &table()
     return instance;
 }
 
-} // namespace
+}  // namespace
 
 namespace NotificationTexts {
 
@@ -47,4 +47,4 @@ void reset()
     table().texts.fill(kInitialText);
 }
 
-} // namespace NotificationTexts
+}  // namespace NotificationTexts

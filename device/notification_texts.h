@@ -18,4 +18,4 @@ void replace(const QStringList &texts);
 // Back to eight times "DPI Switch to".
 void reset();
 
-} // namespace NotificationTexts
+}  // namespace NotificationTexts

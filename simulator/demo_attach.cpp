@@ -52,7 +52,7 @@ constexpr std::array<uint8_t, 24> kFactoryColours = {
 constexpr std::array<uint8_t, 8> kFactoryDpiCodes = {4, 9, 14, 19, 29, 39, 49, 59};
 constexpr uint8_t kFactoryStageCount = 4;
 constexpr uint8_t kFactoryStage = 2;
-constexpr std::array<uint8_t, 3> kFactoryEffect = {1, 3, 2}; // mode, brightness, speed
+constexpr std::array<uint8_t, 3> kFactoryEffect = {1, 3, 2};  // mode, brightness, speed
 constexpr uint8_t kDisabledStage = 0x80;
 
 std::string trimmed(const std::string &text)
@@ -112,12 +112,12 @@ std::array<uint8_t, 128> factoryProfile(int profile)
     std::array<uint8_t, 128> image {};
     fillFirmwareBytes(image, profile);
     if (profile == 0) {
-        image[2] = 0x07; // gun count mask
+        image[2] = 0x07;  // gun count mask
         std::copy(kFactoryColours.begin(), kFactoryColours.end(), image.begin() + 24);
         return image;
     }
     std::copy(kFactoryEffect.begin(), kFactoryEffect.end(), image.begin() + 71);
-    image[82] = image[83] = 0x00; // no ninth DPI bit
+    image[82] = image[83] = 0x00;  // no ninth DPI bit
     std::copy(kFactoryDpiCodes.begin(), kFactoryDpiCodes.end(), image.begin() + 84);
     std::copy(kFactoryDpiCodes.begin(), kFactoryDpiCodes.end(), image.begin() + 92);
     image[100] = uint8_t((1u << kFactoryStageCount) - 1);
@@ -125,7 +125,7 @@ std::array<uint8_t, 128> factoryProfile(int profile)
         std::copy(kFactoryColours.begin(), kFactoryColours.end(), image.begin() + 104);
     else {
         image[65] = 0x04;
-        const std::array<uint8_t, 4> gun = {0xF0, 30, 0, 5}; // marker, shots, x, y
+        const std::array<uint8_t, 4> gun = {0xF0, 30, 0, 5};  // marker, shots, x, y
         std::copy(gun.begin(), gun.end(), image.begin() + 78);
     }
     return image;
@@ -198,4 +198,4 @@ bool attachDemoDevices()
 
 [[maybe_unused]] const bool g_attached = attachDemoDevices();
 
-} // namespace
+}  // namespace

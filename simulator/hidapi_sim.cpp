@@ -182,7 +182,7 @@ int copyString(
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" {
 
@@ -327,7 +327,7 @@ int HID_API_EXPORT HID_API_CALL hid_send_feature_report(
     // Logged as sent, also when the firmware drops it for its checksum.
     r.log(*d, Interface::Command, Direction::FeatureOut, data, length);
     d->firmware.receiveCommand(data, length);
-    r.wake.notify_all(); // a profile read may have queued input reports
+    r.wake.notify_all();  // a profile read may have queued input reports
     return int(length);
 }
 
@@ -381,7 +381,8 @@ int HID_API_EXPORT_CALL hid_get_manufacturer_string(hid_device *dev, wchar_t *st
 
 int HID_API_EXPORT_CALL hid_get_product_string(hid_device *dev, wchar_t *string, size_t maxlen)
 {
-    return copyString(dev, string, maxlen, [](const Device &d) { return sim::widen(d.model.name); });
+    return copyString(
+        dev, string, maxlen, [](const Device &d) { return sim::widen(d.model.name); });
 }
 
 int HID_API_EXPORT_CALL hid_get_serial_number_string(
@@ -437,4 +438,4 @@ HID_API_EXPORT const char *HID_API_CALL hid_version_str(void)
     return HID_API_VERSION_STR;
 }
 
-} // extern "C"
+}  // extern "C"

@@ -58,7 +58,7 @@ const char *eventRefusal(const Device &d, const Bytes &report)
     return nullptr;
 }
 
-} // namespace
+}  // namespace
 
 // Registry ---------------------------------------------------------------------------
 
@@ -346,4 +346,4 @@ std::string formatWireLog(const std::vector<WireRecord> &log)
     return out.str();
 }
 
-} // namespace sim
+}  // namespace sim

@@ -47,10 +47,10 @@ enum class Interface { Command, Event };
 
 // Direction of one report on the wire, seen from the host.
 enum class Direction {
-    FeatureOut, // hid_send_feature_report
-    FeatureIn, // hid_get_feature_report (what the device answered)
-    InterruptOut, // hid_write
-    InterruptIn, // hid_read / hid_read_timeout (what the device delivered)
+    FeatureOut,    // hid_send_feature_report
+    FeatureIn,     // hid_get_feature_report (what the device answered)
+    InterruptOut,  // hid_write
+    InterruptIn,   // hid_read / hid_read_timeout (what the device delivered)
 };
 
 using Bytes = std::vector<uint8_t>;
@@ -62,46 +62,46 @@ struct InterfaceSpec
     bool present = true;
     uint16_t usagePage = 0;
     uint16_t usage = 0;
-    std::string path; // empty: derived from the device id when plugged
+    std::string path;  // empty: derived from the device id when plugged
 };
 
 struct DeviceSpec
 {
-    std::string name; // product string (ASCII)
+    std::string name;  // product string (ASCII)
     Family family = Family::F553;
     uint16_t vid = 0;
     uint16_t pid = 0;
-    int reportLength = 32; // data bytes per interrupt report, 1 … kMaxReportLength
+    int reportLength = 32;  // data bytes per interrupt report, 1 … kMaxReportLength
     InterfaceSpec command;
     InterfaceSpec event;
-    std::string manufacturer = "Stryla"; // manufacturer string (ASCII)
-    uint16_t releaseNumber = 0x0100; // bcdDevice
+    std::string manufacturer = "Stryla";  // manufacturer string (ASCII)
+    uint16_t releaseNumber = 0x0100;      // bcdDevice
 };
 
 // Largest report length plug() accepts; anything outside 1 … this is replaced by 32.
 constexpr int kMaxReportLength = 1024;
 
 // The two devices of the reference device list, in the requested family.
-DeviceSpec referenceMouse(Family family); // 04d9:a1ee, ff00/ff00 and ff01/ff01, 32
-DeviceSpec referenceKeyboard(Family family); // 04d9:8008, ff01/0001 and ff02/0001, 64
+DeviceSpec referenceMouse(Family family);     // 04d9:a1ee, ff00/ff00 and ff01/ff01, 32
+DeviceSpec referenceKeyboard(Family family);  // 04d9:8008, ff01/0001 and ff02/0001, 64
 
 // What the firmware keeps. Both families share one record; each uses its own fields.
 struct DeviceState
 {
     // 553: four keyboard option bytes (0x03 / 0x83). 560: the first two (0x01 / 0x81).
     std::array<uint8_t, 4> options {};
-    uint8_t reportRate = 1; // 553 0x01
-    uint8_t currentKeyMatrix = 0; // 553 0x02
-    uint8_t currentDpi = 2; // 553 0x0B / 0x8B, stage counted from 1
-    uint8_t liftOff = 0; // 553 0x07, byte 3
-    uint8_t liftOffTop = 0; // 553 0x07, byte 4 (0x7D)
-    std::array<uint8_t, 3> fixColor {}; // 553 0x0C
-    std::array<uint8_t, 3> ledEffect {}; // 553 0x0D: effect, option1, option2
-    uint8_t ledType = 0; // 553 0x10, byte 2
-    Bytes ledColors; // 553 0x10: the n bytes received
-    uint8_t dpiStageCount = 0; // 553 0x11, byte 2
-    std::array<uint8_t, 8> dpiTable {}; // 553 0x11 data
-    std::array<std::array<uint8_t, 3>, 3> gun {}; // 553 0x04, per slot 0 … 2: shots, x, y
+    uint8_t reportRate = 1;                        // 553 0x01
+    uint8_t currentKeyMatrix = 0;                  // 553 0x02
+    uint8_t currentDpi = 2;                        // 553 0x0B / 0x8B, stage counted from 1
+    uint8_t liftOff = 0;                           // 553 0x07, byte 3
+    uint8_t liftOffTop = 0;                        // 553 0x07, byte 4 (0x7D)
+    std::array<uint8_t, 3> fixColor {};            // 553 0x0C
+    std::array<uint8_t, 3> ledEffect {};           // 553 0x0D: effect, option1, option2
+    uint8_t ledType = 0;                           // 553 0x10, byte 2
+    Bytes ledColors;                               // 553 0x10: the n bytes received
+    uint8_t dpiStageCount = 0;                     // 553 0x11, byte 2
+    std::array<uint8_t, 8> dpiTable {};            // 553 0x11 data
+    std::array<std::array<uint8_t, 3>, 3> gun {};  // 553 0x04, per slot 0 … 2: shots, x, y
     // Key matrices by number (1 … 4): the whole data block received (553: 64 bytes,
     // 560: 128 bytes).
     std::map<int, Bytes> keyMatrices;
@@ -109,20 +109,20 @@ struct DeviceState
     std::map<int, Bytes> macros;
 
     // 560 family.
-    uint8_t currentProfile = 1; // 0x02 / 0x82
-    std::array<std::array<uint8_t, 128>, 5> profiles {}; // 0x0C / 0x8C
-    std::array<uint8_t, 5> profileReportRate {}; // 0x03, per profile
-    std::array<uint8_t, 5> profileCurrentDpi {1, 1, 1, 1, 1}; // 0x04 / 0x84, per profile
+    uint8_t currentProfile = 1;                                // 0x02 / 0x82
+    std::array<std::array<uint8_t, 128>, 5> profiles {};       // 0x0C / 0x8C
+    std::array<uint8_t, 5> profileReportRate {};               // 0x03, per profile
+    std::array<uint8_t, 5> profileCurrentDpi {1, 1, 1, 1, 1};  // 0x04 / 0x84, per profile
 
     // What the firmware noticed about the host.
-    int checksumErrors = 0; // command reports with a wrong byte 8 (ignored)
-    int unknownCommands = 0; // codes this family does not know (ignored)
-    int abortedTransfers = 0; // transfers cut short by a new command report: a data block
-                              // not complete yet, or profile reports not read yet
-    int commandsReceived = 0; // command reports accepted
-    int rejectedCommands = 0; // accepted, but a slot or profile number out of range (ignored)
-    int malformedReports = 0; // reports of the wrong size or with a report id other than 0
-    int strayReports = 0; // interrupt OUT reports that arrived with no data block expected
+    int checksumErrors = 0;    // command reports with a wrong byte 8 (ignored)
+    int unknownCommands = 0;   // codes this family does not know (ignored)
+    int abortedTransfers = 0;  // transfers cut short by a new command report: a data block
+                               // not complete yet, or profile reports not read yet
+    int commandsReceived = 0;  // command reports accepted
+    int rejectedCommands = 0;  // accepted, but a slot or profile number out of range (ignored)
+    int malformedReports = 0;  // reports of the wrong size or with a report id other than 0
+    int strayReports = 0;      // interrupt OUT reports that arrived with no data block expected
 };
 
 struct WireRecord
@@ -130,8 +130,8 @@ struct WireRecord
     DeviceId device = 0;
     Interface interface = Interface::Command;
     Direction direction = Direction::FeatureOut;
-    Bytes bytes; // the whole report as it crossed the wire
-    std::chrono::steady_clock::time_point time; // monotonic
+    Bytes bytes;                                 // the whole report as it crossed the wire
+    std::chrono::steady_clock::time_point time;  // monotonic
 };
 
 // Every function below may be called from any thread. A DeviceId that was never handed
@@ -220,4 +220,4 @@ int openHandles(DeviceId id, Interface iface);
 // (three decimals), device id, interface, direction, bytes in hex ("00 01 01 … FD").
 std::string formatWireLog(const std::vector<WireRecord> &log);
 
-} // namespace sim
+}  // namespace sim

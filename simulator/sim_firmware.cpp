@@ -197,7 +197,7 @@ const CommandRule *findRule(const CommandRule (&rules)[N], uint8_t code)
     return it == std::end(rules) ? nullptr : it;
 }
 
-} // namespace
+}  // namespace
 
 uint8_t featureChecksum(const FeatureReport &report)
 {
@@ -318,4 +318,4 @@ void Firmware::abortUnfinishedTransfer()
     }
 }
 
-} // namespace sim
+}  // namespace sim

@@ -18,11 +18,11 @@ namespace sim {
 // byte 8 checksum.
 constexpr size_t kFeatureReportSize = 9;
 constexpr int kCodeByte = 1;
-constexpr int kBlockLengthByte = 3; // data commands: length of the block that follows
+constexpr int kBlockLengthByte = 3;  // data commands: length of the block that follows
 constexpr int kChecksumByte = 8;
-constexpr int kProfileCount = 5; // 560 family: device profiles 0 … 4
+constexpr int kProfileCount = 5;  // 560 family: device profiles 0 … 4
 constexpr int kProfileSize = 128;
-constexpr int kGunSlots = 3; // 553 family: gun records 0 … 2
+constexpr int kGunSlots = 3;  // 553 family: gun records 0 … 2
 
 using FeatureReport = std::array<uint8_t, kFeatureReportSize>;
 
@@ -85,4 +85,4 @@ private:
     std::deque<Bytes> m_inReports;
 };
 
-} // namespace sim
+}  // namespace sim

@@ -36,7 +36,7 @@ struct Device
 
     DeviceId id;
     DeviceSpec model;
-    std::array<std::string, kInterfaceCount> paths; // empty for an absent interface
+    std::array<std::string, kInterfaceCount> paths;  // empty for an absent interface
     bool plugged = true;
     Firmware firmware;
     // Reports queued on the event interface. Unlike real hidraw, which drops input reports
@@ -46,25 +46,25 @@ struct Device
 
     std::array<bool, kInterfaceCount> openFails {};
     bool featureReadsFail = false;
-    int featureWritesToFail = 0; // > 0: that many more command reports are refused
+    int featureWritesToFail = 0;  // > 0: that many more command reports are refused
     bool interruptReadsSilent = false;
-    int unplugAfterWrites = 0; // > 0: unplug after that many more interrupt OUT reports
+    int unplugAfterWrites = 0;  // > 0: unplug after that many more interrupt OUT reports
 
     std::array<int, kInterfaceCount> openCount {};
     std::array<int, kInterfaceCount> openHandles {};
 };
 
-} // namespace sim
+}  // namespace sim
 
 // What hid_open_path hands out. Handles live in the registry until hid_close, so a handle
 // that outlived its device (unplug, reset) fails cleanly instead of dangling.
 struct hid_device_
 {
-    sim::Device *device = nullptr; // null once reset() removed the device
+    sim::Device *device = nullptr;  // null once reset() removed the device
     sim::Interface iface = sim::Interface::Command;
     bool nonBlocking = false;
     std::wstring lastError = L"Success";
-    hid_device_info *info = nullptr; // built by hid_get_device_info, freed by hid_close
+    hid_device_info *info = nullptr;  // built by hid_get_device_info, freed by hid_close
 };
 
 namespace sim {
@@ -72,13 +72,13 @@ namespace sim {
 struct Registry
 {
     std::mutex lock;
-    std::condition_variable wake; // new reports, unplug, reset, faults cleared
+    std::condition_variable wake;  // new reports, unplug, reset, faults cleared
 
     // Every device since the last reset, in plug order (ids only grow).
     std::map<DeviceId, std::unique_ptr<Device>> devices;
     std::map<const hid_device *, std::shared_ptr<hid_device>> handles;
     std::vector<WireRecord> wire;
-    std::wstring openError = L"Success"; // hid_error(nullptr)
+    std::wstring openError = L"Success";  // hid_error(nullptr)
 
     // Neither is reset: a path or id from an earlier test never names a new device.
     DeviceId nextId = 1;
@@ -100,4 +100,4 @@ Registry &registry();
 // Wide copy of an ASCII string (bytes above 0x7F are taken as Latin-1).
 std::wstring widen(const std::string &text);
 
-} // namespace sim
+}  // namespace sim

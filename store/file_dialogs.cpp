@@ -7,13 +7,13 @@ namespace {
 class SystemFileDialogs : public FileDialogs
 {
 public:
-    QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
-                         const QString &filter) override
+    QString openFileName(
+        QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override
     {
         return QFileDialog::getOpenFileName(parent, caption, dir, filter);
     }
-    QString saveFileName(QWidget *parent, const QString &caption, const QString &dir,
-                         const QString &filter) override
+    QString saveFileName(
+        QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override
     {
         return QFileDialog::getSaveFileName(parent, caption, dir, filter);
     }
@@ -22,7 +22,7 @@ public:
 SystemFileDialogs systemDialogs;
 FileDialogs *current = &systemDialogs;
 
-} // namespace
+}  // namespace
 
 FileDialogs &fileDialogs()
 {

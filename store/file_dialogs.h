@@ -11,10 +11,10 @@ class FileDialogs
 public:
     virtual ~FileDialogs() = default;
     // Each returns the chosen path, or an empty string when the user cancelled.
-    virtual QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
-                                 const QString &filter) = 0;
-    virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &dir,
-                                 const QString &filter) = 0;
+    virtual QString openFileName(
+        QWidget *parent, const QString &caption, const QString &dir, const QString &filter) = 0;
+    virtual QString saveFileName(
+        QWidget *parent, const QString &caption, const QString &dir, const QString &filter) = 0;
 };
 
 // The dialogs in use (the system's unless replaced).

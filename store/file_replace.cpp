@@ -13,7 +13,7 @@ bool replaceFileWithCopy(const QString &source, const QString &target)
                                   .arg(source, in.errorString(), target);
         return false;
     }
-    QSaveFile out(target);   // writes a temporary file beside target, renamed on commit
+    QSaveFile out(target);  // writes a temporary file beside target, renamed on commit
     out.setDirectWriteFallback(false);
     if (!out.open(QIODevice::WriteOnly)) {
         qDebug().noquote() << QStringLiteral("Cannot write %1 (%2); it is left as it was")

@@ -106,7 +106,7 @@ bool checkProfile(bool present, const char *operation)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 QString gunDataPath()
 {
@@ -183,4 +183,4 @@ void setSelectGun(QSettings *profile, const QVariant &index, const QVariant &gun
         profile->setValue(QStringLiteral("selectGun/") + index.toString(), gunChoice);
 }
 
-} // namespace GunData
+}  // namespace GunData

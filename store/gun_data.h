@@ -46,4 +46,4 @@ void setXYSensitive(QSettings *profile, const QVariant &index, const QVariant &x
 QVariant getselectGun(const QSettings *profile, const QVariant &index);
 void setSelectGun(QSettings *profile, const QVariant &index, const QVariant &gunChoice);
 
-} // namespace GunData
+}  // namespace GunData

@@ -18,7 +18,7 @@ struct GunValues
 {
     uchar shots = 0;
     uchar horizontal = 0;
-    uint vertical = 0; // kept whole: the 553 family may negate it before cutting
+    uint vertical = 0;  // kept whole: the 553 family may negate it before cutting
 };
 
 uint valueAt(const QVariantList &values, int position)
@@ -78,7 +78,7 @@ void send553(Hid_Thread *hid, int index, const GunValues &gun)
     hid->hid553_04H_SetGunData(gun.shots, gun.horizontal, uchar(vertical), uchar(index - 1));
 }
 
-} // namespace
+}  // namespace
 
 void mouseSendGundata(Hid_Thread *hid, const DeviceFacts &facts, ProfileImageSet &images, int index,
     const QVariantList &values)
@@ -96,4 +96,4 @@ void mouseSendGundata(Hid_Thread *hid, const DeviceFacts &facts, ProfileImageSet
         send553(hid, index, gun);
 }
 
-} // namespace GunSender
+}  // namespace GunSender

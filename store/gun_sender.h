@@ -25,4 +25,4 @@ constexpr int kLastGunSlot = 3;
 void mouseSendGundata(Hid_Thread *hid, const DeviceFacts &facts, ProfileImageSet &images, int index,
     const QVariantList &values);
 
-} // namespace GunSender
+}  // namespace GunSender

@@ -54,7 +54,7 @@ int boundedCount(const QVariant &total, const QString &section, const QString &f
     return bounded;
 }
 
-} // namespace
+}  // namespace
 
 QString languageFilePath(const QString &langCode)
 {
@@ -81,4 +81,4 @@ QStringList getLangStrings(const QString &typeStr, const QString &langCode)
     return strings;
 }
 
-} // namespace LangStrings
+}  // namespace LangStrings

@@ -19,4 +19,4 @@ QString languageFilePath(const QString &langCode);
 // also replaces the device monitor's notification texts with its first (up to) eight strings.
 QStringList getLangStrings(const QString &typeStr, const QString &langCode);
 
-} // namespace LangStrings
+}  // namespace LangStrings

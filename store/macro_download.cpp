@@ -51,7 +51,7 @@ Record recordOf(const QVariantList &macroData)
     return record;
 }
 
-} // namespace
+}  // namespace
 
 QVariant mouseSendMacroData(Hid_Thread *hid, const DeviceFacts &facts,
     const QVariantList &macroData, const QVariant &macroIndex)
@@ -78,4 +78,4 @@ QVariant mouseSendMacroData(Hid_Thread *hid, const DeviceFacts &facts,
     return true;
 }
 
-} // namespace MacroDownload
+}  // namespace MacroDownload

@@ -23,4 +23,4 @@ constexpr uint kMaxSlot = 11;
 QVariant mouseSendMacroData(Hid_Thread *hid, const DeviceFacts &facts,
     const QVariantList &macroData, const QVariant &macroIndex);
 
-} // namespace MacroDownload
+}  // namespace MacroDownload

@@ -128,7 +128,7 @@ QString desktopFolder()
     return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
 }
 
-} // namespace
+}  // namespace
 
 QString macroFilePath(const QString &name)
 {
@@ -282,4 +282,4 @@ void saveMacroFile(const QString &name, QWidget *dialogParent)
         replaceFileWithCopy(macroFilePath(name), chosen);
 }
 
-} // namespace MacroFiles
+}  // namespace MacroFiles

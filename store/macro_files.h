@@ -64,4 +64,4 @@ bool loadMacroFile(const QString &name, QWidget *dialogParent);
 // replaced only by a complete copy.
 void saveMacroFile(const QString &name, QWidget *dialogParent);
 
-} // namespace MacroFiles
+}  // namespace MacroFiles

@@ -31,7 +31,7 @@ const char *listKey(const QVariant &type)
     return nullptr;
 }
 
-} // namespace
+}  // namespace
 
 QVariant NameLists::updataNameList(const QVariant &type, QStringList nameList) const
 {

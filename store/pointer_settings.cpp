@@ -18,7 +18,7 @@ constexpr std::array<int, kMaxStep + 1> kStepThresholds {
     4, 37, 70, 104, 138, 172, 205, 239, 272, 305, 338};
 constexpr int kMaxLinesPerNotch = 100;
 
-} // namespace
+}  // namespace
 
 uint sliderStep(int position)
 {
@@ -36,7 +36,7 @@ uint scrollLinesForRate(int rate)
     return rate < 1 ? 1 : uint(rate);
 }
 
-} // namespace PointerSettings
+}  // namespace PointerSettings
 
 #ifndef Q_OS_WIN
 
@@ -75,7 +75,7 @@ using SettingsPtr = std::unique_ptr<GSettings, Releaser<GSettings, releaseSettin
 // The schema, when it is installed and has a fixed path (g_settings_new_full needs one).
 SchemaPtr lookUpSchema(const char *schemaId)
 {
-    GSettingsSchemaSource *source = g_settings_schema_source_get_default(); // not owned
+    GSettingsSchemaSource *source = g_settings_schema_source_get_default();  // not owned
     if (!source)
         return nullptr;
     SchemaPtr schema(g_settings_schema_source_lookup(source, schemaId, TRUE));
@@ -153,7 +153,7 @@ bool reportFailure(bool done, const char *failureLine)
     return done;
 }
 
-} // namespace
+}  // namespace
 
 double gnomeSpeedForStep(uint step)
 {
@@ -226,6 +226,6 @@ bool mouseSetVerticalScrollLines(uint lines)
         "setVerticalScrollLines Failed");
 }
 
-} // namespace PointerSettings
+}  // namespace PointerSettings
 
-#endif // Q_OS_WIN
+#endif  // Q_OS_WIN

@@ -47,4 +47,4 @@ bool writeGSettingsInt(const char *schemaId, const char *key, int value);
 QByteArray withWheelScrollLines(const QByteArray &kdeglobals, uint lines);
 #endif
 
-} // namespace PointerSettings
+}  // namespace PointerSettings

@@ -11,10 +11,10 @@ namespace PointerSettings {
 
 namespace {
 
-constexpr UINT kSetMouseSpeed = 0x71; // SPI_SETMOUSESPEED: speed 1 … 20 in pvParam
-constexpr UINT kSetDoubleClickTime = 0x20; // SPI_SETDOUBLECLICKTIME: milliseconds in uiParam
-constexpr UINT kSetWheelScrollLines = 0x69; // SPI_SETWHEELSCROLLLINES: lines in uiParam
-constexpr UINT kPersistAndBroadcast = 3; // SPIF_UPDATEINIFILE | SPIF_SENDCHANGE
+constexpr UINT kSetMouseSpeed = 0x71;        // SPI_SETMOUSESPEED: speed 1 … 20 in pvParam
+constexpr UINT kSetDoubleClickTime = 0x20;   // SPI_SETDOUBLECLICKTIME: milliseconds in uiParam
+constexpr UINT kSetWheelScrollLines = 0x69;  // SPI_SETWHEELSCROLLLINES: lines in uiParam
+constexpr UINT kPersistAndBroadcast = 3;     // SPIF_UPDATEINIFILE | SPIF_SENDCHANGE
 
 bool reportFailure(bool done, const char *failureLine)
 {
@@ -23,7 +23,7 @@ bool reportFailure(bool done, const char *failureLine)
     return done;
 }
 
-} // namespace
+}  // namespace
 
 bool mouseSetCursorSpeed(uint step)
 {
@@ -51,6 +51,6 @@ bool mouseSetVerticalScrollLines(uint lines)
         "setVerticalScrollLines Failed");
 }
 
-} // namespace PointerSettings
+}  // namespace PointerSettings
 
-#endif // Q_OS_WIN
+#endif  // Q_OS_WIN

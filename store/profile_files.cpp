@@ -18,7 +18,7 @@ QString filter()
     return QCoreApplication::translate("myQQuickView", "Profile(*.pf)");
 }
 
-} // namespace
+}  // namespace
 
 ProfileFiles::ProfileFiles(SettingsStore &store, QWidget *dialogParent)
     : m_store(store)
@@ -50,7 +50,7 @@ void ProfileFiles::saveProfile(int profile)
         QCoreApplication::translate("myQQuickView", "Save File"), dialogDirectory(), filter());
     if (target.isEmpty())
         return;
-    m_store.profileSettings(profile)->sync(); // the file on disk holds the latest values
+    m_store.profileSettings(profile)->sync();  // the file on disk holds the latest values
     replaceFileWithCopy(StoreFiles::profileFile(profile), target);
 }
 
@@ -78,6 +78,6 @@ void ProfileFiles::copyProfile(int destprofile, int srcprofile)
         return;
     if (destprofile == srcprofile)
         return;
-    m_store.profileSettings(srcprofile)->sync(); // copy what the source handle holds
+    m_store.profileSettings(srcprofile)->sync();  // copy what the source handle holds
     m_store.replaceProfile(destprofile, StoreFiles::profileFile(srcprofile));
 }

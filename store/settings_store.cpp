@@ -58,9 +58,9 @@ QVariant scalarForm(const QVariant &value)
 QVariant listForm(const QVariantList &elements)
 {
     if (elements.isEmpty())
-        return QVariant(); // written as the invalid-value marker
+        return QVariant();  // written as the invalid-value marker
     if (elements.size() == 1)
-        return scalarForm(elements.first()).toString(); // a bare value: one string
+        return scalarForm(elements.first()).toString();  // a bare value: one string
     const bool plain = std::all_of(elements.begin(), elements.end(), isPlainText);
     if (plain) {
         QStringList strings;
@@ -110,7 +110,7 @@ void markReplaced(const QString &path, const FileStamp &before)
     }
 }
 
-} // namespace
+}  // namespace
 
 QVariant storedForm(const QVariant &value)
 {

@@ -17,7 +17,7 @@ inline constexpr int kProfileCount = 10;
 
 // Profile n (0-based) lives in "./modules/setting/p" + (n + 1) + ".bin".
 QString profileFile(int profile);
-} // namespace StoreFiles
+}  // namespace StoreFiles
 
 // What the INI file gives back for a value once it has been written and read again by a new
 // process. QSettings keeps the typed value in its in-process cache until the file is re-read,
@@ -39,7 +39,7 @@ struct DeviceFacts
 {
     bool isColorful = false;
     bool isGun = false;
-    QString icType; // "560" selects the 560 command family, anything else the 553 family
+    QString icType;  // "560" selects the 560 command family, anything else the 553 family
     bool is55328 = false;
 };
 

@@ -12,7 +12,7 @@ namespace {
 InputHook *currentHook = nullptr;
 std::array<uchar, 256> keyDown {};
 
-} // namespace
+}  // namespace
 
 InputHook::InputHook(bool isoBackslash)
     : m_isoBackslash(isoBackslash)

@@ -29,9 +29,9 @@ public:
     using MouseCallback = void (*)(int buttonCode, int pressed, int x, int y, void *context);
 
     enum class Mode {
-        Off, // nothing installed
-        Global, // every key and button of the desktop
-        WindowOnly, // the application's own windows, while they have the input focus
+        Off,         // nothing installed
+        Global,      // every key and button of the desktop
+        WindowOnly,  // the application's own windows, while they have the input focus
     };
 
     // Makes this the current object, fills both tables and installs the hooks.

@@ -26,7 +26,7 @@ bool onWayland(const QString &platform)
     return platform.startsWith(QLatin1String("wayland"));
 }
 
-} // namespace
+}  // namespace
 
 bool InputHook::installPlatformHooks()
 {
@@ -52,7 +52,7 @@ bool InputHook::installPlatformHooks()
 void InputHook::removePlatformHooks()
 {
     m_x11Source.reset();
-    m_windowFilter.reset(); // leaves the application's filter list by itself
+    m_windowFilter.reset();  // leaves the application's filter list by itself
 }
 
-#endif // Q_OS_WIN
+#endif  // Q_OS_WIN

@@ -18,8 +18,8 @@ namespace {
 HHOOK keyboardHook = nullptr;
 HHOOK mouseHook = nullptr;
 
-constexpr DWORD kExtendedFlag = LLKHF_EXTENDED; // 0x01
-constexpr DWORD kAltDownFlag = LLKHF_ALTDOWN; // 0x20
+constexpr DWORD kExtendedFlag = LLKHF_EXTENDED;  // 0x01
+constexpr DWORD kAltDownFlag = LLKHF_ALTDOWN;    // 0x20
 
 LRESULT CALLBACK lowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam)
 {
@@ -72,7 +72,7 @@ public:
 
 CopyDataFilter copyDataFilter;
 
-} // namespace
+}  // namespace
 
 bool InputHook::installPlatformHooks()
 {
@@ -102,4 +102,4 @@ void InputHook::setCopyDataFilter(
     }
 }
 
-#endif // Q_OS_WIN
+#endif  // Q_OS_WIN

@@ -72,7 +72,7 @@ bool hasXInput2(xcb_connection_t *connection)
     return version && version->major_version >= 2;
 }
 
-} // namespace
+}  // namespace
 
 X11InputSource::X11InputSource(QObject *parent)
     : QObject(parent)
@@ -149,7 +149,7 @@ void X11InputSource::drain()
     while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
         dispatch(event, m_xinputOpcode);
         std::free(event);
-        if (!m_connection) // a callback closed the source
+        if (!m_connection)  // a callback closed the source
             return;
     }
     if (xcb_connection_has_error(m_connection)) {

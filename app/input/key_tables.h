@@ -48,30 +48,30 @@ extern const std::array<VirtualKeyEntry, kVirtualKeyEntryCount> kVirtualKeyToUsb
 constexpr uchar kVkPause = 0x13;
 constexpr uchar kVkPrintScreen = 0x2C;
 constexpr uchar kVkBackslash = 0xDC;
-constexpr uchar kUsbBackslash = 0x31; // ANSI backslash
-constexpr uchar kUsbIsoBackslash = 0x32; // the key left of Enter on ISO boards
+constexpr uchar kUsbBackslash = 0x31;     // ANSI backslash
+constexpr uchar kUsbIsoBackslash = 0x32;  // the key left of Enter on ISO boards
 
 // Scan codes of the two keyboard-procedure special cases.
-constexpr uint kScanCtrlBreak = 0x46; // with the extended flag: Pause in its Ctrl+Break form
-constexpr uint kScanAltPrintScreen = 0x54; // with Alt held: Print Screen in its Alt form
+constexpr uint kScanCtrlBreak = 0x46;       // with the extended flag: Pause in its Ctrl+Break form
+constexpr uint kScanAltPrintScreen = 0x54;  // with Alt held: Print Screen in its Alt form
 
 // Mouse button messages of the Windows desktop and the button codes they report.
-constexpr uint kFirstButtonMessage = 0x201; // WM_LBUTTONDOWN
-constexpr uint kLastButtonMessage = 0x208; // WM_MBUTTONUP
+constexpr uint kFirstButtonMessage = 0x201;  // WM_LBUTTONDOWN
+constexpr uint kLastButtonMessage = 0x208;   // WM_MBUTTONUP
 constexpr uchar kButtonLeft = 0xF0;
 constexpr uchar kButtonRight = 0xF1;
 constexpr uchar kButtonMiddle = 0xF2;
 
 // Indexed by message − 0x201.
 constexpr std::array<ButtonEntry, kLastButtonMessage - kFirstButtonMessage + 1> kMouseButtons = {{
-    {kButtonLeft, 1}, // WM_LBUTTONDOWN
-    {kButtonLeft, 0}, // WM_LBUTTONUP
-    {0, 0}, // WM_LBUTTONDBLCLK: ignored
-    {kButtonRight, 1}, // WM_RBUTTONDOWN
-    {kButtonRight, 0}, // WM_RBUTTONUP
-    {0, 0}, // WM_RBUTTONDBLCLK: ignored
-    {kButtonMiddle, 1}, // WM_MBUTTONDOWN
-    {kButtonMiddle, 0}, // WM_MBUTTONUP
+    {kButtonLeft, 1},    // WM_LBUTTONDOWN
+    {kButtonLeft, 0},    // WM_LBUTTONUP
+    {0, 0},              // WM_LBUTTONDBLCLK: ignored
+    {kButtonRight, 1},   // WM_RBUTTONDOWN
+    {kButtonRight, 0},   // WM_RBUTTONUP
+    {0, 0},              // WM_RBUTTONDBLCLK: ignored
+    {kButtonMiddle, 1},  // WM_MBUTTONDOWN
+    {kButtonMiddle, 0},  // WM_MBUTTONUP
 }};
 
 // Button code and pressed state of a button message; {0, 0} for any other message.
@@ -108,8 +108,8 @@ public:
     int virtualKeyEntryCount() const;
 
 private:
-    std::array<uchar, 512> m_scanToVirtualKey {}; // index: scan code * 2 + extended flag
+    std::array<uchar, 512> m_scanToVirtualKey {};  // index: scan code * 2 + extended flag
     std::array<uchar, 256> m_virtualKeyToUsb {};
 };
 
-} // namespace KeyTables
+}  // namespace KeyTables

@@ -9,7 +9,7 @@ namespace LinuxKeyMap {
 
 struct ScanCode
 {
-    uchar scan = 0; // 0: the key has no scan code here
+    uchar scan = 0;  // 0: the key has no scan code here
     bool extended = false;
 };
 
@@ -27,4 +27,4 @@ uint knownCode(int index);
 // Qt does not tell left from right modifiers: Ctrl, Shift, Alt and Meta give the left key.
 uint linuxCodeForQtKey(int qtKey, bool keypad);
 
-} // namespace LinuxKeyMap
+}  // namespace LinuxKeyMap

@@ -35,7 +35,7 @@ uint linuxCode(const QKeyEvent &event)
         event.key(), event.modifiers().testFlag(Qt::KeypadModifier));
 }
 
-} // namespace
+}  // namespace
 
 bool WindowInputFilter::eventFilter(QObject *watched, QEvent *event)
 {

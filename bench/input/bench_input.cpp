@@ -22,7 +22,7 @@ namespace {
 
 thread_local long allocationCount = 0;
 
-} // namespace
+}  // namespace
 
 void *operator new(std::size_t size)
 {
@@ -45,7 +45,7 @@ void operator delete(void *p, std::size_t) noexcept
 namespace {
 
 constexpr uint8_t kOpcode = 131;
-constexpr int kBatch = 512; // events between two deliveries of the queued calls
+constexpr int kBatch = 512;  // events between two deliveries of the queued calls
 constexpr uint32_t kKeycodeA = 38;
 constexpr uint32_t kButtonLeft = 1;
 
@@ -185,7 +185,7 @@ BENCHMARK(BM_ButtonToQueuedCall);
 BENCHMARK(BM_KeyThroughTables);
 BENCHMARK(BM_ButtonThroughTables);
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {

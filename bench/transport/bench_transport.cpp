@@ -29,7 +29,7 @@ void attach(Hid_Thread &hid)
 {
     const sim::DeviceSpec model = sim::referenceMouse(sim::Family::F560);
     const sim::DeviceId id = sim::plug(model);
-    hid.setDevices({ simtest::devInfoFor(id, model) });
+    hid.setDevices({simtest::devInfoFor(id, model)});
     hid.setCurrentDevice(0);
     hid.setIdle(true);
 }
@@ -49,7 +49,7 @@ void settledWrite(Hid_Thread &hid, int runs)
     const double mandated = 4 * 120 + 2 * 128;
     std::printf("settled 128-byte write: mean %.1f ms, best %.1f ms over %d runs; "
                 "mandated pauses %.0f ms; overhead %.1f ms\n",
-                total / runs, best, runs, mandated, total / runs - mandated);
+        total / runs, best, runs, mandated, total / runs - mandated);
 }
 
 void idleMonitor(Hid_Thread &hid, int seconds)
@@ -66,10 +66,10 @@ void idleMonitor(Hid_Thread &hid, int seconds)
     hid.waitForMonitor();
     std::printf("idle monitor: %.2f ms CPU over %.1f s, %.1f ms CPU per minute (%.3f %% of one "
                 "core); the event interface is reopened every 500 ms\n",
-                cpu * 1000, wall, cpu * 1000 * 60 / wall, cpu / wall * 100);
+        cpu * 1000, wall, cpu * 1000 * 60 / wall, cpu / wall * 100);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {
