@@ -5,9 +5,7 @@
 //    reads with a 500 ms time-out in a loop).
 // The simulator runs in the same process; its share of the CPU is included.
 
-#include "fake_owner.h"
-#include "hid_thread.h"
-#include "sim_support.h"
+#include "device_rig.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -23,15 +21,6 @@ double cpuSeconds()
     timespec t {};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-void attach(Hid_Thread &hid)
-{
-    const sim::DeviceSpec model = sim::referenceMouse(sim::Family::F560);
-    const sim::DeviceId id = sim::plug(model);
-    hid.setDevices({simtest::devInfoFor(id, model)});
-    hid.setCurrentDevice(0);
-    hid.setIdle(true);
 }
 
 void settledWrite(Hid_Thread &hid, int runs)
@@ -76,12 +65,9 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const int runs = argc > 1 ? qMax(1, atoi(argv[1])) : 5;
     const int seconds = argc > 2 ? qMax(1, atoi(argv[2])) : 10;
-    FakeOwner owner;
-    owner.family = QStringLiteral("560");
-    Hid_Thread hid;
-    hid.setOwner(&owner);
-    attach(hid);
-    settledWrite(hid, runs);
-    idleMonitor(hid, seconds);
+    simtest::DeviceRig rig;
+    rig.attach(sim::Family::F560);
+    settledWrite(*rig.hid, runs);
+    idleMonitor(*rig.hid, seconds);
     return 0;
 }

@@ -1,10 +1,10 @@
 // The window set-up, the bridge's calls into the scene and the scene's calls into the
 // bridge, with the real scene and a simulated mouse behind it.
 
+#include "device_rig.h"
 #include "hid_thread.h"
 #include "myqquickview.h"
 #include "runtime_dir.h"
-#include "sim_support.h"
 #include "ui_controler.h"
 
 #include <QQmlContext>
@@ -192,10 +192,7 @@ void TestWindowControl::currentDpiFromAnotherThread()
 // The scene passes plain numbers for the slots' single-byte arguments.
 void TestWindowControl::sceneCallsReachTheDevice()
 {
-    const sim::DeviceSpec model = sim::referenceMouse(sim::Family::F553);
-    const sim::DeviceId mouse = sim::plug(model);
-    hid->setDevices({ devInfoFor(mouse, model) });
-    hid->setCurrentDevice(0);
+    const sim::DeviceId mouse = plugInto(*hid, sim::referenceMouse(sim::Family::F553));
     build();
     evaluate("ui_View.mouseSetCurrentDPI(5)");
     evaluate("ui_View.mouseSetReportRate(107)");
@@ -248,10 +245,7 @@ void TestWindowControl::slotTable()
 // A few calls from the scene through the view into each kind of unit and down to the device.
 void TestWindowControl::sceneReachesEveryUnit()
 {
-    const sim::DeviceSpec model = sim::referenceMouse(sim::Family::F553);
-    const sim::DeviceId mouse = sim::plug(model);
-    hid->setDevices({ devInfoFor(mouse, model) });
-    hid->setCurrentDevice(0);
+    const sim::DeviceId mouse = plugInto(*hid, sim::referenceMouse(sim::Family::F553));
     build();
     evaluate("ui_View.mouseSetDpi(3, '3360', [400, 800, 1600, 3200, 4800, 6400, 8000, 12000])");
     const std::array<uint8_t, 8> dpi { 3, 7, 15, 0x80, 0x80, 0x80, 0x80, 0x80 };

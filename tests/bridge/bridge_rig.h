@@ -4,10 +4,8 @@
 // device-settings units with its profile images, and a profile file in a temporary folder.
 
 #include "device_context.h"
-#include "fake_owner.h"
-#include "hid_thread.h"
+#include "device_rig.h"
 #include "profile_images.h"
-#include "sim_support.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -69,52 +67,27 @@ inline QByteArray bytes(const sim::Bytes &b)
     return simtest::bytes(b);
 }
 
-inline QByteArray pattern(int length, int seed)
-{
-    QByteArray out(length, '\0');
-    for (int i = 0; i < length; ++i)
-        out[i] = char(seed + i * 7);
-    return out;
-}
+using simtest::pattern;
 
-class Rig
+class Rig : public simtest::DeviceRig
 {
 public:
-    Rig() { sim::reset(); }
-    ~Rig()
-    {
-        hid.reset();
-        sim::reset();
-    }
-
-    // Plugs the reference mouse of the family the facts name and clears the wire log.
+    // Plugs the reference mouse of the family the facts name, with an empty wire log, and
+    // gives the units the link, the facts and a fresh profile file.
     void attach(const DeviceFacts &deviceFacts)
     {
-        const sim::Family family =
-            deviceFacts.icType == QLatin1String("560") ? sim::Family::F560 : sim::Family::F553;
-        owner.family = deviceFacts.icType;
-        owner.gun = deviceFacts.isGun;
-        const sim::DeviceSpec model = sim::referenceMouse(family);
-        device = sim::plug(model);
-        hid = std::make_unique<Hid_Thread>();
-        hid->setOwner(&owner);
-        hid->setDevices({simtest::devInfoFor(device, model)});
-        hid->setCurrentDevice(0);
-        hid->setIdle(true);
+        DeviceRig::attach(
+            deviceFacts.icType == QLatin1String("560") ? sim::Family::F560 : sim::Family::F553,
+            deviceFacts.isGun);
         context.hid = hid.get();
         context.facts = deviceFacts;
         QVERIFY(dir.isValid());
         profile = std::make_unique<QSettings>(
             dir.filePath(QStringLiteral("p1.bin")), QSettings::IniFormat);
-        sim::clearWireLog();
     }
 
-    sim::DeviceState state() const { return sim::state(device); }
     QStringList sent() const { return simtest::sentReports(); }
 
-    FakeOwner owner;
-    std::unique_ptr<Hid_Thread> hid;
-    sim::DeviceId device = 0;
     QTemporaryDir dir;
     std::unique_ptr<QSettings> profile;
     DeviceContext context;

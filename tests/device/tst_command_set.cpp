@@ -1,31 +1,20 @@
 // Every command of both families against the simulated device: the exact command report,
 // the data reports, and the pauses around them.
 
+#include "device_rig.h"
 #include "diagnostics.h"
-#include "fake_owner.h"
-#include "hid_thread.h"
-#include "sim_support.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QtTest>
 
 #include <functional>
-#include <memory>
 #include <vector>
 
 using namespace simtest;
 using Call = std::function<void(Hid_Thread &)>;
 
 namespace {
-
-QByteArray pattern(int length, int seed)
-{
-    QByteArray out(length, '\0');
-    for (int i = 0; i < length; ++i)
-        out[i] = char(seed + i * 7);
-    return out;
-}
 
 uchar *u(QByteArray &b)
 {
@@ -115,7 +104,7 @@ const std::vector<SetRow> &setRows()
 
 } // namespace
 
-class TestCommandSet : public QObject
+class TestCommandSet : public QObject, public DeviceRig
 {
     Q_OBJECT
 
@@ -132,39 +121,16 @@ private slots:
     void perProfileGoesOnAfterAFailedSend();
     void failureTexts_data();
     void failureTexts();
-
-private:
-    void attach(sim::Family family, bool gun = false);
-
-    std::unique_ptr<Hid_Thread> hid;
-    FakeOwner owner;
-    sim::DeviceId device = 0;
 };
 
 void TestCommandSet::init()
 {
-    sim::reset();
-    owner = FakeOwner();
-    hid = std::make_unique<Hid_Thread>();
-    hid->setOwner(&owner);
+    renew();
 }
 
 void TestCommandSet::cleanup()
 {
-    hid.reset();
-    sim::reset();
-}
-
-void TestCommandSet::attach(sim::Family family, bool gun)
-{
-    owner.family = family == sim::Family::F560 ? "560" : "553";
-    owner.gun = gun;
-    const sim::DeviceSpec model = sim::referenceMouse(family);
-    device = sim::plug(model);
-    hid->setDevices({ devInfoFor(device, model) });
-    hid->setCurrentDevice(0);
-    hid->setIdle(true);
-    sim::clearWireLog();
+    release();
 }
 
 void TestCommandSet::setCommands_data()

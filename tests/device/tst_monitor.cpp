@@ -1,20 +1,16 @@
 // The monitor job against the simulated device: the keyboard-option start, DPI-switch
 // reports, removal, and stopping while the job waits in a read.
 
+#include "device_rig.h"
 #include "diagnostics.h"
-#include "fake_owner.h"
-#include "hid_thread.h"
 #include "notification_texts.h"
-#include "sim_support.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
 
-#include <memory>
-
 using namespace simtest;
 
-class TestMonitor : public QObject
+class TestMonitor : public QObject, public DeviceRig
 {
     Q_OBJECT
 
@@ -34,38 +30,26 @@ private slots:
     void withoutEventInterfaceTheJobEnds();
 
 private:
+    // The reference mouse of family, with or without its event interface.
     void attach(sim::Family family, bool withEvent = true);
-
-    std::unique_ptr<Hid_Thread> hid;
-    FakeOwner owner;
-    sim::DeviceId device = 0;
 };
 
 void TestMonitor::init()
 {
-    sim::reset();
+    renew();
     NotificationTexts::reset();
-    owner = FakeOwner();
-    hid = std::make_unique<Hid_Thread>();
-    hid->setOwner(&owner);
 }
 
 void TestMonitor::cleanup()
 {
-    hid.reset();
-    sim::reset();
+    release();
 }
 
 void TestMonitor::attach(sim::Family family, bool withEvent)
 {
-    owner.family = family == sim::Family::F560 ? "560" : "553";
     sim::DeviceSpec model = sim::referenceMouse(family);
     model.event.present = withEvent;
-    device = sim::plug(model);
-    hid->setDevices({ devInfoFor(device, model) });
-    hid->setCurrentDevice(0);
-    hid->setIdle(true);
-    sim::clearWireLog();
+    DeviceRig::attach(model);
 }
 
 void TestMonitor::startMarksKeyboardOptions_data()

@@ -1,20 +1,16 @@
 // The transport against the simulated device, in real time: exact reports, the pauses
 // between them, the interlock, and what failures leave behind.
 
+#include "device_rig.h"
 #include "diagnostics.h"
-#include "fake_owner.h"
-#include "hid_thread.h"
-#include "sim_support.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QtTest>
 
-#include <memory>
-
 using namespace simtest;
 
-class TestTransport : public QObject
+class TestTransport : public QObject, public DeviceRig
 {
     Q_OBJECT
 
@@ -33,37 +29,17 @@ private slots:
     void failedOpenEmptiesPath();
     void silentInterruptReadIsBounded();
     void unplugDuringTransferEndsCleanly();
-
-private:
-    void attach(const sim::DeviceSpec &model);
-
-    std::unique_ptr<Hid_Thread> hid;
-    FakeOwner owner;
-    sim::DeviceId device = 0;
 };
 
 void TestTransport::init()
 {
-    sim::reset();
-    owner = FakeOwner();
-    hid = std::make_unique<Hid_Thread>();
-    hid->setOwner(&owner);
+    renew();
     attach(sim::referenceMouse(sim::Family::F553));
 }
 
 void TestTransport::cleanup()
 {
-    hid.reset();
-    sim::reset();
-}
-
-void TestTransport::attach(const sim::DeviceSpec &model)
-{
-    device = sim::plug(model);
-    hid->setDevices({ devInfoFor(device, model) });
-    hid->setCurrentDevice(0);
-    hid->setIdle(true);
-    sim::clearWireLog();
+    release();
 }
 
 void TestTransport::setCommandReportAndState()

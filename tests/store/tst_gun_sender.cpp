@@ -1,16 +1,12 @@
 // Gun slot values to the device: the 553 set-gun-data command with the vertical sign taken
 // from the keyboard options, the 560 profile image of the gun slot, and what is never sent.
 
+#include "device_rig.h"
 #include "diagnostics.h"
-#include "fake_owner.h"
 #include "gun_sender.h"
-#include "hid_thread.h"
 #include "settings_store.h"
-#include "sim_support.h"
 
 #include <QtTest>
-
-#include <memory>
 
 using namespace simtest;
 
@@ -35,14 +31,6 @@ QByteArray imageBytes(const ProfileImage &image)
     return QByteArray(reinterpret_cast<const char *>(image.data()), int(image.size()));
 }
 
-QByteArray carried()
-{
-    QByteArray out;
-    for (const sim::WireRecord &r : records(sim::Direction::InterruptOut))
-        out += bytes(r.bytes).mid(1);
-    return out;
-}
-
 QList<int> gunOf(const sim::DeviceState &state, int slot)
 {
     const auto &gun = state.gun[size_t(slot)];
@@ -51,7 +39,7 @@ QList<int> gunOf(const sim::DeviceState &state, int slot)
 
 } // namespace
 
-class TestGunSender : public QObject
+class TestGunSender : public QObject, public DeviceRig
 {
     Q_OBJECT
 
@@ -67,47 +55,34 @@ private slots:
     void nothingSent();
 
 private:
+    // The rig's mouse, and the device facts the sender is given.
     void attach(sim::Family family, bool gunModel);
     void send(int index, const QVariantList &values)
     {
         GunSender::mouseSendGundata(hid.get(), facts, images, index, values);
     }
 
-    std::unique_ptr<Hid_Thread> hid;
-    FakeOwner owner;
     DeviceFacts facts;
     ProfileImageSet images {};
-    sim::DeviceId device = 0;
 };
 
 void TestGunSender::init()
 {
-    sim::reset();
-    owner = FakeOwner();
-    hid = std::make_unique<Hid_Thread>();
-    hid->setOwner(&owner);
+    renew();
     images = patternImages();
 }
 
 void TestGunSender::cleanup()
 {
-    hid.reset();
-    sim::reset();
+    release();
 }
 
 void TestGunSender::attach(sim::Family family, bool gunModel)
 {
+    DeviceRig::attach(family, gunModel);
     facts = DeviceFacts();
-    facts.icType = family == sim::Family::F560 ? QStringLiteral("560") : QStringLiteral("553");
+    facts.icType = familyName(family);
     facts.isGun = gunModel;
-    owner.family = facts.icType;
-    owner.gun = gunModel;
-    const sim::DeviceSpec model = sim::referenceMouse(family);
-    device = sim::plug(model);
-    hid->setDevices({devInfoFor(device, model)});
-    hid->setCurrentDevice(0);
-    hid->setIdle(true);
-    sim::clearWireLog();
 }
 
 void TestGunSender::family553_data()

@@ -1,16 +1,12 @@
 // Macro records to the device: which command and macro id each family gets, the 128 bytes the
 // device stores in the slot, and what is never sent.
 
+#include "device_rig.h"
 #include "diagnostics.h"
-#include "fake_owner.h"
-#include "hid_thread.h"
 #include "macro_download.h"
 #include "settings_store.h"
-#include "sim_support.h"
 
 #include <QtTest>
-
-#include <memory>
 
 using namespace simtest;
 
@@ -40,18 +36,9 @@ QByteArray counting(int count)
     return out;
 }
 
-// The data block the device received after the command report.
-QByteArray carried()
-{
-    QByteArray out;
-    for (const sim::WireRecord &r : records(sim::Direction::InterruptOut))
-        out += bytes(r.bytes).mid(1);
-    return out;
-}
-
 } // namespace
 
-class TestMacroDownload : public QObject
+class TestMacroDownload : public QObject, public DeviceRig
 {
     Q_OBJECT
 
@@ -65,40 +52,28 @@ private slots:
     void ignoredSlots();
 
 private:
+    // The rig's mouse, and the device facts the sender is given.
     void attach(sim::Family family);
     QVariant send(const QVariantList &data, const QVariant &slot);
 
-    std::unique_ptr<Hid_Thread> hid;
-    FakeOwner owner;
     DeviceFacts facts;
-    sim::DeviceId device = 0;
 };
 
 void TestMacroDownload::init()
 {
-    sim::reset();
-    owner = FakeOwner();
-    hid = std::make_unique<Hid_Thread>();
-    hid->setOwner(&owner);
+    renew();
 }
 
 void TestMacroDownload::cleanup()
 {
-    hid.reset();
-    sim::reset();
+    release();
 }
 
 void TestMacroDownload::attach(sim::Family family)
 {
+    DeviceRig::attach(family);
     facts = DeviceFacts();
-    facts.icType = family == sim::Family::F560 ? QStringLiteral("560") : QStringLiteral("553");
-    owner.family = facts.icType;
-    const sim::DeviceSpec model = sim::referenceMouse(family);
-    device = sim::plug(model);
-    hid->setDevices({devInfoFor(device, model)});
-    hid->setCurrentDevice(0);
-    hid->setIdle(true);
-    sim::clearWireLog();
+    facts.icType = familyName(family);
 }
 
 QVariant TestMacroDownload::send(const QVariantList &data, const QVariant &slot)

@@ -67,6 +67,25 @@ inline QStringList sentReports()
     return out;
 }
 
+// The data the host sent in interrupt reports on the command interface, without the report
+// ids, in order.
+inline QByteArray carried()
+{
+    QByteArray out;
+    for (const sim::WireRecord &r : records(sim::Direction::InterruptOut))
+        out += bytes(r.bytes).mid(1);
+    return out;
+}
+
+// A data block of length bytes, each unlike its neighbours; seed is the first.
+inline QByteArray pattern(int length, int seed)
+{
+    QByteArray out(length, '\0');
+    for (int i = 0; i < length; ++i)
+        out[i] = char(seed + i * 7);
+    return out;
+}
+
 inline double msBetween(const sim::WireRecord &a, const sim::WireRecord &b)
 {
     return std::chrono::duration<double, std::milli>(b.time - a.time).count();
