@@ -7,16 +7,18 @@
 #include <QTemporaryDir>
 #include <QtGlobal>
 
-// A temporary folder made the current directory for the life of the object, with an empty
-// modules/setting folder, as the program finds it beside the executable.
+// A temporary folder made the current directory for the life of the object, with empty
+// folders of modules/ (setting, unless others are named), as the program finds them beside
+// the executable.
 class StoreDir
 {
 public:
-    StoreDir()
+    explicit StoreDir(const QStringList &folders = {QStringLiteral("setting")})
         : m_previous(QDir::currentPath())
     {
         QDir::setCurrent(m_dir.path());
-        QDir().mkpath(QStringLiteral("modules/setting"));
+        for (const QString &folder : folders)
+            QDir().mkpath(QStringLiteral("modules/") + folder);
     }
     ~StoreDir() { QDir::setCurrent(m_previous); }
 
@@ -58,28 +60,3 @@ inline QMap<QString, QByteArray> settingFiles()
         files.insert(name, readFile(dir.filePath(name)));
     return files;
 }
-
-// Collects the diagnostic lines written while it lives.
-class LineCapture
-{
-public:
-    LineCapture() { m_previous = qInstallMessageHandler(&LineCapture::collect); }
-    ~LineCapture() { qInstallMessageHandler(m_previous); }
-    const QStringList &lines() const { return collected(); }
-
-private:
-    static QStringList &collected()
-    {
-        static QStringList lines;
-        return lines;
-    }
-    static void collect(QtMsgType, const QMessageLogContext &, const QString &text)
-    {
-        collected().append(text);
-    }
-    QtMessageHandler m_previous;
-    struct Reset
-    {
-        Reset() { collected().clear(); }
-    } m_reset;
-};

@@ -1,11 +1,8 @@
 #include "gun_data.h"
+#include "store_fixture.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QTemporaryDir>
-#include "store_fixture.h"
 
 #include <QtTest>
 
@@ -31,21 +28,15 @@ class TestGunData : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<StoreDir> m_dir;
 
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QDir::setCurrent(m_dir->path());
-        QDir().mkpath(QStringLiteral("modules/gun"));
+        m_dir = std::make_unique<StoreDir>(QStringList {"gun"});
         writeFile(kFile, "[gunData]\n0=M416, L-Click, 9, 0, 5, 0\nM416=L-Click, 9, 0, 5, 0\n");
     }
-    void cleanup()
-    {
-        QDir::setCurrent(QDir::tempPath());
-        m_dir.reset();
-    }
+    void cleanup() { m_dir.reset(); }
 
     void savedEntryReadsBackInOrder()
     {
@@ -135,8 +126,7 @@ private slots:
 
     void shippedTableHoldsSixGuns()
     {
-        const QString shipped = QFileInfo(QStringLiteral(__FILE__)).absolutePath()
-            + QStringLiteral("/../../modules/gun/gunData.bin");
+        const QString shipped = StoreDir::sourceData(QStringLiteral("gun/gunData.bin"));
         QVERIFY(QFile::remove(kFile));
         QVERIFY(QFile::copy(shipped, kFile));
         const QStringList names {"M416", "AKM", "M16A4", "SCAR-L", "UNP9", "Thomson"};

@@ -1,11 +1,9 @@
 #include "lang_strings.h"
 #include "notification_texts.h"
+#include "store_fixture.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -23,8 +21,7 @@ void writeLanguage(const QString &code, const QByteArray &content)
 
 QString shippedLanguage(const QString &code)
 {
-    return QFileInfo(QStringLiteral(__FILE__)).absolutePath()
-        + QStringLiteral("/../../modules/i18n/") + code + QStringLiteral(".ini");
+    return StoreDir::sourceData(QStringLiteral("i18n/") + code + QStringLiteral(".ini"));
 }
 
 // The key-name table of the scene, in key-code order.
@@ -122,19 +119,16 @@ class TestLangStrings : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<StoreDir> m_dir;
 
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QDir::setCurrent(m_dir->path());
-        QDir().mkpath(QStringLiteral("modules/i18n"));
+        m_dir = std::make_unique<StoreDir>(QStringList {"i18n"});
         NotificationTexts::reset();
     }
     void cleanup()
     {
-        QDir::setCurrent(QDir::tempPath());
         m_dir.reset();
         NotificationTexts::reset();
     }

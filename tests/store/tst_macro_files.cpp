@@ -1,13 +1,12 @@
 #include "file_dialogs.h"
 #include "macro_files.h"
+#include "store_fixture.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include "store_fixture.h"
 
 #include <QtTest>
 
@@ -63,7 +62,7 @@ class TestMacroFiles : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<StoreDir> m_dir;
     QList<QSettings *> m_profiles; // p1 … p10
     std::unique_ptr<QSettings> m_default;
     ScriptedDialogs m_dialogs;
@@ -92,10 +91,7 @@ class TestMacroFiles : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QDir::setCurrent(m_dir->path());
-        QDir().mkpath(QStringLiteral("modules/macro"));
-        QDir().mkpath(QStringLiteral("modules/setting"));
+        m_dir = std::make_unique<StoreDir>(QStringList {"macro", "setting"});
         for (int i = 1; i <= 10; ++i)
             m_profiles.append(new QSettings(
                 QStringLiteral("modules/setting/p%1.bin").arg(i), QSettings::IniFormat));
@@ -110,7 +106,6 @@ private slots:
         qDeleteAll(m_profiles);
         m_profiles.clear();
         m_default.reset();
-        QDir::setCurrent(QDir::tempPath());
         m_dir.reset();
     }
 

@@ -1,3 +1,4 @@
+#include "diagnostics.h"
 #include "file_dialogs.h"
 #include "profile_files.h"
 #include "settings_store.h"
@@ -235,7 +236,7 @@ void TestProfileFiles::failuresChangeNothing()
     const auto before = settingFiles();
     QSettings *const handle = m_store->profileSettings(2);
     m_dialogs.answer = answer;
-    LineCapture capture;
+    DiagnosticCapture capture;
 
     if (operation == "export")
         m_files->saveProfile(2);

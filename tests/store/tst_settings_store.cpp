@@ -1,3 +1,4 @@
+#include "diagnostics.h"
 #include "settings_store.h"
 #include "store_fixture.h"
 
@@ -236,7 +237,7 @@ void TestSettingsStore::failedReplacementKeepsTarget()
     StoreDir dir;
     writeNumberedProfiles();
     writeFile(StoreFiles::kGlobal, "[common]\nname=mine\n");
-    LineCapture capture;
+    DiagnosticCapture capture;
     {
         SettingsStore store;
         store.setCurrentProfile(1);
@@ -281,7 +282,7 @@ void TestSettingsStore::profileOutOfRange()
     QFETCH(int, profile);
     StoreDir dir;
     writeNumberedProfiles();
-    LineCapture capture;
+    DiagnosticCapture capture;
     SettingsStore store;
     store.setCurrentProfile(2);
     store.setCurrentProfile(profile);
