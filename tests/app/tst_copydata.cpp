@@ -19,24 +19,24 @@ private slots:
 void TestCopyData::warningText_data()
 {
     QTest::addColumn<quintptr>("dwData");
-    QTest::addColumn<QByteArray>("buffer");   // what the sender's memory holds
+    QTest::addColumn<QByteArray>("buffer");  // what the sender's memory holds
     QTest::addColumn<int>("cbData");
     QTest::addColumn<bool>("shown");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("three letters, count 3") << quintptr(9487) << QByteArray("abc", 4) << 3 << true
-                                            << "abc";
-    QTest::newRow("count includes the zero") << quintptr(9487) << QByteArray("abc", 4) << 4
-                                             << false << "";
+    QTest::newRow("three letters, count 3")
+        << quintptr(9487) << QByteArray("abc", 4) << 3 << true << "abc";
+    QTest::newRow("count includes the zero")
+        << quintptr(9487) << QByteArray("abc", 4) << 4 << false << "";
     QTest::newRow("other dwData") << quintptr(9488) << QByteArray("abc", 4) << 3 << false << "";
     QTest::newRow("UTF-8 text") << quintptr(9487) << QByteArray("Ärger \xe2\x9c\x93", 11) << 10
                                 << true << QString::fromUtf8("Ärger ✓");
-    QTest::newRow("count short of the text") << quintptr(9487) << QByteArray("abcdef", 7) << 3
-                                             << true << "abc";
-    QTest::newRow("zero inside the count") << quintptr(9487) << QByteArray("ab\0cd", 6) << 5
-                                           << false << "";
-    QTest::newRow("invalid UTF-8") << quintptr(9487) << QByteArray("\xff\xfe", 3) << 2 << false
-                                   << "";
+    QTest::newRow("count short of the text")
+        << quintptr(9487) << QByteArray("abcdef", 7) << 3 << true << "abc";
+    QTest::newRow("zero inside the count")
+        << quintptr(9487) << QByteArray("ab\0cd", 6) << 5 << false << "";
+    QTest::newRow("invalid UTF-8")
+        << quintptr(9487) << QByteArray("\xff\xfe", 3) << 2 << false << "";
     QTest::newRow("empty") << quintptr(9487) << QByteArray("", 1) << 0 << true << "";
 }
 
@@ -59,7 +59,7 @@ void TestCopyData::warningText()
 void TestCopyData::neverReadsPastTheCount()
 {
     // Exactly three bytes on the heap: AddressSanitizer builds catch any read beyond them.
-    const std::unique_ptr<char[]> bytes(new char[3] { 'x', 'x', 'x' });
+    const std::unique_ptr<char[]> bytes(new char[3] {'x', 'x', 'x'});
     const auto result = CopyData::warningText(9487, bytes.get(), 3);
     QVERIFY(result.has_value());
     QCOMPARE(*result, QStringLiteral("xxx"));

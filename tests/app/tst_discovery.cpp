@@ -3,8 +3,8 @@
 
 #include "diagnostics.h"
 #include "lang_strings.h"
-#include "notification_texts.h"
 #include "myqquickview.h"
+#include "notification_texts.h"
 #include "runtime_dir.h"
 #include "sim_support.h"
 #include "widget.h"
@@ -87,11 +87,11 @@ void TestDiscovery::keyboardEntryWins()
     QCOMPARE(balloons.at(0).at(1).toString(), QStringLiteral("Detect Device"));
     QVERIFY(window().view()->isEnabled());
     QCOMPARE(window().hid().devices().size(), 2);
-    QVERIFY(!window().hid().devices().at(1).path.isEmpty());   // found, but not the one in use
+    QVERIFY(!window().hid().devices().at(1).path.isEmpty());  // found, but not the one in use
 
     // The start-up exchange went to the keyboard: the option read and its write-back.
     QCOMPARE(sim::state(keyboard).options[3] & 0x40, 0x40);
-    QTRY_VERIFY(window().view()->rootObject()->isVisible());   // initUI ran
+    QTRY_VERIFY(window().view()->rootObject()->isVisible());  // initUI ran
     QCOMPARE(sim::openCount(mouse, sim::Interface::Command), 0);
     QCOMPARE(sim::openCount(mouse, sim::Interface::Event), 0);
 }
@@ -153,8 +153,8 @@ void TestDiscovery::pluggedLaterIsFoundAfterOneCheck()
     QTRY_VERIFY_WITH_TIMEOUT(window().isDeviceConnected(), 4000);
     QVERIFY2(clock.elapsed() - lastChange >= 2040, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(diagnostics->count("Device Connect"), 1);
-    QCOMPARE(diagnostics->count("Device DisConnect"), 1);   // only the first check
-    QVERIFY(!window().isVisible());   // a device found while hidden does not show the window
+    QCOMPARE(diagnostics->count("Device DisConnect"), 1);  // only the first check
+    QVERIFY(!window().isVisible());  // a device found while hidden does not show the window
 }
 
 void TestDiscovery::noCheckWhileTheMonitorRuns()
@@ -175,14 +175,14 @@ void TestDiscovery::removalAndReplug()
     QTRY_VERIFY(!window().view()->isEnabled());
     QCOMPARE(diagnostics->count("Device removed"), 1);
 
-    window().deviceChanged();   // unplugged: the check reports the disconnection
+    window().deviceChanged();  // unplugged: the check reports the disconnection
     QTRY_COMPARE_WITH_TIMEOUT(diagnostics->count("Device DisConnect"), 1, 4000);
     QVERIFY(!window().isDeviceConnected());
 
     sim::plug(sim::referenceMouse(sim::Family::F553));
-    window().deviceChanged();   // plugged again: found anew
+    window().deviceChanged();  // plugged again: found anew
     QTRY_COMPARE_WITH_TIMEOUT(diagnostics->count("Device Connect"), 2, 4000);
-    QTRY_VERIFY_WITH_TIMEOUT(window().view()->isEnabled(), 3000);   // after the busy lock
+    QTRY_VERIFY_WITH_TIMEOUT(window().view()->isEnabled(), 3000);  // after the busy lock
     QVERIFY(window().hid().isMonitorRunning());
 }
 
@@ -190,9 +190,10 @@ void TestDiscovery::profileReadsOf560_data()
 {
     QTest::addColumn<bool>("gun");
     QTest::addColumn<QStringList>("reads");
-    QTest::newRow("no gun buttons") << false << QStringList { "00 8C 00", "00 8C 01" };
-    QTest::newRow("gun buttons")
-        << true << QStringList { "00 8C 00", "00 8C 01", "00 8C 02", "00 8C 03", "00 8C 04" };
+    QTest::newRow("no gun buttons") << false << QStringList {"00 8C 00", "00 8C 01"};
+    QTest::newRow("gun buttons") << true
+                                 << QStringList {
+                                        "00 8C 00", "00 8C 01", "00 8C 02", "00 8C 03", "00 8C 04"};
 }
 
 // A 560 device's profiles are read into the images on every connection.
@@ -281,7 +282,7 @@ void TestDiscovery::notificationTextsFromTheLanguage()
     QTRY_COMPARE(NotificationTexts::forStage(1), other.at(0));
 
     QSignalSpy balloons(&window(), &Widget::balloonShown);
-    sim::queueEvent(mouse, { 0x06, 0x07, 0x00, 0x03 });
+    sim::queueEvent(mouse, {0x06, 0x07, 0x00, 0x03});
     QTRY_COMPARE_WITH_TIMEOUT(balloons.size(), 1, 2000);
     QCOMPARE(balloons.at(0).at(0).toString(), QStringLiteral("Info"));
     QCOMPARE(balloons.at(0).at(1).toString(), other.at(2) + QLatin1Char(' '));

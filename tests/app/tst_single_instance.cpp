@@ -41,7 +41,7 @@ int runSecond(int argc, char **argv)
     return 1;
 }
 
-} // namespace
+}  // namespace
 
 class TestSingleInstance : public QObject
 {
@@ -61,7 +61,7 @@ QProcess *TestSingleInstance::startFirst()
 {
     auto *first = new QProcess(this);
     first->setProgram(QCoreApplication::applicationFilePath());
-    first->setArguments({ "--first" });
+    first->setArguments({"--first"});
     first->start();
     if (!first->waitForStarted(5000))
         return first;
@@ -75,7 +75,7 @@ QProcess *TestSingleInstance::startFirst()
 int TestSingleInstance::runSecondCopy(QByteArray *output)
 {
     QProcess second;
-    second.start(QCoreApplication::applicationFilePath(), { "--second" });
+    second.start(QCoreApplication::applicationFilePath(), {"--second"});
     second.waitForFinished(10000);
     if (output)
         *output = second.readAllStandardOutput();
@@ -115,7 +115,7 @@ void TestSingleInstance::crashedFirstDoesNotBlock()
 
 void TestSingleInstance::aloneItRuns()
 {
-    QCOMPARE(runSecondCopy(), 0);   // nobody holds the lock: the copy would start normally
+    QCOMPARE(runSecondCopy(), 0);  // nobody holds the lock: the copy would start normally
 }
 
 int main(int argc, char **argv)

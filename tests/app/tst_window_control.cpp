@@ -109,7 +109,7 @@ void TestWindowControl::windowProperties()
     QCOMPARE(host->styleSheet(), QStringLiteral("background:transparent;"));
     QCOMPARE(host->size(), QSize(1024, 640));
     QCOMPARE(host->windowTitle(), QStringLiteral("KORVANE STRYLA Z7"));
-    QVERIFY(!controler->view()->rootObject()->isVisible());   // until initUI
+    QVERIFY(!controler->view()->rootObject()->isVisible());  // until initUI
 }
 
 void TestWindowControl::existingObjectNameIsKept()
@@ -170,12 +170,12 @@ void TestWindowControl::keyCodesReachTheSceneMasked()
     QSignalSpy buttons(root, SIGNAL(msg_MS(bool, int, int, int)));
     controler->view()->detectKeyboard(true, 0x1E04);
     controler->view()->detectMouse(false, 0xF1, 640, 480);
-    QCOMPARE(keys.size(), 0);   // queued
+    QCOMPARE(keys.size(), 0);  // queued
     QTRY_COMPARE(keys.size(), 1);
     QCOMPARE(keys.at(0).at(0).toBool(), true);
     QCOMPARE(keys.at(0).at(1).toInt(), 0x04);
     QTRY_COMPARE(buttons.size(), 1);
-    QCOMPARE(buttons.at(0), QVariantList({ false, 0xF1, 640, 480 }));
+    QCOMPARE(buttons.at(0), QVariantList({false, 0xF1, 640, 480}));
 }
 
 void TestWindowControl::currentDpiFromAnotherThread()
@@ -184,7 +184,7 @@ void TestWindowControl::currentDpiFromAnotherThread()
     std::thread monitor([this] { controler->view()->setCurrentDPI(4); });
     monitor.join();
     QTRY_COMPARE(evaluate("root.currentStage").toInt(), 3);
-    controler->view()->setCurrentDPI(0);   // 0: the scene keeps its stage
+    controler->view()->setCurrentDPI(0);  // 0: the scene keeps its stage
     QTest::qWait(50);
     QCOMPARE(evaluate("root.currentStage").toInt(), 3);
 }
@@ -207,13 +207,12 @@ void TestWindowControl::sceneCallsReachTheDevice()
 void TestWindowControl::slotTable()
 {
     build();
-    const QStringList expected {
-        "clearHidBusy()", "initUI()", "runUI()", "resetApconfig()", "loadMacroFile(QVariant)",
-        "saveMacroFile(QVariant)", "loadProfile(int)", "saveProfile(int)", "resetProfile(int)",
-        "copyProfile(int,int)", "getLangStrings(QString,QString)",
-        "createMacroIni(QVariant,QVariant)", "updataNameList(QVariant,QStringList)",
-        "modifyMacroNameUpdateProfile(QVariant,QVariant)", "deleteMacroUpdateProfile(QVariant)",
-        "deleteMacroIni(QVariant)", "getNameList(QVariant)",
+    const QStringList expected {"clearHidBusy()", "initUI()", "runUI()", "resetApconfig()",
+        "loadMacroFile(QVariant)", "saveMacroFile(QVariant)", "loadProfile(int)",
+        "saveProfile(int)", "resetProfile(int)", "copyProfile(int,int)",
+        "getLangStrings(QString,QString)", "createMacroIni(QVariant,QVariant)",
+        "updataNameList(QVariant,QStringList)", "modifyMacroNameUpdateProfile(QVariant,QVariant)",
+        "deleteMacroUpdateProfile(QVariant)", "deleteMacroIni(QVariant)", "getNameList(QVariant)",
         "saveMacroIni(QVariant,QStringList,QVariant)", "mouseSendMacroData(QVariantList,QVariant)",
         "loadMacroIni(QVariant)", "mouseSaveGundata(QVariant,QVariantList)",
         "mouseSendGundata(int,QVariantList)", "modifyGundata(QVariant,QVariantList)",
@@ -222,16 +221,15 @@ void TestWindowControl::slotTable()
         "setSelectGun(QVariant,QVariant)", "setCurrentProfile(int)",
         "mouseSetKeyboardoption(uchar,uchar,uchar,uchar)", "mouseSetReportRate(uchar)",
         "mouseSetCurrentDPI(uchar)", "mouseResetKeyMatrix()", "mouseGetCurrentDPI()",
-        "mouseSetKeyMatrix(QVariantList,bool,QVariantList)", "mouseSetDpi(int,QString,QVariantList)",
-        "mouseSetRGBEffect(uchar,uchar,uchar)", "mouseSetRGBColor(uchar,QVariantList)",
-        "mouseSetProfile(uint)", "mouseReadProfile(uint)", "mouseReadCurrentProfile()",
-        "mouseSwitchKeyMatrix(int)", "GetKeyboardoption()", "mouseSetCursorSpeed(uint)",
-        "mouseSetVerticalScrollLines(uint)", "mouseSetDoubleClickSpeed(uint)",
-        "mouseGetKeydefine(QVariant,bool)", "openUpdateExe()", "getData(QVariant,bool)",
-        "getGlobalData(QVariant)", "getDataList(QVariant,bool)", "setData(QVariant,QVariant)",
-        "setGlobalData(QVariant,QVariant)", "setDataList(QVariant,QVariantList)", "setBusy(int)",
-        "setBusy()", "setCurrentDPI(int)"
-    };
+        "mouseSetKeyMatrix(QVariantList,bool,QVariantList)",
+        "mouseSetDpi(int,QString,QVariantList)", "mouseSetRGBEffect(uchar,uchar,uchar)",
+        "mouseSetRGBColor(uchar,QVariantList)", "mouseSetProfile(uint)", "mouseReadProfile(uint)",
+        "mouseReadCurrentProfile()", "mouseSwitchKeyMatrix(int)", "GetKeyboardoption()",
+        "mouseSetCursorSpeed(uint)", "mouseSetVerticalScrollLines(uint)",
+        "mouseSetDoubleClickSpeed(uint)", "mouseGetKeydefine(QVariant,bool)", "openUpdateExe()",
+        "getData(QVariant,bool)", "getGlobalData(QVariant)", "getDataList(QVariant,bool)",
+        "setData(QVariant,QVariant)", "setGlobalData(QVariant,QVariant)",
+        "setDataList(QVariant,QVariantList)", "setBusy(int)", "setBusy()", "setCurrentDPI(int)"};
     const QMetaObject *meta = controler->view()->metaObject();
     QStringList declared;
     for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
@@ -248,17 +246,18 @@ void TestWindowControl::sceneReachesEveryUnit()
     const sim::DeviceId mouse = plugInto(*hid, sim::referenceMouse(sim::Family::F553));
     build();
     evaluate("ui_View.mouseSetDpi(3, '3360', [400, 800, 1600, 3200, 4800, 6400, 8000, 12000])");
-    const std::array<uint8_t, 8> dpi { 3, 7, 15, 0x80, 0x80, 0x80, 0x80, 0x80 };
+    const std::array<uint8_t, 8> dpi {3, 7, 15, 0x80, 0x80, 0x80, 0x80, 0x80};
     QCOMPARE(sim::state(mouse).dpiTable, dpi);
     evaluate("ui_View.mouseSetRGBEffect(8, 2, 3)");
-    const std::array<uint8_t, 3> effect { 8, 192, 15 };
+    const std::array<uint8_t, 3> effect {8, 192, 15};
     QCOMPARE(sim::state(mouse).ledEffect, effect);
     evaluate("ui_View.mouseSendMacroData([0, 1, 5, 4, 0x81, 4], 0)");
     QCOMPARE(sim::state(mouse).macros.at(1).at(3), uint8_t(4));
     QCOMPARE(evaluate("ui_View.getLangStrings('main', 'English').length").toInt(), 15);
     QCOMPARE(evaluate("ui_View.getNameList(7).length").toInt(), 0);
     evaluate("ui_View.setData('mouse/reportRate', 46)");
-    QCOMPARE(evaluate("ui_View.getData('mouse/reportRate', false)").toString(), QStringLiteral("46"));
+    QCOMPARE(
+        evaluate("ui_View.getData('mouse/reportRate', false)").toString(), QStringLiteral("46"));
 }
 
 QTEST_MAIN(TestWindowControl)

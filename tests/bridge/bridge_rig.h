@@ -94,4 +94,4 @@ public:
     ProfileImages images {context};
 };
 
-} // namespace rig
+}  // namespace rig

@@ -99,7 +99,7 @@ QByteArray block(const Matrix &m)
     return QByteArray(reinterpret_cast<const char *>(m.data()), int(m.size()));
 }
 
-} // namespace
+}  // namespace
 
 class TestButtonAssignment : public QObject
 {
@@ -226,7 +226,7 @@ void TestButtonAssignment::gunMatrices_data()
 {
     QTest::addColumn<bool>("is560");
     QTest::addColumn<int>("n");
-    QTest::addColumn<Entry>("main"); // the gun position 3 in main, A, B, C
+    QTest::addColumn<Entry>("main");  // the gun position 3 in main, A, B, C
     QTest::addColumn<Entry>("a");
     QTest::addColumn<Entry>("b");
     QTest::addColumn<Entry>("c");
@@ -315,7 +315,7 @@ void TestButtonAssignment::storeWithoutSending()
     rig.attach(facts("553", true));
     ButtonAssignment buttons(rig.context);
     QVariantList scene = withEntry(builtIn(), 10, {8, 0, 3, 0});
-    scene[1] = "0"; // values are stored as the scene passed them
+    scene[1] = "0";  // values are stored as the scene passed them
     buttons.mouseSetKeyMatrix(scene, false, {1, 2, 3}, *rig.profile);
     QVERIFY(sim::wireLog().empty());
 
@@ -386,11 +386,11 @@ void TestButtonAssignment::gunButton560()
     Rig rig;
     rig.attach(facts("560", true));
     storeDeviceForm(*rig.profile, deviceForm());
-    (*rig.context.images)[0][3] = 0x66; // a firmware byte, carried along
+    (*rig.context.images)[0][3] = 0x66;  // a firmware byte, carried along
     sim::modifyState(rig.device, [](sim::DeviceState &s) { s.currentProfile = 2; });
     ButtonAssignment buttons(rig.context);
     QVariantList scene = withEntry(builtIn(), 3, {8, 0, 3, 0});
-    scene = withEntry(scene, 4, {5, 0, 4, 0}); // sniper
+    scene = withEntry(scene, 4, {5, 0, 4, 0});  // sniper
     buttons.mouseSetKeyMatrix(scene, true, {20, 40, 60}, *rig.profile);
 
     Matrix main = builtInMain();

@@ -31,7 +31,7 @@ QByteArray stagedImage(const QByteArray &stageCodes, uchar mask, uchar highBits 
     return image;
 }
 
-} // namespace
+}  // namespace
 
 class TestDpiSettings : public QObject
 {
@@ -146,7 +146,7 @@ void TestDpiSettings::stageCounts_data()
     QTest::addColumn<int>("dpiCount");
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("mask");
-    QTest::addColumn<QByteArray>("disabled"); // 553 codes of eight 0x11 codes
+    QTest::addColumn<QByteArray>("disabled");  // 553 codes of eight 0x11 codes
 
     QTest::newRow("1") << 1 << 1 << 0x01 << QByteArray::fromHex("1180808080808080");
     QTest::newRow("3") << 3 << 3 << 0x07 << QByteArray::fromHex("1111118080808080");
@@ -182,7 +182,7 @@ void TestDpiSettings::threeStagesOn553()
     QCOMPARE(rig.sent(), write(0x11, {3, 0x08}, table));
     QCOMPARE(int(rig.state().dpiStageCount), 3);
     QCOMPARE(codes(rig.state().dpiTable), table);
-    QCOMPARE(rig.images.images(), ProfileImageSet {}); // the 553 family keeps no images
+    QCOMPARE(rig.images.images(), ProfileImageSet {});  // the 553 family keeps no images
 }
 
 void TestDpiSettings::eightStagesOn560()
@@ -204,7 +204,7 @@ void TestDpiSettings::eightStagesOn560()
     QCOMPARE(rig.sent(), write(0x0C, {1, 0x80}, image1));
     QCOMPARE(bytes(rig.state().profiles[1]), image1);
     for (int n : {2, 3, 4})
-        QCOMPARE(bytes(images[size_t(n)]), stagedImage(kEightCodes, 0xFF)); // written, not sent
+        QCOMPARE(bytes(images[size_t(n)]), stagedImage(kEightCodes, 0xFF));  // written, not sent
 }
 
 void TestDpiSettings::eightStagesOn560GunModel()

@@ -36,7 +36,7 @@ QByteArray image(int offset, const QByteArray &content)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 class TestLighting : public QObject
 {

@@ -67,7 +67,7 @@ void TestProfileImages::setProfileResendsDpiImage()
     DpiSettings dpi(rig.context);
     dpi.mouseSetDpi(4, "3360", {400, 800, 1600, 3200, 6400, 200, 200, 200});
     const QStringList first = rig.sent();
-    QCOMPARE(first.size(), 5); // command report and four data reports
+    QCOMPARE(first.size(), 5);  // command report and four data reports
 
     sim::clearWireLog();
     rig.images.mouseSetProfile(1);

@@ -21,7 +21,7 @@ private slots:
 
 void TestFraming::checksum_data()
 {
-    QTest::addColumn<QByteArray>("bytes");   // bytes 1 … 7 of a command report
+    QTest::addColumn<QByteArray>("bytes");  // bytes 1 … 7 of a command report
     QTest::addColumn<int>("expected");
     QTest::newRow("all zero") << QByteArray(7, '\0') << 0xFF;
     QTest::newRow("rate 1") << QByteArray::fromHex("01010000000000") << 0xFD;
@@ -36,15 +36,15 @@ void TestFraming::checksum()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(int, expected);
-    QCOMPARE(int(HidFraming::checksum(reinterpret_cast<const uchar *>(bytes.constData()))),
-             expected);
+    QCOMPARE(
+        int(HidFraming::checksum(reinterpret_cast<const uchar *>(bytes.constData()))), expected);
 }
 
 void TestFraming::commandReportExample()
 {
-    const CommandReport report = commandReport(0x01, { 0x01 });
+    const CommandReport report = commandReport(0x01, {0x01});
     QCOMPARE(hex(report.data(), int(report.size())), QByteArray("00 01 01 00 00 00 00 00 FD"));
-    const CommandReport lod = commandReport(0x07, { 0x00, 100, 0x7D });
+    const CommandReport lod = commandReport(0x07, {0x00, 100, 0x7D});
     QCOMPARE(hex(lod.data(), int(lod.size())), QByteArray("00 07 00 64 7D 00 00 00 17"));
 }
 
@@ -53,8 +53,8 @@ void TestFraming::dataReports_data()
     QTest::addColumn<int>("dataLength");
     QTest::addColumn<int>("reportLength");
     QTest::addColumn<int>("reports");
-    for (int reportLength : { 32, 64 }) {
-        for (int length : { 4, 8, 24, 64, 128 }) {
+    for (int reportLength : {32, 64}) {
+        for (int length : {4, 8, 24, 64, 128}) {
             const int n = qMin(length, reportLength);
             QTest::addRow("%d bytes / %d", length, reportLength)
                 << length << reportLength << (length + n - 1) / n;
@@ -87,7 +87,7 @@ void TestFraming::dataReports()
 
 void TestFraming::shortBlockIsZeroPadded()
 {
-    const uchar eight[8] = { 1, 2, 3, 4, 5, 6, 7, 8 };
+    const uchar eight[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     const QList<QByteArray> out = HidFraming::dataReports(eight, 8, 32);
     QCOMPARE(out.size(), 1);
     QCOMPARE(out.first(), QByteArray::fromHex("000102030405060708") + QByteArray(24, '\0'));

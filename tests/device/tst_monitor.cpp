@@ -57,9 +57,9 @@ void TestMonitor::startMarksKeyboardOptions_data()
     QTest::addColumn<bool>("is560");
     QTest::addColumn<QStringList>("reports");
     QTest::newRow("553: bit 0x40 of byte 4")
-        << false << QStringList { "00 83 00 00 00 00 00 00 7C", "00 03 01 02 03 44 00 00 B2" };
+        << false << QStringList {"00 83 00 00 00 00 00 00 7C", "00 03 01 02 03 44 00 00 B2"};
     QTest::newRow("560: bit 0x08 of byte 1")
-        << true << QStringList { "00 81 00 00 00 00 00 00 7E", "00 01 09 02 00 00 00 00 F3" };
+        << true << QStringList {"00 81 00 00 00 00 00 00 7E", "00 01 09 02 00 00 00 00 F3"};
 }
 
 void TestMonitor::startMarksKeyboardOptions()
@@ -67,7 +67,7 @@ void TestMonitor::startMarksKeyboardOptions()
     QFETCH(bool, is560);
     QFETCH(QStringList, reports);
     attach(is560 ? sim::Family::F560 : sim::Family::F553);
-    sim::modifyState(device, [](sim::DeviceState &s) { s.options = { 1, 2, 3, 4 }; });
+    sim::modifyState(device, [](sim::DeviceState &s) { s.options = {1, 2, 3, 4}; });
 
     hid->startMonitor(0);
     QVERIFY(hid->isMonitorRunning());
@@ -81,8 +81,8 @@ void TestMonitor::startWithoutOptionReplyWritesNothing()
     attach(sim::Family::F553);
     sim::setFeatureReadsFail(device, true);
     hid->startMonitor(0);
-    QCOMPARE(sentReports(), QStringList({ "00 83 00 00 00 00 00 00 7C" }));
-    QVERIFY(hid->isMonitorRunning());   // the job starts in any case
+    QCOMPARE(sentReports(), QStringList({"00 83 00 00 00 00 00 00 7C"}));
+    QVERIFY(hid->isMonitorRunning());  // the job starts in any case
     hid->stopMonitor();
 }
 
@@ -101,15 +101,16 @@ void TestMonitor::dpiSwitchReachesSceneAndTray()
 {
     QFETCH(int, stage);
     QFETCH(QString, text);
-    NotificationTexts::replace({ "text0", "text1", "text2", "text3", "text4", "text5", "text6",
-                                 "text7" });
+    NotificationTexts::replace(
+        {"text0", "text1", "text2", "text3", "text4", "text5", "text6", "text7"});
     attach(sim::Family::F553);
     hid->startMonitor(0);
-    sim::queueEvent(device, { 0x06, 0x07, 0x00, uint8_t(stage) });
+    sim::queueEvent(device, {0x06, 0x07, 0x00, uint8_t(stage)});
 
     QTRY_COMPARE_WITH_TIMEOUT(owner.actions.size(), 2, 2000);
-    QCOMPARE(owner.actions, QStringList({ QStringLiteral("dpi %1").arg(stage),
-                                          QStringLiteral("balloon Info|%1").arg(text) }));
+    QCOMPARE(owner.actions,
+        QStringList(
+            {QStringLiteral("dpi %1").arg(stage), QStringLiteral("balloon Info|%1").arg(text)}));
     QVERIFY(owner.viewEnabled);
     hid->stopMonitor();
 }
@@ -149,22 +150,22 @@ void TestMonitor::unplugIsNoticed()
     QVERIFY2(clock.elapsed() < 700, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(diagnostics.count("Device removed"), 1);
     QVERIFY(hid->devices().at(0).path2.isEmpty());
-    QVERIFY(!hid->devices().at(0).path.isEmpty());   // the command path stays
-    QCOMPARE(owner.actions, QStringList({ "enabled 0" }));
+    QVERIFY(!hid->devices().at(0).path.isEmpty());  // the command path stays
+    QCOMPARE(owner.actions, QStringList({"enabled 0"}));
 }
 
 void TestMonitor::stopWhileReading()
 {
     attach(sim::Family::F553);
     hid->startMonitor(0);
-    QTest::qWait(120);   // the job is inside its 500 ms read
+    QTest::qWait(120);  // the job is inside its 500 ms read
     QElapsedTimer clock;
     clock.start();
     hid->stopMonitor();
     hid->waitForMonitor();
     QVERIFY2(clock.elapsed() <= 600, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(sim::openHandles(device, sim::Interface::Event), 0);
-    hid.reset();   // nothing left running that could touch it
+    hid.reset();  // nothing left running that could touch it
     QVERIFY(owner.actions.isEmpty());
 }
 

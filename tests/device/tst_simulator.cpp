@@ -106,7 +106,7 @@ Bytes stored(const sim::DeviceState &s, Target target, int slot)
     return {};
 }
 
-} // namespace
+}  // namespace
 
 Q_DECLARE_METATYPE(Family)
 Q_DECLARE_METATYPE(Interface)

@@ -46,8 +46,8 @@ void TestTransport::setCommandReportAndState()
 {
     hid->hid553_01H_SetReportRate(1);
     hid->hid553_0BH_SetCurrentDPI(3);
-    QCOMPARE(sentReports(), QStringList({ "00 01 01 00 00 00 00 00 FD",
-                                          "00 0B 03 00 00 00 00 00 F1" }));
+    QCOMPARE(
+        sentReports(), QStringList({"00 01 01 00 00 00 00 00 FD", "00 0B 03 00 00 00 00 00 F1"}));
     QCOMPARE(int(sim::state(device).currentDpi), 3);
     QCOMPARE(int(sim::state(device).reportRate), 1);
     QCOMPARE(sim::state(device).checksumErrors, 0);
@@ -96,8 +96,8 @@ void TestTransport::dataBlockToKeyboardInTwoReports()
     QCOMPARE(int(data.size()), 2);
     QCOMPARE(int(data[0].bytes.size()), 65);
     QVERIFY(msBetween(data[0], data[1]) >= 119.5);
-    QCOMPARE(bytes(sim::state(device).macros.at(5)),
-             QByteArray(reinterpret_cast<char *>(record), 128));
+    QCOMPARE(
+        bytes(sim::state(device).macros.at(5)), QByteArray(reinterpret_cast<char *>(record), 128));
 }
 
 void TestTransport::unsettledCommandHasOnlyItsPause()
@@ -107,18 +107,18 @@ void TestTransport::unsettledCommandHasOnlyItsPause()
     hid->hid553_03H_SetKeyboardoption(1, 2, 3, 4);
     const qint64 elapsed = clock.elapsed();
     QVERIFY2(elapsed >= 8 && elapsed < 100, qPrintable(QString::number(elapsed)));
-    QCOMPARE(sentReports(), QStringList({ "00 03 01 02 03 04 00 00 F2" }));
-    const std::array<uint8_t, 4> expected { 1, 2, 3, 4 };
+    QCOMPARE(sentReports(), QStringList({"00 03 01 02 03 04 00 00 F2"}));
+    const std::array<uint8_t, 4> expected {1, 2, 3, 4};
     QCOMPARE(sim::state(device).options, expected);
 }
 
 void TestTransport::queryReadsReply()
 {
-    sim::modifyState(device, [](sim::DeviceState &s) { s.options = { 0x11, 0x22, 0x33, 0x44 }; });
+    sim::modifyState(device, [](sim::DeviceState &s) { s.options = {0x11, 0x22, 0x33, 0x44}; });
     uchar b1 = 0, b2 = 0, b3 = 0, b4 = 0;
     hid->hid553_83H_GetKeyboardoption(b1, b2, b3, b4);
-    QCOMPARE(QList<int>({ b1, b2, b3, b4 }), QList<int>({ 0x11, 0x22, 0x33, 0x44 }));
-    QCOMPARE(sentReports(), QStringList({ "00 83 00 00 00 00 00 00 7C" }));
+    QCOMPARE(QList<int>({b1, b2, b3, b4}), QList<int>({0x11, 0x22, 0x33, 0x44}));
+    QCOMPARE(sentReports(), QStringList({"00 83 00 00 00 00 00 00 7C"}));
     QCOMPARE(int(records(sim::Direction::FeatureIn).size()), 1);
     QVERIFY(hid->isIdle());
     QCOMPARE(sim::openHandles(device, sim::Interface::Command), 0);
@@ -129,7 +129,7 @@ void TestTransport::queryWithoutReplyKeepsOutputs()
     sim::setFeatureReadsFail(device, true);
     uchar b1 = 0xA1, b2 = 0xA2, b3 = 0xA3, b4 = 0xA4;
     hid->hid553_83H_GetKeyboardoption(b1, b2, b3, b4);
-    QCOMPARE(QList<int>({ b1, b2, b3, b4 }), QList<int>({ 0xA1, 0xA2, 0xA3, 0xA4 }));
+    QCOMPARE(QList<int>({b1, b2, b3, b4}), QList<int>({0xA1, 0xA2, 0xA3, 0xA4}));
     uchar stage = 7;
     hid->hid553_8BH_GetCurrentDPI(stage);
     QCOMPARE(int(stage), 7);
@@ -156,9 +156,9 @@ void TestTransport::nestedCommandGivesUp()
     QVERIFY2(nestedTime >= 2000 && nestedTime < 4000, qPrintable(QString::number(nestedTime)));
     QCOMPARE(diagnostics.count("cmd Failed 0B"), 1);
     QCOMPARE(sim::state(device).keyMatrices.at(1).at(0), uint8_t(0x42));
-    QCOMPARE(int(sim::state(device).currentDpi), 2);   // untouched
+    QCOMPARE(int(sim::state(device).currentDpi), 2);  // untouched
     const QStringList sent = sentReports();
-    QCOMPARE(sent.size(), 3);   // the outer command report and its two data reports
+    QCOMPARE(sent.size(), 3);  // the outer command report and its two data reports
     QVERIFY(sent.first().startsWith("00 12 01"));
     QVERIFY(hid->isIdle());
 }
@@ -171,11 +171,11 @@ void TestTransport::busyInterlockUntilCleared()
     hid->hid553_07H_Lod(100);
     QCOMPARE(diagnostics.count("hid553_07H_Lod"), 1);
     QVERIFY(sentReports().isEmpty());
-    QVERIFY(!hid->isIdle());   // a failed wait leaves the flag as it found it
+    QVERIFY(!hid->isIdle());  // a failed wait leaves the flag as it found it
 
     hid->setIdle(true);
     hid->hid553_07H_Lod(100);
-    QCOMPARE(sentReports(), QStringList({ "00 07 00 64 7D 00 00 00 17" }));
+    QCOMPARE(sentReports(), QStringList({"00 07 00 64 7D 00 00 00 17"}));
     QCOMPARE(int(sim::state(device).liftOff), 100);
 }
 
@@ -220,7 +220,7 @@ void TestTransport::silentInterruptReadIsBounded()
     QCOMPARE(QByteArray(reinterpret_cast<char *>(image), 128), before);
     QVERIFY(hid->isIdle());
     QCOMPARE(sim::openHandles(device, sim::Interface::Command), 0);
-    QCOMPARE(sentReports(), QStringList({ "00 8C 02 00 00 00 00 00 71" }));
+    QCOMPARE(sentReports(), QStringList({"00 8C 02 00 00 00 00 00 71"}));
 }
 
 void TestTransport::unplugDuringTransferEndsCleanly()
@@ -235,7 +235,7 @@ void TestTransport::unplugDuringTransferEndsCleanly()
     QVERIFY(clock.elapsed() < 1500);
     QCOMPARE(int(records(sim::Direction::InterruptOut).size()), 2);
     QVERIFY(hid->isIdle());
-    QVERIFY(hid->devices().at(0).path.isEmpty());   // the reopen for report 3 failed
+    QVERIFY(hid->devices().at(0).path.isEmpty());  // the reopen for report 3 failed
     QCOMPARE(sim::openHandles(device, sim::Interface::Command), 0);
 
     // The next command fails at once, without waiting on the interlock.

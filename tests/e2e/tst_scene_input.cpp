@@ -24,7 +24,7 @@ constexpr uint8_t kKeyRightCtrl = 105;
 constexpr uint8_t kKeyKeypadEnter = 104;
 constexpr uint8_t kKeyPrintScreen = 107;
 
-} // namespace
+}  // namespace
 
 class TestSceneInput : public QObject
 {
@@ -84,7 +84,7 @@ QList<QVariantList> TestSceneInput::waitFor(QSignalSpy &spy, int count)
     clock.start();
     while (spy.size() < count && clock.elapsed() < 3000)
         QTest::qWait(20);
-    QTest::qWait(100);   // nothing more may follow
+    QTest::qWait(100);  // nothing more may follow
     QList<QVariantList> calls;
     for (const QVariantList &call : spy)
         calls.append(call);
@@ -94,14 +94,20 @@ QList<QVariantList> TestSceneInput::waitFor(QSignalSpy &spy, int count)
 void TestSceneInput::keysReachTheScene()
 {
     QSignalSpy keys(window->view()->rootObject(), SIGNAL(msg_KB(bool, int)));
-    for (uint8_t key : { kKeyA, kKeyRightCtrl, kKeyKeypadEnter, kKeyPrintScreen }) {
+    for (uint8_t key : {kKeyA, kKeyRightCtrl, kKeyKeypadEnter, kKeyPrintScreen}) {
         xtest.key(key, true);
         xtest.key(key, false);
     }
     const QList<QVariantList> calls = waitFor(keys, 8);
     const QList<QVariantList> expected {
-        { true, 0x04 }, { false, 0x04 }, { true, 0xE4 }, { false, 0xE4 },
-        { true, 0x58 }, { false, 0x58 }, { true, 0x46 }, { false, 0x46 },
+        {true, 0x04},
+        {false, 0x04},
+        {true, 0xE4},
+        {false, 0xE4},
+        {true, 0x58},
+        {false, 0x58},
+        {true, 0x46},
+        {false, 0x46},
     };
     QCOMPARE(calls, expected);
     QVERIFY(!window->isVisible());
@@ -113,14 +119,18 @@ void TestSceneInput::buttonsReachTheScene()
     QSignalSpy buttons(window->view()->rootObject(), SIGNAL(msg_MS(bool, int, int, int)));
     xtest.moveTo(321, 123);
     xtest.sync();
-    for (uint8_t button : { 1, 3, 2 }) {
+    for (uint8_t button : {1, 3, 2}) {
         xtest.button(button, true);
         xtest.button(button, false);
     }
     const QList<QVariantList> calls = waitFor(buttons, 6);
     const QList<QVariantList> expected {
-        { true, 0xF0, 321, 123 }, { false, 0xF0, 321, 123 }, { true, 0xF1, 321, 123 },
-        { false, 0xF1, 321, 123 }, { true, 0xF2, 321, 123 }, { false, 0xF2, 321, 123 },
+        {true, 0xF0, 321, 123},
+        {false, 0xF0, 321, 123},
+        {true, 0xF1, 321, 123},
+        {false, 0xF1, 321, 123},
+        {true, 0xF2, 321, 123},
+        {false, 0xF2, 321, 123},
     };
     QCOMPARE(calls, expected);
 }

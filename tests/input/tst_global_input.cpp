@@ -26,7 +26,7 @@ protected:
     void keyPressEvent(QKeyEvent *) override { ++keyPresses; }
 };
 
-} // namespace
+}  // namespace
 
 class TestGlobalInput : public QObject
 {

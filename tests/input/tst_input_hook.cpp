@@ -19,7 +19,7 @@ constexpr uint kScanF5 = 0x3F;
 constexpr uint kScanBackslash = 0x2B;
 constexpr uint kScanWindows = 0x5C;
 constexpr uint kScanEnter = 0x1C;
-constexpr uint8_t kOpcode = 131; // any extension opcode will do
+constexpr uint8_t kOpcode = 131;  // any extension opcode will do
 
 xcb_input_raw_key_press_event_t rawEvent(uint16_t type, uint32_t detail, uint8_t opcode = kOpcode)
 {
@@ -38,7 +38,7 @@ bool dispatch(const xcb_input_raw_key_press_event_t &event)
     return X11InputSource::dispatch(reinterpret_cast<const xcb_generic_event_t *>(&event), kOpcode);
 }
 
-} // namespace
+}  // namespace
 
 class TestInputHook : public QObject
 {
@@ -191,7 +191,7 @@ void TestInputHook::mousePressesAreNotDeduplicated()
     InputHook::mouseProcedure(0x204, -1199, 31);
     InputHook::mouseProcedure(0x205, 5, 6);
     InputHook::mouseProcedure(0x205, 5, 6);
-    InputHook::mouseProcedure(0x200, 7, 8); // a move
+    InputHook::mouseProcedure(0x200, 7, 8);  // a move
     InputHook::mouseProcedure(0x207, 9, 10);
     QCOMPARE(m_recorder.buttons,
         (QList<Reported> {{0xF1, 1, -1200, 30}, {0xF1, 1, -1199, 31}, {0xF1, 0, 5, 6},

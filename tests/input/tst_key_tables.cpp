@@ -10,10 +10,10 @@ namespace {
 
 // Linux input codes of keys that Windows reports with scan codes the table does not translate.
 const QSet<uint> kUntranslatedLinuxCodes = {
-    126, // KEY_RIGHTMETA
-    183, 184, 185, 186, 187, 188, 189, 190, 191, // KEY_F13 … KEY_F21
-    192, // KEY_F22
-    194, // KEY_F24
+    126,                                          // KEY_RIGHTMETA
+    183, 184, 185, 186, 187, 188, 189, 190, 191,  // KEY_F13 … KEY_F21
+    192,                                          // KEY_F22
+    194,                                          // KEY_F24
 };
 
 uchar usbForLinuxCode(const KeyTranslator &translator, uint linuxCode)
@@ -22,7 +22,7 @@ uchar usbForLinuxCode(const KeyTranslator &translator, uint linuxCode)
     return key.scan ? translator.usb(key.scan, key.extended, false) : 0;
 }
 
-} // namespace
+}  // namespace
 
 class TestKeyTables : public QObject
 {

@@ -29,7 +29,7 @@ public:
     }
 };
 
-} // namespace
+}  // namespace
 
 class TestWindowInput : public QObject
 {
@@ -82,7 +82,7 @@ void TestWindowInput::cleanup()
 void TestWindowInput::windowOnlyMode()
 {
     QCOMPARE(m_hook->mode(), InputHook::Mode::WindowOnly);
-    QVERIFY(!m_hook->installHooks()); // no desktop-wide capture here
+    QVERIFY(!m_hook->installHooks());  // no desktop-wide capture here
     QVERIFY(!m_hook->installHooks());
     QCOMPARE(m_hook->mode(), InputHook::Mode::WindowOnly);
     QTest::keyClick(&m_window, Qt::Key_Q);

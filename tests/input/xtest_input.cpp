@@ -36,7 +36,7 @@ void XTestInput::button(uint8_t button, bool press)
 
 void XTestInput::moveTo(int x, int y)
 {
-    fake(XCB_MOTION_NOTIFY, 0, x, y); // detail 0: absolute position
+    fake(XCB_MOTION_NOTIFY, 0, x, y);  // detail 0: absolute position
 }
 
 void XTestInput::sync()

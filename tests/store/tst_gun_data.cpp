@@ -22,7 +22,7 @@ QStringList texts(const QVariantList &values)
     return result;
 }
 
-} // namespace
+}  // namespace
 
 class TestGunData : public QObject
 {
@@ -66,7 +66,7 @@ private slots:
 
     void refusedWritesLeaveFile_data()
     {
-        QTest::addColumn<int>("operation"); // -1 save, else modifyType
+        QTest::addColumn<int>("operation");  // -1 save, else modifyType
         QTest::addColumn<QVariantList>("values");
         QTest::addColumn<QString>("message");
         QTest::newRow("save, five values")

@@ -37,7 +37,7 @@ QList<int> gunOf(const sim::DeviceState &state, int slot)
     return {gun[0], gun[1], gun[2]};
 }
 
-} // namespace
+}  // namespace
 
 class TestGunSender : public QObject, public DeviceRig
 {
@@ -146,7 +146,7 @@ void TestGunSender::family560_data()
     QTest::addColumn<int>("index");
     QTest::addColumn<QVariantList>("values");
     QTest::addColumn<QString>("command");
-    QTest::addColumn<QByteArray>("gunBytes"); // bytes 78 … 81
+    QTest::addColumn<QByteArray>("gunBytes");  // bytes 78 … 81
 
     QTest::newRow("gun slot 1: image 2")
         << 1 << QVariantList {0, 0, 8} << "00 0C 02 80 00 00 00 00 71"

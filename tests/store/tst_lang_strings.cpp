@@ -113,7 +113,7 @@ QStringList keyNames()
     return names;
 }
 
-} // namespace
+}  // namespace
 
 class TestLangStrings : public QObject
 {

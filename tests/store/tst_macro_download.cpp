@@ -36,7 +36,7 @@ QByteArray counting(int count)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 class TestMacroDownload : public QObject, public DeviceRig
 {

@@ -56,14 +56,14 @@ QMap<QString, QByteArray> snapshot()
     return files;
 }
 
-} // namespace
+}  // namespace
 
 class TestMacroFiles : public QObject
 {
     Q_OBJECT
 
     std::unique_ptr<StoreDir> m_dir;
-    QList<QSettings *> m_profiles; // p1 … p10
+    QList<QSettings *> m_profiles;  // p1 … p10
     std::unique_ptr<QSettings> m_default;
     ScriptedDialogs m_dialogs;
 
@@ -248,12 +248,12 @@ private slots:
         m_default->setValue(QStringLiteral("mouseKeyMatrix/3"), QVariantList {0, 0, 0xF4, 0});
         m_default->setValue(QStringLiteral("mouseKeyMatrix/5"), QVariantList {5, 0, 1, 0});
         for (QSettings *profile : m_profiles) {
-            bindButton(profile, 3, 4, 3, QStringLiteral("gone")); // bound: restored in p1 … p6
-            bindButton(profile, 5, 4, 5, QStringLiteral("kept")); // another macro
-            bindButton(profile, 9, 1, 9, QStringLiteral("gone")); // not a macro entry
+            bindButton(profile, 3, 4, 3, QStringLiteral("gone"));  // bound: restored in p1 … p6
+            bindButton(profile, 5, 4, 5, QStringLiteral("kept"));  // another macro
+            bindButton(profile, 9, 1, 9, QStringLiteral("gone"));  // not a macro entry
         }
-        m_profiles[1]->setValue(QStringLiteral("mouseKeyMatrix/4"), QVariantList {4, 0}); // short
-        reopenProfiles(); // the entries come back as texts, as after a restart
+        m_profiles[1]->setValue(QStringLiteral("mouseKeyMatrix/4"), QVariantList {4, 0});  // short
+        reopenProfiles();  // the entries come back as texts, as after a restart
         deleteMacroUpdateProfile(QStringLiteral("gone"), m_profiles, m_default.get());
         reopenProfiles();
         for (int i = 0; i < 10; ++i) {

@@ -7,7 +7,7 @@ namespace {
 
 constexpr char kNameFile[] = "modules/setting/name.bin";
 
-} // namespace
+}  // namespace
 
 class TestNameLists : public QObject
 {
@@ -25,7 +25,7 @@ void TestNameLists::roundTrip_data()
     QTest::addColumn<QVariant>("type");
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QVariantList>("stored");
-    QTest::addColumn<QByteArray>("text"); // what the name file holds afterwards
+    QTest::addColumn<QByteArray>("text");  // what the name file holds afterwards
 
     QTest::newRow("one macro") << QVariant(0) << QStringList {"Macro_1"}
                                << QVariantList {"Macro_1", "loaderpivlan"}

@@ -3,10 +3,10 @@
 
 #include "pointer_settings.h"
 
+#include "store_fixture.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include "store_fixture.h"
 
 #include <QtTest>
 
@@ -27,7 +27,7 @@ GSettings *mouseSettings()
     return g_settings_new(kMouse);
 }
 
-} // namespace
+}  // namespace
 
 class TestPointerSettings : public QObject
 {
@@ -137,8 +137,8 @@ private slots:
     {
         QVERIFY(!writeGSettingsDouble("org.example.no-such-schema", "speed", 0.0));
         QVERIFY(!writeGSettingsDouble(kMouse, "no-such-key", 0.0));
-        QVERIFY(!writeGSettingsDouble(kMouse, "speed", 1.5)); // outside −1 … 1
-        QVERIFY(!writeGSettingsInt(kMouse, "speed", 1)); // wrong type
+        QVERIFY(!writeGSettingsDouble(kMouse, "speed", 1.5));  // outside −1 … 1
+        QVERIFY(!writeGSettingsInt(kMouse, "speed", 1));       // wrong type
         QVERIFY(!writeGSettingsDouble(kMouse, "double-click", 400.0));
     }
 

@@ -32,7 +32,7 @@ public:
     }
 
     QString answer;
-    QStringList shown; // caption, directory and filter of each dialog
+    QStringList shown;  // caption, directory and filter of each dialog
     QWidget *parent = nullptr;
 
 private:
@@ -44,7 +44,7 @@ private:
     }
 };
 
-} // namespace
+}  // namespace
 
 class TestProfileFiles : public QObject
 {
@@ -108,7 +108,7 @@ void TestProfileFiles::exportCopiesProfile()
     if (!targetExists)
         QFile::remove("chosen.pf");
     m_store->setCurrentProfile(profile);
-    m_store->setData("mouse/scrollRate", 3); // not yet on disk
+    m_store->setData("mouse/scrollRate", 3);  // not yet on disk
     m_dialogs.answer = "chosen.pf";
     m_files->saveProfile(profile);
 
@@ -153,7 +153,7 @@ void TestProfileFiles::copy_data()
 {
     QTest::addColumn<int>("dest");
     QTest::addColumn<int>("src");
-    QTest::addColumn<QString>("changed"); // the only file that changes, "" for none
+    QTest::addColumn<QString>("changed");  // the only file that changes, "" for none
     QTest::newRow("sixth over first") << 0 << 5 << "p1.bin";
     QTest::newRow("first over sixth") << 5 << 0 << "p6.bin";
     QTest::newRow("tenth over third") << 2 << 9 << "p3.bin";
@@ -170,7 +170,7 @@ void TestProfileFiles::copy()
     const QString source = QFileInfo(profilePath(src)).fileName();
     if (!changed.isEmpty()) {
         m_store->setCurrentProfile(src);
-        m_store->setData("mouse/scrollRate", 7); // not yet on disk; goes along with the copy
+        m_store->setData("mouse/scrollRate", 7);  // not yet on disk; goes along with the copy
     }
     const auto before = settingFiles();
     m_files->copyProfile(dest, src);

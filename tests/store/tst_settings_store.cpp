@@ -39,7 +39,7 @@ int readInChildProcess(const char *key)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 class TestSettingsStore : public QObject
 {
@@ -179,7 +179,7 @@ void TestSettingsStore::resetApconfigKeepsCachedFacts()
     {
         SettingsStore store;
         store.setCurrentProfile(3);
-        store.setGlobalData("mouse/profileNo", 3); // still pending when the file is replaced
+        store.setGlobalData("mouse/profileNo", 3);  // still pending when the file is replaced
         store.resetApconfig();
         QCOMPARE(store.getGlobalData("mouse/isGun"), QVariant("true"));
         QCOMPARE(store.getGlobalData("mouse/icType"), QVariant("553"));
@@ -214,7 +214,7 @@ void TestSettingsStore::replacementKeepsTenHandlesInFileOrder()
     {
         SettingsStore store;
         store.setCurrentProfile(profile);
-        store.setData("mouse/dpiCount", 555); // pending; must not reach the new file
+        store.setData("mouse/dpiCount", 555);  // pending; must not reach the new file
         QVERIFY(store.replaceProfile(profile, "source.pf"));
         QCOMPARE(store.getData("mouse/dpiCount", false), QVariant("777"));
         for (int n = 0; n < StoreFiles::kProfileCount; ++n)

@@ -14,7 +14,7 @@ public:
     QString family = QStringLiteral("553");
     bool gun = false;
 
-    QStringList actions;                     // "dpi 3", "balloon Info|text", "enabled 0"
+    QStringList actions;  // "dpi 3", "balloon Info|text", "enabled 0"
     QList<int> stages;
     QList<QPair<QString, QString>> balloons;
     bool viewEnabled = true;
@@ -28,7 +28,7 @@ public:
     }
     void showBalloon(const QString &title, const QString &message) override
     {
-        balloons.append({ title, message });
+        balloons.append({title, message});
         actions.append(QStringLiteral("balloon %1|%2").arg(title, message));
     }
     void setViewEnabled(bool enabled) override

@@ -12,18 +12,20 @@
 class RuntimeDir
 {
 public:
-    RuntimeDir() : m_previous(QDir::currentPath())
+    RuntimeDir()
+        : m_previous(QDir::currentPath())
     {
         const QString source = QStringLiteral(STRYLA_SOURCE_DIR "/modules");
-        for (const char *folder : { "setting", "i18n", "gun", "macro", "img" })
+        for (const char *folder : {"setting", "i18n", "gun", "macro", "img"})
             QDir().mkpath(path(QStringLiteral("modules/") + QLatin1String(folder)));
         copyFolder(source + QStringLiteral("/setting"), path(QStringLiteral("modules/setting")));
         copyFolder(source + QStringLiteral("/i18n"), path(QStringLiteral("modules/i18n")));
         copyFolder(source + QStringLiteral("/gun"), path(QStringLiteral("modules/gun")));
-        QFile::copy(source + QStringLiteral("/img/logo.ico"), path(QStringLiteral("modules/img/logo.ico")));
+        QFile::copy(
+            source + QStringLiteral("/img/logo.ico"), path(QStringLiteral("modules/img/logo.ico")));
         for (int n = 1; n <= 10; ++n)
             QFile::copy(path(QStringLiteral("modules/setting/pD.bin")),
-                        path(QStringLiteral("modules/setting/p%1.bin").arg(n)));
+                path(QStringLiteral("modules/setting/p%1.bin").arg(n)));
         QDir::setCurrent(m_dir.path());
     }
     ~RuntimeDir() { QDir::setCurrent(m_previous); }
@@ -36,7 +38,8 @@ public:
     // Writes one key of the global configuration file (before the program reads it).
     void setGlobal(const QString &key, const QVariant &value)
     {
-        QSettings config(path(QStringLiteral("modules/setting/apConfig.bin")), QSettings::IniFormat);
+        QSettings config(
+            path(QStringLiteral("modules/setting/apConfig.bin")), QSettings::IniFormat);
         config.setValue(key, value);
     }
 

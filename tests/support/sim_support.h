@@ -45,8 +45,8 @@ inline QByteArray hex(const sim::Bytes &b)
 }
 
 // The records of one direction (and interface) in order.
-inline std::vector<sim::WireRecord> records(sim::Direction direction,
-                                            sim::Interface iface = sim::Interface::Command)
+inline std::vector<sim::WireRecord> records(
+    sim::Direction direction, sim::Interface iface = sim::Interface::Command)
 {
     std::vector<sim::WireRecord> out;
     for (const sim::WireRecord &r : sim::wireLog())
@@ -91,4 +91,4 @@ inline double msBetween(const sim::WireRecord &a, const sim::WireRecord &b)
     return std::chrono::duration<double, std::milli>(b.time - a.time).count();
 }
 
-} // namespace simtest
+}  // namespace simtest
