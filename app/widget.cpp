@@ -82,6 +82,11 @@ void Widget::createTrayIcon()
     trayIcon->setIcon(QIcon(QString::fromLatin1(kTrayIconFile)));
     connect(trayIcon, &QSystemTrayIcon::activated, this, &Widget::trayIconActivated);
     trayIcon->setVisible(true);
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        qDebug().noquote()
+            << "No system tray on this desktop: while the window is hidden the program is "
+               "reached by starting it again with the device connected, and ended with "
+               "'pkill stryla-config'";
 }
 
 void Widget::trayIconActivated(QSystemTrayIcon::ActivationReason reason)
