@@ -119,30 +119,45 @@ std::wstring widen(const std::string &text)
 
 // Reference devices ------------------------------------------------------------------
 
-DeviceSpec referenceMouse(Family family)
+namespace {
+
+// The two models of the reference device list: name, pid, report length, and the usage page
+// and usage of the command and event interfaces (vendor 0x04d9 for both).
+struct ReferenceModel
+{
+    const char *name;
+    uint16_t pid;
+    int reportLength;
+    uint16_t commandPage, commandUsage, eventPage, eventUsage;
+};
+
+constexpr ReferenceModel kMouse {"Stryla Gaming Mouse", 0xa1ee, 32, 0xff00, 0xff00, 0xff01, 0xff01};
+constexpr ReferenceModel kKeyboard {
+    "Stryla Gaming Keyboard", 0x8008, 64, 0xff01, 0x0001, 0xff02, 0x0001};
+
+DeviceSpec reference(const ReferenceModel &m, Family family)
 {
     DeviceSpec model;
-    model.name = "Stryla Gaming Mouse";
+    model.name = m.name;
     model.family = family;
     model.vid = 0x04d9;
-    model.pid = 0xa1ee;
-    model.reportLength = 32;
-    model.command = {true, 0xff00, 0xff00, {}};
-    model.event = {true, 0xff01, 0xff01, {}};
+    model.pid = m.pid;
+    model.reportLength = m.reportLength;
+    model.command = {true, m.commandPage, m.commandUsage, {}};
+    model.event = {true, m.eventPage, m.eventUsage, {}};
     return model;
+}
+
+}  // namespace
+
+DeviceSpec referenceMouse(Family family)
+{
+    return reference(kMouse, family);
 }
 
 DeviceSpec referenceKeyboard(Family family)
 {
-    DeviceSpec model;
-    model.name = "Stryla Gaming Keyboard";
-    model.family = family;
-    model.vid = 0x04d9;
-    model.pid = 0x8008;
-    model.reportLength = 64;
-    model.command = {true, 0xff01, 0x0001, {}};
-    model.event = {true, 0xff02, 0x0001, {}};
-    return model;
+    return reference(kKeyboard, family);
 }
 
 // Devices ----------------------------------------------------------------------------

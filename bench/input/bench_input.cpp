@@ -4,6 +4,7 @@
 // the timed region are counted by the replaced operator new.
 #include "input_hook.h"
 #include "input_source_x11.h"
+#include "raw_event.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -101,18 +102,6 @@ void countMouse(int, int, int, int, void *)
     ++callbackCount;
 }
 
-xcb_input_raw_key_press_event_t rawEvent(uint16_t type, uint32_t detail)
-{
-    xcb_input_raw_key_press_event_t event {};
-    event.response_type = XCB_GE_GENERIC;
-    event.extension = kOpcode;
-    event.event_type = type;
-    event.deviceid = 3;
-    event.sourceid = 10;
-    event.detail = detail;
-    return event;
-}
-
 enum class Path { Queued, TablesOnly };
 
 void run(
@@ -127,8 +116,8 @@ void run(
         hook.setKeyboardCallback(countKeyboard, nullptr);
         hook.setMouseCallback(countMouse, nullptr);
     }
-    const auto press = rawEvent(pressType, detail);
-    const auto release = rawEvent(releaseType, detail);
+    const auto press = rawEvent(pressType, detail, kOpcode);
+    const auto release = rawEvent(releaseType, detail, kOpcode);
     const auto *events = reinterpret_cast<const xcb_generic_event_t *>(&press);
     const auto *releases = reinterpret_cast<const xcb_generic_event_t *>(&release);
 

@@ -1,6 +1,7 @@
 #include "hook_recorder.h"
 #include "input_hook.h"
 #include "input_source_x11.h"
+#include "raw_event.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -20,18 +21,6 @@ constexpr uint kScanBackslash = 0x2B;
 constexpr uint kScanWindows = 0x5C;
 constexpr uint kScanEnter = 0x1C;
 constexpr uint8_t kOpcode = 131;  // any extension opcode will do
-
-xcb_input_raw_key_press_event_t rawEvent(uint16_t type, uint32_t detail, uint8_t opcode = kOpcode)
-{
-    xcb_input_raw_key_press_event_t event {};
-    event.response_type = XCB_GE_GENERIC;
-    event.extension = opcode;
-    event.event_type = type;
-    event.deviceid = 3;
-    event.sourceid = 9;
-    event.detail = detail;
-    return event;
-}
 
 bool dispatch(const xcb_input_raw_key_press_event_t &event)
 {
@@ -226,9 +215,9 @@ void TestInputHook::rawKeyEvents()
     QFETCH(uint, keycode);
     QFETCH(int, usb);
 
-    QVERIFY(dispatch(rawEvent(XCB_INPUT_RAW_KEY_PRESS, keycode)));
-    QVERIFY(dispatch(rawEvent(XCB_INPUT_RAW_KEY_PRESS, keycode)));
-    QVERIFY(dispatch(rawEvent(XCB_INPUT_RAW_KEY_RELEASE, keycode)));
+    QVERIFY(dispatch(rawEvent(XCB_INPUT_RAW_KEY_PRESS, keycode, kOpcode)));
+    QVERIFY(dispatch(rawEvent(XCB_INPUT_RAW_KEY_PRESS, keycode, kOpcode)));
+    QVERIFY(dispatch(rawEvent(XCB_INPUT_RAW_KEY_RELEASE, keycode, kOpcode)));
     const QList<Reported> expected =
         usb ? QList<Reported> {key(usb, 1), key(usb, 0)} : QList<Reported> {};
     QCOMPARE(m_recorder.keys, expected);
@@ -253,8 +242,8 @@ void TestInputHook::rawButtonEvents()
 
     QCursor::setPos(321, 123);
     const QPoint pos = QCursor::pos();
-    QVERIFY(dispatch(rawEvent(XCB_INPUT_RAW_BUTTON_PRESS, button)));
-    QVERIFY(dispatch(rawEvent(XCB_INPUT_RAW_BUTTON_RELEASE, button)));
+    QVERIFY(dispatch(rawEvent(XCB_INPUT_RAW_BUTTON_PRESS, button, kOpcode)));
+    QVERIFY(dispatch(rawEvent(XCB_INPUT_RAW_BUTTON_RELEASE, button, kOpcode)));
     const QList<Reported> expected = code
         ? QList<Reported> {{code, 1, pos.x(), pos.y()}, {code, 0, pos.x(), pos.y()}}
         : QList<Reported> {};
