@@ -3,6 +3,7 @@ import "basic"
 import "common"
 import "pages"
 import "js/key_names.js" as KeyNames
+import "js/macro_record.js" as MacroRecord
 import "js/profile_names.js" as ProfileNames
 
 // The root of the scene: the look every page shares, the main screen, the pop-up pages and
@@ -31,6 +32,7 @@ Item {
     property var profileEntries: []
     // The DPI stage in use, counted from 0; -1 while the device has not said.
     property int currentStage: -1
+    property int popupTop: 20
 
     // Texts of the main screen: 0 "Editor" … 10 "Save", 11 … 14 spare.
     property var mainLang: ["Editor", "Macro Editor", "Gun Editor", "LOD", "Config", "Reset",
@@ -309,6 +311,18 @@ Item {
         controlUIEnable(true)
     }
 
+    // Sends the stored macro of that name to a macro slot of the device.
+    function sendMacro(name, slot) {
+        var stored = MacroRecord.splitStored(ui_View.loadMacroIni(name))
+        ui_View.mouseSendMacroData(MacroRecord.encode(stored.steps, stored.repeat), slot)
+    }
+
+    // The user picked the DPI stage to use.
+    function chooseStage(index) {
+        ui_View.mouseSetCurrentDPI(index + 1)
+        currentStage = index
+    }
+
     function changeProfile(number) {
         if (number === profileNo || number < 0 || number > ProfileNames.maxNumber)
             return
@@ -320,10 +334,16 @@ Item {
         controlUIEnable(true)
     }
 
+    // Opens a pop-up page above every other one (the macro editor opens over key
+    // assignment, for instance).
     function openPopup(frame) {
         mainFocus()
-        if (frame)
-            frame.open()
+        if (!frame)
+            return
+        popupTop += 1
+        var holder = frame.parent === root ? frame : frame.parent
+        holder.z = popupTop
+        frame.open()
     }
 
     function closePopup(frame) {
@@ -542,6 +562,12 @@ Item {
         property: "currentStage"
         value: root.currentStage
         when: root.page(dpiPlace) !== null
+    }
+
+    Connections {
+        target: root.page(dpiPlace)
+        ignoreUnknownSignals: true
+        function onStageChosen(index) { root.chooseStage(index) }
     }
 
     Connections {
