@@ -357,17 +357,17 @@ void myQQuickView::setSelectGun(QVariant index, QVariant xyData)
 
 // Desktop pointer settings ----------------------------------------------------------------
 
-void myQQuickView::mouseSetCursorSpeed(uint cursorSpeed)
+bool myQQuickView::mouseSetCursorSpeed(uint cursorSpeed)
 {
-    PointerSettings::mouseSetCursorSpeed(cursorSpeed);
+    return PointerSettings::mouseSetCursorSpeed(cursorSpeed);
 }
 
-void myQQuickView::mouseSetVerticalScrollLines(uint lines)
+bool myQQuickView::mouseSetVerticalScrollLines(uint lines)
 {
-    PointerSettings::mouseSetVerticalScrollLines(lines);
+    return PointerSettings::mouseSetVerticalScrollLines(lines);
 }
 
-void myQQuickView::mouseSetDoubleClickSpeed(uint speed)
+bool myQQuickView::mouseSetDoubleClickSpeed(uint speed)
 {
-    PointerSettings::mouseSetDoubleClickSpeed(speed);
+    return PointerSettings::mouseSetDoubleClickSpeed(speed);
 }

@@ -90,9 +90,11 @@ public slots:
     QVariant mouseReadCurrentProfile();
     void mouseSwitchKeyMatrix(int indexNo);
     QVariantList GetKeyboardoption();
-    void mouseSetCursorSpeed(uint cursorSpeed);
-    void mouseSetVerticalScrollLines(uint lines);
-    void mouseSetDoubleClickSpeed(uint speed);
+    // The desktop's pointer settings; false when the desktop did not take the value (the
+    // system page says so).
+    bool mouseSetCursorSpeed(uint cursorSpeed);
+    bool mouseSetVerticalScrollLines(uint lines);
+    bool mouseSetDoubleClickSpeed(uint speed);
     QVariantList mouseGetKeydefine(QVariant index, bool isRecovery);
     void openUpdateExe();
     QVariant getData(QVariant key, bool isRecovery);

@@ -484,9 +484,11 @@ Item {
 
             Loader {
                 id: dpiPlace
+                source: "common/DpiPage.qml"
             }
             Loader {
                 id: lightingPlace
+                source: "common/LightingPage.qml"
             }
         }
 
@@ -534,9 +536,9 @@ Item {
 
     Loader { id: macroEditorPlace; z: 20 }
     Loader { id: gunPlace; z: 20 }
-    Loader { id: systemPlace; z: 20 }
+    Loader { id: systemPlace; z: 20; source: "pages/SystemSettings.qml" }
     Loader { id: keyAssignmentPlace; z: 20 }
-    Loader { id: profilesPlace; z: 20 }
+    Loader { id: profilesPlace; z: 20; source: "pages/ProfilesPage.qml" }
 
     ResetBox {
         id: resetBox
@@ -568,6 +570,20 @@ Item {
         target: root.page(dpiPlace)
         ignoreUnknownSignals: true
         function onStageChosen(index) { root.chooseStage(index) }
+    }
+
+    // The mouse picture plays the lighting page's effect before it is saved.
+    Binding {
+        target: mousePicture
+        property: "lightColor"
+        value: root.page(lightingPlace) !== null ? root.page(lightingPlace).previewColor : "#ff0000"
+        when: root.page(lightingPlace) !== null
+    }
+    Binding {
+        target: mousePicture
+        property: "lightLevel"
+        value: root.page(lightingPlace) !== null ? root.page(lightingPlace).previewLevel : 1
+        when: root.page(lightingPlace) !== null
     }
 
     Connections {

@@ -28,6 +28,34 @@ const Shot kShots[] = {
     {"profile-drop-down", [](SceneRig &rig) { rig.scene->click("profileDropDown"); }},
     {"help-menu", [](SceneRig &rig) { rig.scene->click("askButton"); }},
     {"reset-box", [](SceneRig &rig) { rig.scene->click("resetButton"); }},
+    {"dpi-stage-slider", [](SceneRig &rig) { rig.scene->click("dpiSlider1"); }},
+    {"dpi-stage-count",
+        [](SceneRig &rig) {
+            rig.scene->click("dpiCountList");
+            rig.scene->click("dpiCountListItem7");
+            rig.scene->click("dpiCountList");
+        }},
+    {"lighting-effects", [](SceneRig &rig) { rig.scene->click("lightEffectList"); }},
+    {"lighting-wave",
+        [](SceneRig &rig) {
+            rig.scene->click("lightEffectList");
+            rig.scene->click("lightEffectListItem5");
+            rig.scene->click("lightBlock2");
+        }},
+    {"profiles", [](SceneRig &rig) { rig.scene->click("configButton"); }},
+    {"profiles-menu",
+        [](SceneRig &rig) {
+            rig.scene->click("configButton");
+            rig.scene->click("profileListRow1", Qt::RightButton);
+        }},
+    {"system-settings", [](SceneRig &rig) { rig.scene->click("systemSettingEntry"); }},
+    {"system-settings-not-applied",
+        [](SceneRig &rig) {
+            // Wheel lines only apply on KDE Plasma; elsewhere the page says so.
+            qputenv("XDG_CURRENT_DESKTOP", "none");
+            rig.scene->click("systemSettingEntry");
+            rig.scene->click("scrollOneScreen");
+        }},
 };
 
 bool take(const Shot &shot, const QString &folder, const QString &language)

@@ -21,12 +21,23 @@ namespace simtest {
 class SceneRig
 {
 public:
-    SceneRig() { sim::reset(); }
+    // The desktop's own settings files (kdeglobals, a GSettings key file) go to the
+    // temporary folder too: the system page changes them when a profile is applied.
+    SceneRig()
+        : m_configHome(qgetenv("XDG_CONFIG_HOME"))
+    {
+        sim::reset();
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path(QStringLiteral("config"))));
+    }
     ~SceneRig()
     {
         scene.reset();
         window.reset();
         sim::reset();
+        if (m_configHome.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", m_configHome);
     }
     SceneRig(const SceneRig &) = delete;
     SceneRig &operator=(const SceneRig &) = delete;
@@ -97,6 +108,9 @@ public:
     sim::DeviceId device = 0;
     std::unique_ptr<Widget> window;
     std::unique_ptr<SceneDriver> scene;
+
+private:
+    QByteArray m_configHome;
 };
 
 }  // namespace simtest

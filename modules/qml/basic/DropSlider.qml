@@ -65,7 +65,7 @@ Rectangle {
     Keys.onEscapePressed: close()
 
     UiText {
-        anchors { left: parent.left; right: arrow.left; leftMargin: 8; verticalCenter: parent.verticalCenter }
+        anchors { left: parent.left; right: arrow.left; leftMargin: 8; rightMargin: 4; verticalCenter: parent.verticalCenter }
         horizontalAlignment: Text.AlignRight
         text: box.text
         Accessible.ignored: true

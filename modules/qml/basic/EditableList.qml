@@ -2,7 +2,8 @@ import QtQuick
 
 // A list of names with one selected entry (or none): a left click selects, a right click
 // selects and opens the list's menu, a double click opens the name for editing in place.
-// The owner decides what a menu entry and a new name do.
+// The owner decides what a menu entry and a new name do. One entry may wear a mark (the one
+// in use, say), named markName for a screen reader.
 Rectangle {
     id: list
 
@@ -12,6 +13,8 @@ Rectangle {
     property var menuTexts: []
     property int rowHeight: 24
     property int editingIndex: -1
+    property int markedIndex: -1
+    property string markName: ""
 
     signal selected(int index)
     signal menuChosen(int entry, int index)
@@ -61,13 +64,25 @@ Rectangle {
             Accessible.role: Accessible.ListItem
             Accessible.name: String(modelData)
             Accessible.selected: index === list.currentIndex
+            Accessible.description: index === list.markedIndex ? list.markName : ""
             Accessible.onPressAction: { list.currentIndex = index; list.selected(index) }
 
             UiText {
-                anchors { fill: parent; leftMargin: 8; rightMargin: 8 }
+                anchors { fill: parent; leftMargin: 8; rightMargin: mark.visible ? 24 : 8 }
                 visible: list.editingIndex !== row.index
                 text: String(row.modelData)
                 Accessible.ignored: true
+            }
+            Rectangle {
+                id: mark
+                objectName: list.objectName + "Mark" + row.index
+                anchors { right: parent.right; rightMargin: 10; verticalCenter: parent.verticalCenter }
+                width: 8
+                height: 8
+                radius: 4
+                visible: row.index === list.markedIndex && list.editingIndex !== row.index
+                color: root.colorOrange
+                border.color: root.fontColor
             }
             MouseArea {
                 id: rowArea

@@ -55,3 +55,45 @@ function indexOfNumber(entries, number) {
     }
     return -1;
 }
+
+var newNamePrefix = "profile_";
+var newNameLimit = 12;  // new entries are named profile_0 … profile_11
+
+function hasName(entries, name) {
+    for (var i = 0; i < entries.length; ++i) {
+        if (entries[i].name === name)
+            return true;
+    }
+    return false;
+}
+
+// The entry a new profile gets while the list has room: "profile_" + the lowest k below 12
+// no entry is named after, and the lowest profile number no entry has and that is not in
+// use; null when the list is full.
+function newEntry(entries, inUse) {
+    if (entries.length >= maxEntries)
+        return null;
+    var name = "";
+    for (var k = 0; k < newNameLimit && name === ""; ++k) {
+        if (!hasName(entries, newNamePrefix + k))
+            name = newNamePrefix + k;
+    }
+    for (var number = 0; number <= maxNumber; ++number) {
+        if (number !== inUse && indexOfNumber(entries, number) < 0 && name !== "")
+            return { name: name, number: number };
+    }
+    return null;
+}
+
+// Whether the entry at index may leave the list: never the first one, never the one of the
+// profile in use.
+function canDelete(entries, index, inUse) {
+    return index > 0 && index < entries.length && entries[index].number !== inUse;
+}
+
+// Whether name may replace the name of the entry at index: not empty and not the name of
+// any entry.
+function canRename(entries, index, name) {
+    return index >= 0 && index < entries.length && String(name).length > 0
+        && !hasName(entries, String(name));
+}

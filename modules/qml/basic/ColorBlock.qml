@@ -1,0 +1,41 @@
+import QtQuick
+
+// One colour of a set: a swatch that can be chosen. The chosen one wears a bright frame.
+Rectangle {
+    id: block
+
+    property string name: ""
+    property bool selected: false
+
+    signal clicked()
+
+    implicitWidth: 22
+    implicitHeight: 22
+    radius: 3
+    border.width: selected ? 2 : 1
+    border.color: selected ? root.fontColor : area.containsMouse ? root.colorOrange : root.colorGray1
+
+    Accessible.role: Accessible.Button
+    Accessible.name: name
+    Accessible.description: String(color)
+    Accessible.checkable: true
+    Accessible.checked: selected
+    Accessible.onPressAction: if (enabled) block.clicked()
+
+    // A dark inner line keeps light colours apart from the frame.
+    Rectangle {
+        anchors.fill: parent
+        anchors.margins: block.border.width
+        radius: 2
+        color: "transparent"
+        border.color: Qt.rgba(0, 0, 0, 0.35)
+        visible: block.selected
+    }
+    MouseArea {
+        id: area
+        anchors.fill: parent
+        hoverEnabled: true
+        cursorShape: Qt.PointingHandCursor
+        onClicked: block.clicked()
+    }
+}

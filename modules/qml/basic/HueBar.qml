@@ -1,0 +1,78 @@
+import QtQuick
+import "../js/hue_bar.js" as Hue
+
+// A bar of the hues from red round to red, with a marker that picks one. Pressing or
+// dragging on the bar puts the marker's centre under the pointer (within the bar) and
+// announces the colour under it; letting go announces the end of the choice. placeOn() puts
+// the marker on a given colour, which the marker then shows as it is.
+Item {
+    id: bar
+
+    property string name: ""
+    // Where the marker's centre lies, in pixels from the bar's left edge.
+    property real markerCentre: 1
+    property color markerColor: "#ff0000"
+    readonly property alias marker: marker
+
+    signal picked(int r, int g, int b)
+    signal released()
+
+    function placeOn(r, g, b) {
+        markerCentre = Hue.markerCentre(r, g, b, width)
+        markerColor = Hue.colourText(r, g, b)
+    }
+
+    function pickAt(centre) {
+        markerCentre = Hue.clampCentre(Math.round(centre), width)
+        var c = Hue.colourAtCentre(markerCentre, width)
+        markerColor = Hue.colourText(c[0], c[1], c[2])
+        picked(c[0], c[1], c[2])
+    }
+
+    implicitWidth: 200
+    implicitHeight: 12
+
+    Accessible.role: Accessible.Slider
+    Accessible.name: name
+    Accessible.description: String(markerColor)
+    Accessible.onIncreaseAction: { pickAt(markerCentre + 1); released() }
+    Accessible.onDecreaseAction: { pickAt(markerCentre - 1); released() }
+
+    Rectangle {
+        anchors.fill: parent
+        radius: height / 2
+        border.color: root.colorGray1
+        gradient: Gradient {
+            orientation: Gradient.Horizontal
+            GradientStop { position: 0 / 6; color: "#ff0000" }
+            GradientStop { position: 1 / 6; color: "#ffff00" }
+            GradientStop { position: 2 / 6; color: "#00ff00" }
+            GradientStop { position: 3 / 6; color: "#00ffff" }
+            GradientStop { position: 4 / 6; color: "#0000ff" }
+            GradientStop { position: 5 / 6; color: "#ff00ff" }
+            GradientStop { position: 1.0; color: "#ff0000" }
+        }
+    }
+    Rectangle {
+        id: marker
+        objectName: bar.objectName + "Marker"
+        x: bar.markerCentre - width / 2
+        anchors.verticalCenter: parent.verticalCenter
+        width: Hue.markerWidth
+        height: bar.height + 8
+        radius: 4
+        color: bar.markerColor
+        border.color: root.fontColor
+        border.width: 2
+    }
+    // Reaches over the marker's overhang at both ends.
+    MouseArea {
+        id: area
+        anchors { fill: parent; margins: -Hue.markerWidth / 2; topMargin: -4; bottomMargin: -4 }
+        cursorShape: Qt.PointingHandCursor
+        preventStealing: true
+        onPressed: function (mouse) { bar.pickAt(mouse.x + area.x) }
+        onPositionChanged: function (mouse) { bar.pickAt(mouse.x + area.x) }
+        onReleased: bar.released()
+    }
+}

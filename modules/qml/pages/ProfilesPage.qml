@@ -1,0 +1,199 @@
+import QtQuick
+import "../basic"
+import "../js/profile_names.js" as ProfileNames
+
+// The named profiles: up to six entries, each a display name and the profile number of its
+// file. New and Import add an entry, Export writes the selected entry's profile to a file,
+// Delete takes an entry off the list (its file stays), a double click renames, and "Use"
+// makes the selected entry's profile the one in use. The list is stored as the name list of
+// type 2 after every change and announced to the root (the profile drop-down shows it).
+PopupFrame {
+    id: page
+
+    // 0 title, 1 New, 2 Import, 3 Export, 4 Delete, 5 name of the first profile, 6 Rename,
+    // 7 OK, 8 Cancel, 9 use the selected profile, 10 mark of the profile in use.
+    property var texts: ["Profile", "New", "Import", "Export", "Delete", "Standard", "Rename", "OK",
+        "Cancel", "Use", "In use"]
+    // [{ name, number }] in display order.
+    property var entries: []
+    property int selectedIndex: -1
+    readonly property var selectedEntry: selectedIndex >= 0 && selectedIndex < entries.length
+                                         ? entries[selectedIndex] : null
+    readonly property bool canAdd: entries.length < ProfileNames.maxEntries
+
+    signal changeProfile(int number)
+    signal profilesChanged(var entries)
+
+    // Reads the stored list, names its first entry after text 5, and stores it again. An
+    // empty list becomes one entry for the profile in use.
+    function init(send, recovery) {
+        var loaded = ProfileNames.parse(ui_View.getNameList(2))
+        if (loaded.length > ProfileNames.maxEntries) {
+            console.log("Profiles: the stored list has " + loaded.length + " entries; the first "
+                        + ProfileNames.maxEntries + " are shown")
+            loaded = loaded.slice(0, ProfileNames.maxEntries)
+        }
+        if (loaded.length === 0)
+            loaded = [{ name: "", number: storedProfileInUse() }]
+        loaded[0] = { name: texts[5], number: loaded[0].number }
+        entries = loaded
+        store()
+        selectNumber(storedProfileInUse())
+    }
+
+    function save(send) {
+        store()
+    }
+
+    function storedProfileInUse() {
+        var n = Number(ui_View.getGlobalData("mouse/profileNo"))
+        return Number.isInteger(n) && n >= 0 && n <= ProfileNames.maxNumber ? n : 0
+    }
+
+    function store() {
+        ui_View.updataNameList(2, ProfileNames.format(entries))
+        profilesChanged(entries)
+    }
+
+    function selectNumber(number) {
+        var index = ProfileNames.indexOfNumber(entries, number)
+        selectedIndex = index >= 0 ? index : 0
+    }
+
+    // A new entry whose profile is the factory profile.
+    function addNew() {
+        var entry = ProfileNames.newEntry(entries, root.profileNo)
+        if (entry === null)
+            return
+        ui_View.resetProfile(entry.number)
+        entries = entries.concat([entry])
+        selectedIndex = entries.length - 1
+        store()
+    }
+
+    // A new entry whose profile is read from a file the user picks; the entry stays only
+    // when a file was read.
+    function importProfile() {
+        var entry = ProfileNames.newEntry(entries, root.profileNo)
+        if (entry === null)
+            return
+        if (!ui_View.loadProfile(entry.number))
+            return
+        entries = entries.concat([entry])
+        selectedIndex = entries.length - 1
+        store()
+    }
+
+    function exportProfile() {
+        if (selectedEntry !== null)
+            ui_View.saveProfile(selectedEntry.number)
+    }
+
+    function canDelete(index) {
+        return ProfileNames.canDelete(entries, index, root.profileNo)
+    }
+
+    // Takes the entry off the list; its profile file stays as it is.
+    function deleteEntry(index) {
+        if (!canDelete(index)) {
+            console.log("Profiles: entry " + index + " is the first one or the profile in use; it stays")
+            return
+        }
+        var remaining = entries.slice()
+        remaining.splice(index, 1)
+        entries = remaining
+        selectNumber(root.profileNo)
+        store()
+    }
+
+    function rename(index, name) {
+        if (!ProfileNames.canRename(entries, index, name))
+            return
+        var changed = entries.slice()
+        changed[index] = { name: name, number: entries[index].number }
+        entries = changed
+        store()
+    }
+
+    function useSelected() {
+        if (selectedEntry !== null && selectedEntry.number !== root.profileNo)
+            changeProfile(selectedEntry.number)
+    }
+
+    objectName: "profilesPage"
+    width: 415
+    height: 288
+    title: texts[0]
+    onCloseClicked: root.closePopup(page)
+    onVisibleChanged: if (visible) selectNumber(root.profileNo)
+
+    EditableList {
+        id: list
+        objectName: "profileList"
+        anchors { left: parent.left; top: parent.top; bottom: parent.bottom; right: buttons.left; rightMargin: 16 }
+        label: page.texts[0]
+        rowHeight: 28
+        model: ProfileNames.names(page.entries)
+        currentIndex: page.selectedIndex
+        markedIndex: ProfileNames.indexOfNumber(page.entries, root.profileNo)
+        markName: page.texts[10]
+        menuTexts: [page.texts[9], page.texts[6], page.texts[4]]
+        onSelected: function (index) { page.selectedIndex = index }
+        onRenameRequested: function (index, name) { page.rename(index, name) }
+        onMenuChosen: function (entry, index) {
+            if (entry === 0)
+                page.useSelected()
+            else if (entry === 1)
+                list.editEntry(index)
+            else
+                page.deleteEntry(index)
+        }
+    }
+    Column {
+        id: buttons
+        anchors { right: parent.right; top: parent.top }
+        width: 120
+        spacing: 10
+
+        TextButton {
+            objectName: "profileUse"
+            width: parent.width
+            height: 28
+            text: page.texts[9]
+            enabled: page.selectedEntry !== null && page.selectedEntry.number !== root.profileNo
+            onClicked: page.useSelected()
+        }
+        TextButton {
+            objectName: "profileNew"
+            width: parent.width
+            height: 28
+            text: page.texts[1]
+            enabled: page.canAdd
+            onClicked: page.addNew()
+        }
+        TextButton {
+            objectName: "profileImport"
+            width: parent.width
+            height: 28
+            text: page.texts[2]
+            enabled: page.canAdd
+            onClicked: page.importProfile()
+        }
+        TextButton {
+            objectName: "profileExport"
+            width: parent.width
+            height: 28
+            text: page.texts[3]
+            enabled: page.selectedEntry !== null
+            onClicked: page.exportProfile()
+        }
+        TextButton {
+            objectName: "profileDelete"
+            width: parent.width
+            height: 28
+            text: page.texts[4]
+            enabled: page.canDelete(page.selectedIndex)
+            onClicked: page.deleteEntry(page.selectedIndex)
+        }
+    }
+}
