@@ -143,6 +143,32 @@ public:
         return reached;
     }
 
+    // Opens a drop-down list and picks its entry at index.
+    bool choose(const QString &listName, int index)
+    {
+        if (!click(listName))
+            return false;
+        return click(listName + QStringLiteral("Item") + QString::number(index));
+    }
+
+    // Replaces what a text field holds by text and ends the input with Return.
+    bool typeInto(const QString &fieldName, const QString &text)
+    {
+        if (!click(fieldName))
+            return false;
+        key(Qt::Key_A, Qt::ControlModifier);
+        typeText(text);
+        key(Qt::Key_Return);
+        return true;
+    }
+
+    // The point of the view at (x, y) of the item's own coordinates.
+    QPoint pointIn(const QString &objectName, qreal x, qreal y) const
+    {
+        QQuickItem *i = item(objectName);
+        return i ? i->mapToScene(QPointF(x, y)).toPoint() : QPoint();
+    }
+
     void typeText(const QString &text)
     {
         QTest::keyClicks(view(), text);
