@@ -87,6 +87,9 @@ public:
             return false;
         const QPoint at = pointOf(find(objectName));
         QTest::mouseDClick(view(), Qt::LeftButton, Qt::NoModifier, at);
+        // A mouse lets go after the second press; QTest sends no release for a widget, which
+        // would leave the pressed item holding the button.
+        QTest::mouseRelease(view(), Qt::LeftButton, Qt::NoModifier, at);
         settle();
         return true;
     }

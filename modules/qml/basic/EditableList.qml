@@ -111,7 +111,8 @@ Rectangle {
                 border.color: root.colorOrange
                 TextInput {
                     id: editor
-                    objectName: list.objectName + "Editor"
+                    // Only the editor in use carries the name.
+                    objectName: list.editingIndex === row.index ? list.objectName + "Editor" : ""
                     anchors { fill: parent; leftMargin: 7; rightMargin: 7 }
                     verticalAlignment: TextInput.AlignVCenter
                     color: root.fontColor

@@ -57,7 +57,13 @@ PopupFrame {
 
     function selectNumber(number) {
         var index = ProfileNames.indexOfNumber(entries, number)
-        selectedIndex = index >= 0 ? index : 0
+        select(index >= 0 ? index : 0)
+    }
+
+    // The list moves its own selection on a click; a selection made here moves it too.
+    function select(index) {
+        selectedIndex = index
+        list.currentIndex = index
     }
 
     // A new entry whose profile is the factory profile.
@@ -67,7 +73,7 @@ PopupFrame {
             return
         ui_View.resetProfile(entry.number)
         entries = entries.concat([entry])
-        selectedIndex = entries.length - 1
+        select(entries.length - 1)
         store()
     }
 
@@ -80,7 +86,7 @@ PopupFrame {
         if (!ui_View.loadProfile(entry.number))
             return
         entries = entries.concat([entry])
-        selectedIndex = entries.length - 1
+        select(entries.length - 1)
         store()
     }
 
