@@ -1,0 +1,252 @@
+// The system settings page as a user meets it: pointer speed, double-click speed and wheel
+// lines reach the desktop's settings when they change, a profile switch or reset applies all
+// three, and a setting the desktop does not take is said so on the page.
+//
+// The desktop here keeps its settings in a GSettings key file of a temporary folder (GNOME)
+// or in kdeglobals (KDE Plasma, which is also told on a private session bus).
+
+// gio first: it uses the name "signals", which Qt defines as a keyword.
+#include <gio/gio.h>
+
+#include "scene_rig.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace simtest;
+
+namespace {
+
+const char *const kMouseSchema = "org.gnome.desktop.peripherals.mouse";
+
+}  // namespace
+
+class TestSystemPage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void pointerSpeedAppliesOnlyItself_data();
+    void pointerSpeedAppliesOnlyItself();
+    void doubleClickSpeedAppliesOnlyItself_data();
+    void doubleClickSpeedAppliesOnlyItself();
+    void oneScreenOnPlasma();
+    void settingTheDesktopDidNotTake();
+    void resetAndRestoreApplyEverything();
+
+private:
+    SceneDriver &scene() { return *rig->scene; }
+    double speed() const { return g_settings_get_double(m_mouse, "speed"); }
+    int doubleClick() const { return g_settings_get_int(m_mouse, "double-click"); }
+    bool openPage()
+    {
+        return scene().click("systemSettingEntry") && scene().waitUsable("pointerSpeedSlider");
+    }
+    bool noteShown(const char *note) { return scene().property(note, "shown").toBool(); }
+    QByteArray kdeglobals() const { return rig->fileBytes(rig->dir.path("config/kdeglobals")); }
+
+    QTemporaryDir m_home;
+    QProcess m_bus;
+    GSettings *m_mouse = nullptr;
+    std::unique_ptr<SceneRig> rig;
+};
+
+void TestSystemPage::initTestCase()
+{
+    QVERIFY(m_home.isValid());
+    // GSettings settles on its backend and key file at its first use, here.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.path()));
+    qputenv("GSETTINGS_BACKEND", "keyfile");
+    GSettingsSchemaSource *source = g_settings_schema_source_get_default();
+    GSettingsSchema *schema =
+        source ? g_settings_schema_source_lookup(source, kMouseSchema, TRUE) : nullptr;
+    QVERIFY2(schema, "the GNOME mouse schema (package gsettings-desktop-schemas) is needed");
+    g_settings_schema_unref(schema);
+    m_mouse = g_settings_new(kMouseSchema);
+
+    m_bus.start(QStringLiteral("dbus-daemon"),
+        {"--session", "--nofork", "--print-address",
+            QStringLiteral("--address=unix:path=") + m_home.filePath(QStringLiteral("bus"))});
+    QVERIFY2(m_bus.waitForStarted(5000), "dbus-daemon is needed");
+    while (!m_bus.canReadLine())
+        QVERIFY(m_bus.waitForReadyRead(5000));
+    qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.readLine().trimmed());
+}
+
+void TestSystemPage::cleanupTestCase()
+{
+    m_bus.kill();
+    m_bus.waitForFinished();
+    if (m_mouse)
+        g_object_unref(m_mouse);
+}
+
+void TestSystemPage::init()
+{
+    qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+    g_settings_set_double(m_mouse, "speed", 0.3);
+    g_settings_set_int(m_mouse, "double-click", 555);
+    g_settings_sync();
+    rig = std::make_unique<SceneRig>();
+}
+
+void TestSystemPage::cleanup()
+{
+    rig.reset();
+}
+
+void TestSystemPage::pointerSpeedAppliesOnlyItself_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<double>("desktopSpeed");
+    // Step 0 is the slowest pointer speed of the desktop, step 5 its default, step 10 its
+    // fastest.
+    QTest::newRow("3: step 0") << 3 << -1.0;
+    QTest::newRow("37: step 2") << 37 << -0.6;
+    QTest::newRow("171: step 5") << 171 << 0.0;
+    QTest::newRow("337: step 10") << 337 << 1.0;
+}
+
+void TestSystemPage::pointerSpeedAppliesOnlyItself()
+{
+    QFETCH(int, position);
+    QFETCH(double, desktopSpeed);
+    QVERIFY(rig->start());
+    QVERIFY(openPage());
+    QCOMPARE(scene().property("systemSettings", "width").toInt(), 416);
+    QCOMPARE(scene().property("systemSettings", "height").toInt(), 312);
+    QCOMPARE(scene().property("pointerSpeedSlider", "value").toInt(), 150);
+
+    QVERIFY(scene().setSlider("pointerSpeedSlider", position));
+    QTRY_COMPARE(rig->profileValue(0, "mouse/mouseRate").toInt(), position);
+    QCOMPARE(speed(), desktopSpeed);
+    // Only the pointer speed was applied: the double-click time is as it was, and the wheel
+    // lines, which this desktop would refuse, were not tried.
+    QCOMPARE(doubleClick(), 555);
+    QVERIFY(!noteShown("scrollLinesNote"));
+    QVERIFY(!noteShown("pointerSpeedSliderNote"));
+    QCOMPARE(rig->profileValue(0, "mouse/doubleRate").toInt(), 150);
+    QCOMPARE(rig->profileValue(0, "mouse/scrollRate").toInt(), 3);
+    QVERIFY(sim::wireLog().empty());
+}
+
+void TestSystemPage::doubleClickSpeedAppliesOnlyItself_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("ms");
+    QTest::newRow("3: step 0") << 3 << 900;
+    QTest::newRow("104: step 4") << 104 << 620;
+    QTest::newRow("337: step 10") << 337 << 200;
+}
+
+void TestSystemPage::doubleClickSpeedAppliesOnlyItself()
+{
+    QFETCH(int, position);
+    QFETCH(int, ms);
+    QVERIFY(rig->start());
+    QVERIFY(openPage());
+    QVERIFY(scene().setSlider("doubleClickSlider", position));
+    QTRY_COMPARE(rig->profileValue(0, "mouse/doubleRate").toInt(), position);
+    QCOMPARE(doubleClick(), ms);
+    QCOMPARE(speed(), 0.3);
+    QVERIFY(!noteShown("scrollLinesNote"));
+    QCOMPARE(scene().text("doubleClickSlider"),
+        QString::number(position == 3 ? 0 : position == 104 ? 4 : 10));
+}
+
+// On Plasma the wheel lines apply: a stored rate above 100 shows "Scroll one Screen" and is
+// applied as 1000 lines with the profile; lines typed or the box cleared apply at once.
+void TestSystemPage::oneScreenOnPlasma()
+{
+    qputenv("XDG_CURRENT_DESKTOP", "KDE");
+    {
+        QSettings names(rig->file("modules/setting/name.bin"), QSettings::IniFormat);
+        names.setValue("profile/profileName", QStringList {"Standard0", "Reading1"});
+    }
+    rig->setProfileValue(1, "mouse/scrollRate", 250);
+    QVERIFY(rig->start());
+    QVERIFY(scene().choose("profileDropDown", 1));
+    QTRY_COMPARE(rig->globalValue("mouse/profileNo").toInt(), 1);
+    QTRY_VERIFY(kdeglobals().contains("WheelScrollLines=1000"));
+    QVERIFY(kdeglobals().contains("[KDE]"));
+    QCOMPARE(rig->profileValue(1, "mouse/scrollRate").toInt(), 1000);
+
+    QVERIFY(openPage());
+    QVERIFY(scene().property("scrollOneScreen", "checked").toBool());
+    QVERIFY(!scene().property("scrollLinesField", "enabled").toBool());
+    QVERIFY(!noteShown("scrollLinesNote"));
+
+    QVERIFY(scene().click("scrollOneScreen"));
+    QTRY_VERIFY(kdeglobals().contains("WheelScrollLines=3\n"));
+    QCOMPARE(rig->profileValue(1, "mouse/scrollRate").toInt(), 3);
+    QVERIFY(scene().typeInto("scrollLinesField", "12"));
+    QTRY_VERIFY(kdeglobals().contains("WheelScrollLines=12\n"));
+    QCOMPARE(rig->profileValue(1, "mouse/scrollRate").toInt(), 12);
+    // Beyond 100 lines the field gives the old number back and applies nothing.
+    QVERIFY(scene().typeInto("scrollLinesField", "101"));
+    QCOMPARE(scene().property("scrollLinesField", "value").toInt(), 12);
+    QCOMPARE(rig->profileValue(1, "mouse/scrollRate").toInt(), 12);
+    QVERIFY(!noteShown("scrollLinesNote"));
+    QCOMPARE(rig->profileValue(0, "mouse/scrollRate").toInt(), 3);
+}
+
+// Outside Plasma the wheel lines cannot be set: the page says so under its row, keeps the
+// choice in the profile, and says nothing under the settings that were taken.
+void TestSystemPage::settingTheDesktopDidNotTake()
+{
+    QVERIFY(rig->start());
+    QVERIFY(openPage());
+    QVERIFY(!noteShown("scrollLinesNote"));
+    QVERIFY(scene().click("scrollOneScreen"));
+    QTRY_VERIFY(noteShown("scrollLinesNote"));
+    QCOMPARE(rig->profileValue(0, "mouse/scrollRate").toInt(), 1000);
+    QVERIFY(!noteShown("pointerSpeedSliderNote"));
+    QVERIFY(!noteShown("doubleClickSliderNote"));
+    QVERIFY(kdeglobals().isEmpty());
+
+    // A setting that is taken clears only its own note.
+    QVERIFY(scene().setSlider("pointerSpeedSlider", 337));
+    QCOMPARE(speed(), 1.0);
+    QVERIFY(noteShown("scrollLinesNote"));
+}
+
+// The factory reset and the page's own restore icon apply all three settings.
+void TestSystemPage::resetAndRestoreApplyEverything()
+{
+    rig->setProfileValue(0, "mouse/mouseRate", 320);
+    rig->setProfileValue(0, "mouse/doubleRate", 10);
+    QVERIFY(rig->start());
+    QVERIFY(scene().click("resetButton"));
+    QVERIFY(scene().click("resetBoxOk"));
+    // The factory positions (150 both) are step 5: the default speed, 550 ms.
+    QTRY_COMPARE(speed(), 0.0);
+    QCOMPARE(doubleClick(), 550);
+    QVERIFY(openPage());
+    QVERIFY(noteShown("scrollLinesNote"));
+    QCOMPARE(scene().property("pointerSpeedSlider", "value").toInt(), 150);
+
+    QVERIFY(scene().setSlider("pointerSpeedSlider", 3));
+    QVERIFY(scene().setSlider("doubleClickSlider", 337));
+    QVERIFY(scene().click("scrollOneScreen"));
+    QCOMPARE(speed(), -1.0);
+    QCOMPARE(doubleClick(), 200);
+    QVERIFY(scene().click("systemSettingsBack"));
+    QTRY_COMPARE(speed(), 0.0);
+    QCOMPARE(doubleClick(), 550);
+    QCOMPARE(rig->profileValue(0, "mouse/mouseRate").toInt(), 150);
+    QCOMPARE(rig->profileValue(0, "mouse/doubleRate").toInt(), 150);
+    QCOMPARE(rig->profileValue(0, "mouse/scrollRate").toInt(), 3);
+    QVERIFY(!scene().property("scrollOneScreen", "checked").toBool());
+    QCOMPARE(scene().property("doubleClickSlider", "value").toInt(), 150);
+    QVERIFY(scene().click("systemSettingsOk"));
+    QVERIFY(!scene().isShown("systemSettings"));
+}
+
+QTEST_MAIN(TestSystemPage)
+#include "tst_system_page.moc"
