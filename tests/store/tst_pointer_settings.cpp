@@ -126,9 +126,17 @@ private slots:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
         qputenv("GSETTINGS_BACKEND", "keyfile");
         qputenv("XDG_CURRENT_DESKTOP", "GNOME");
-        m_mouse = g_settings_new(kMouse);  // aborts when the schema is not installed
+        GSettingsSchemaSource *source = g_settings_schema_source_get_default();
+        GSettingsSchema *schema =
+            source ? g_settings_schema_source_lookup(source, kMouse, TRUE) : nullptr;
+        QVERIFY2(schema, "the GNOME mouse schema (package gsettings-desktop-schemas) is needed");
+        g_settings_schema_unref(schema);
+        m_mouse = g_settings_new(kMouse);
 
-        m_bus.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address"});
+        // The bus socket lives in the temporary folder and goes with it.
+        m_bus.start(QStringLiteral("dbus-daemon"),
+            {"--session", "--nofork", "--print-address",
+                QStringLiteral("--address=unix:path=") + m_config.filePath(QStringLiteral("bus"))});
         QVERIFY2(m_bus.waitForStarted(5000), "dbus-daemon (package dbus-daemon) is needed");
         while (!m_bus.canReadLine())
             QVERIFY(m_bus.waitForReadyRead(5000));
