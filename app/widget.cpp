@@ -91,7 +91,13 @@ void Widget::createTrayIcon()
 
 void Widget::trayIconActivated(QSystemTrayIcon::ActivationReason reason)
 {
-    if (reason == QSystemTrayIcon::DoubleClick && deviceConnected)
+    bool restores = reason == QSystemTrayIcon::DoubleClick;
+#ifndef Q_OS_WIN
+    // Trays of the D-Bus protocol (KDE Plasma, GNOME's AppIndicator extension) report every
+    // activation as Trigger and never as DoubleClick.
+    restores = restores || reason == QSystemTrayIcon::Trigger;
+#endif
+    if (restores && deviceConnected)
         postRestoreRequest();
 }
 

@@ -22,6 +22,9 @@ pid=$!
 timeout 15 xdotool search --sync --onlyvisible --name "KORVANE STRYLA Z7" > /dev/null \
     || fail "the window did not appear"
 grep -qx "Device Connect" "$work/out.log" || fail "no 'Device Connect' line"
+# Under an X display capture is global, but only X programs are watched.
+grep -qx "Input hooks: global (X11 programs only)" "$work/out.log" \
+    || fail "no 'Input hooks: global (X11 programs only)' line"
 # The window shows the scene, not an empty frame (give a slow build time to draw it).
 for _ in $(seq 40); do
     sleep 0.25
