@@ -203,7 +203,6 @@ void TestFileReplace::unreplaceableTargetStays()
     writeFile(m_source, sourceBytes(3000));
     const QByteArray folderBytes = "a file inside the folder";
     const QString folderMarker = m_target + QStringLiteral("/inside");
-    QByteArray folderName;
 
     if (setup == QLatin1String("folder")) {
         QVERIFY(QFile::remove(m_target));
