@@ -47,6 +47,7 @@ Widget::Widget(QWidget *parent)
 
     pollTimer.setInterval(kPollInterval);
     pollTimer.setSingleShot(true);
+    pollTimer.setTimerType(Qt::PreciseTimer);  // a coarse timer may fire up to 5 % early
     connect(&pollTimer, &QTimer::timeout, this, &Widget::checkDevice);
 
     createTrayIcon();

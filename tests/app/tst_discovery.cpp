@@ -31,6 +31,7 @@ private slots:
     void commandInterfaceAloneIsAccepted();
     void noDeviceHidesTheWindow();
     void pluggedLaterIsFoundAfterOneCheck();
+    void checkOfABurstIsNotRepeated();
     void noCheckWhileTheMonitorRuns();
     void removalAndReplug();
     void profileReadsOf560_data();
@@ -155,6 +156,20 @@ void TestDiscovery::pluggedLaterIsFoundAfterOneCheck()
     QCOMPARE(diagnostics->count("Device Connect"), 1);
     QCOMPARE(diagnostics->count("Device DisConnect"), 1);  // only the first check
     QVERIFY(!window().isVisible());  // a device found while hidden does not show the window
+}
+
+// The check that ends a burst is the last one until the next device change, also when it
+// finds nothing.
+void TestDiscovery::checkOfABurstIsNotRepeated()
+{
+    window().deviceChanged();
+    QTest::qWait(100);
+    window().deviceChanged();
+    QTRY_COMPARE_WITH_TIMEOUT(diagnostics->count("Device DisConnect"), 1, 4000);
+    QVERIFY(!window().isPollPending());
+    QTest::qWait(Widget::kPollInterval + 500);
+    QCOMPARE(diagnostics->count("Device DisConnect"), 1);
+    QVERIFY(!window().isPollPending());
 }
 
 void TestDiscovery::noCheckWhileTheMonitorRuns()
