@@ -74,15 +74,4 @@ TestCase {
         full.splice(3, 1)
         compare(MacroNames.nextFree(full), "Macro_3")
     }
-
-    function test_listEdits() {
-        var names = ["A", "B", "C"]
-        compare(MacroNames.insertedAt(names, 0, "N"), ["N", "A", "B", "C"])
-        compare(MacroNames.insertedAt(names, 2, "N"), ["A", "B", "N", "C"])
-        compare(MacroNames.insertedAt(names, -1, "N"), ["A", "B", "C", "N"])
-        compare(MacroNames.removedAt(names, 1), ["A", "C"])
-        compare(MacroNames.removedAt(names, 5), ["A", "B", "C"])
-        compare(MacroNames.replacedAt(names, 2, "Z"), ["A", "B", "Z"])
-        compare(names, ["A", "B", "C"], "the list given stays as it was")
-    }
 }

@@ -1,4 +1,5 @@
 .pragma library
+.import "macro_record.js" as MacroRecord
 
 // The names of the macro editor's list. Each name is also the name of the macro's file
 // ("./modules/macro/" + name + ".bin"), so a name is usable only where the file store takes
@@ -14,11 +15,7 @@ var maxNameLength = 64;
 // The stored list as the editor shows it: a list of exactly two whose second name is the
 // sentinel is a list of one.
 function fromStored(list) {
-    var names = [];
-    if (!list)
-        return names;
-    for (var i = 0; i < list.length; ++i)
-        names.push(String(list[i]));
+    var names = MacroRecord.toArray(list);
     if (names.length === 2 && names[1] === sentinel)
         names.pop();
     return names;
