@@ -669,6 +669,15 @@ void TestMacroEditor::exportThenImport()
     QCOMPARE(storedNames(), (QStringList {"Macro_2", "Macro_3", "Macro_0"}));
     QCOMPARE(stepsOf("Macro_3"), QStringList());
     QCOMPARE(shownSteps(), QStringList());
+
+    // Below the entries the menus open too: steps go to the end, an import after the last macro.
+    QVERIFY(chooseMenu("stepListEmpty", "stepList", 4));  // Insert Middle Key
+    QCOMPARE(stepsOf("Macro_3"), (QStringList {"3,MS-M", "4,MS-M"}));
+    QVERIFY(chooseMenu("stepListEmpty", "stepList", 1));  // Insert Delay
+    QCOMPARE(stepsOf("Macro_3"), (QStringList {"3,MS-M", "4,MS-M", "0,50"}));
+    QVERIFY(chooseMenu("macroListEmpty", "macroList", 1));
+    QCOMPARE(storedNames(), (QStringList {"Macro_2", "Macro_3", "Macro_0", "Macro_4"}));
+    QCOMPARE(scene().property("macroList", "currentIndex").toInt(), 3);
     QVERIFY(sim::wireLog().empty());
 }
 
