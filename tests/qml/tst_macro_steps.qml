@@ -4,8 +4,8 @@ import "../../modules/qml/js/key_names.js" as KeyNames
 import "../../modules/qml/js/macro_record.js" as MacroRecord
 import "../../modules/qml/js/macro_steps.js" as MacroSteps
 
-// The macro editor's step work: what a step shows, where inserted steps go, what a recording
-// adds, and which mouse buttons it takes.
+// The macro editor's step work: what a step shows, where inserted steps go, and what a
+// recording adds.
 TestCase {
     name: "MacroSteps"
 
@@ -85,17 +85,6 @@ TestCase {
         compare(MacroSteps.delayInsertPosition(data.count, data.selected), data.delay)
     }
 
-    function test_listEdits() {
-        var steps = ["1,A", "0,50", "2,A"]
-        compare(MacroSteps.inserted(steps, 1, MacroSteps.pairOf(0x05)),
-                ["1,A", "1,B", "2,B", "0,50", "2,A"])
-        compare(MacroSteps.inserted(steps, 3, ["0,50"]), ["1,A", "0,50", "2,A", "0,50"])
-        compare(MacroSteps.removed(steps, 1), ["1,A", "2,A"])
-        compare(MacroSteps.removed(steps, 3), steps)
-        compare(MacroSteps.replaced(steps, 1, MacroSteps.delayStep(200)), ["1,A", "0,200", "2,A"])
-        compare(steps, ["1,A", "0,50", "2,A"], "the list given stays as it was")
-    }
-
     function test_canReplace() {
         var steps = ["1,A", "0,50", "2,A"]
         verify(MacroSteps.canReplace(steps, 1, "0,65535"))
@@ -111,14 +100,6 @@ TestCase {
         compare(MacroRecord.encodedSize(over), 130)
         verify(MacroSteps.canReplace(over, 1, "0,20"))
         verify(MacroSteps.canReplace(over, 1, "0,6000"), "no larger than before")
-    }
-
-    function test_ticksBetween() {
-        compare(MacroSteps.ticksBetween(1000, 1000), 0)
-        compare(MacroSteps.ticksBetween(1000, 1009), 0)
-        compare(MacroSteps.ticksBetween(1000, 1120), 12)
-        compare(MacroSteps.ticksBetween(1000, 1129), 12)
-        compare(MacroSteps.ticksBetween(1000, 990), 0, "a clock going back counts nothing")
     }
 
     function test_recorded_data() {
@@ -171,15 +152,5 @@ TestCase {
         compare(MacroSteps.recorded(steps, true, 0x05, 200, true), null,
                 "a 2 s pause needs four more bytes")
         compare(MacroSteps.recorded(steps, true, 0x05, 100, true), steps.concat(["0,1000", "1,B"]))
-    }
-
-    function test_takesButton() {
-        var held = {}
-        verify(!MacroSteps.takesButton(held, true, 0xF0, true), "a press on the editor")
-        verify(!MacroSteps.takesButton(held, false, 0xF0, false), "a release without its press")
-        verify(MacroSteps.takesButton(held, true, 0xF1, false), "a press elsewhere")
-        held[0xF1] = true
-        verify(MacroSteps.takesButton(held, false, 0xF1, true), "its release, wherever it is")
-        verify(!MacroSteps.takesButton(held, false, 0xF2, false), "another button's release")
     }
 }
