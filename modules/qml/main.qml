@@ -30,6 +30,8 @@ Item {
     property string deviceName: ""
     property int profileNo: 0
     property var profileEntries: []
+    // The macro names in the macro editor's order, for the assignment page.
+    property var macroNames: []
     // The DPI stage in use, counted from 0; -1 while the device has not said.
     property int currentStage: -1
     property int popupTop: 20
@@ -317,6 +319,29 @@ Item {
         ui_View.mouseSendMacroData(MacroRecord.encode(stored.steps, stored.repeat), slot)
     }
 
+    // A macro was edited: every button of the current profile bound to it gets it again, the
+    // button's position being its macro slot.
+    function sendMacroToButtons(name) {
+        var slots = callPage(keyMatrixPlace, "macroSlotsOf", [name]) || []
+        for (var i = 0; i < slots.length; ++i)
+            sendMacro(name, slots[i])
+    }
+
+    // A macro was deleted: the current profile's buttons bound to it get their factory entries
+    // back (stored and sent by the key matrix list), then those of the other profiles.
+    function forgetMacro(name) {
+        callPage(keyMatrixPlace, "restoreMacroButtons", [name])
+        ui_View.deleteMacroUpdateProfile(name)
+    }
+
+    // A macro was renamed: the current profile's buttons first, then the profiles and the file.
+    // When the file stays under its old name, the buttons keep naming it.
+    function renameMacro(oldName, newName) {
+        callPage(keyMatrixPlace, "renameMacro", [oldName, newName])
+        if (!ui_View.modifyMacroNameUpdateProfile(oldName, newName))
+            callPage(keyMatrixPlace, "renameMacro", [newName, oldName])
+    }
+
     // The user picked the DPI stage to use.
     function chooseStage(index) {
         ui_View.mouseSetCurrentDPI(index + 1)
@@ -534,7 +559,7 @@ Item {
         }
     }
 
-    Loader { id: macroEditorPlace; z: 20 }
+    Loader { id: macroEditorPlace; z: 20; source: "pages/MacroEditor.qml" }
     Loader { id: gunPlace; z: 20 }
     Loader { id: systemPlace; z: 20; source: "pages/SystemSettings.qml" }
     Loader { id: keyAssignmentPlace; z: 20 }
@@ -591,5 +616,27 @@ Item {
         ignoreUnknownSignals: true
         function onChangeProfile(number) { root.changeProfile(number) }
         function onProfilesChanged(entries) { root.profileEntries = entries }
+    }
+
+    Connections {
+        target: root.page(macroEditorPlace)
+        ignoreUnknownSignals: true
+        function onMacroNamesChanged(names) { root.macroNames = names }
+        function onDeleteMacro(name) { root.forgetMacro(name) }
+        function onModifyMacroName(oldName, newName) { root.renameMacro(oldName, newName) }
+        function onModifyMacroData(name) { root.sendMacroToButtons(name) }
+    }
+
+    Binding {
+        target: root.page(keyAssignmentPlace)
+        property: "macroNames"
+        value: root.macroNames
+        when: root.page(keyAssignmentPlace) !== null
+    }
+
+    Connections {
+        target: root.page(keyAssignmentPlace)
+        ignoreUnknownSignals: true
+        function onOpenMacroEditor() { root.openPopup(root.page(macroEditorPlace)) }
     }
 }

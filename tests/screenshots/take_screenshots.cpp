@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <iostream>
+#include <utility>
 
 using namespace simtest;
 
@@ -21,6 +22,26 @@ struct Shot
     std::function<void(SceneRig &)> prepare;
 };
 
+// The macro editor with two macros, the first recorded as Ctrl+C with the pauses between the
+// keys, its third step selected.
+void recordCtrlC(SceneRig &rig)
+{
+    SceneDriver &scene = *rig.scene;
+    scene.click(QStringLiteral("macroEditorEntry"));
+    scene.click(QStringLiteral("macroNewButton"));
+    scene.click(QStringLiteral("macroNewButton"));
+    scene.click(QStringLiteral("macroListRow0"));
+    scene.click(QStringLiteral("macroDelayCheck"));
+    scene.click(QStringLiteral("macroRecordButton"));
+    for (const auto &[code, pressed] :
+        {std::pair {0xE0, true}, {0x06, true}, {0x06, false}, {0xE0, false}}) {
+        scene.hookKey(code, pressed);
+        QTest::qWait(70);
+    }
+    scene.click(QStringLiteral("macroRecordButton"));
+    scene.click(QStringLiteral("stepListRow2"));
+}
+
 // What the user does before each picture.
 const Shot kShots[] = {
     {"main", [](SceneRig &) {}},
@@ -28,6 +49,19 @@ const Shot kShots[] = {
     {"profile-drop-down", [](SceneRig &rig) { rig.scene->click("profileDropDown"); }},
     {"help-menu", [](SceneRig &rig) { rig.scene->click("askButton"); }},
     {"reset-box", [](SceneRig &rig) { rig.scene->click("resetButton"); }},
+    {"macro-editor", recordCtrlC},
+    {"macro-step-menu",
+        [](SceneRig &rig) {
+            recordCtrlC(rig);
+            rig.scene->click("stepListRow3", Qt::RightButton);
+        }},
+    {"macro-insert-key",
+        [](SceneRig &rig) {
+            recordCtrlC(rig);
+            rig.scene->click("stepListRow3", Qt::RightButton);
+            rig.scene->click("stepListMenuEntry2");
+            rig.scene->hookKey(0x2C, true);
+        }},
     {"dpi-stage-slider", [](SceneRig &rig) { rig.scene->click("dpiSlider1"); }},
     {"dpi-stage-count",
         [](SceneRig &rig) {

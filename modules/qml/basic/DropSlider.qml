@@ -23,12 +23,7 @@ Rectangle {
     color: root.colorBlack
     border.color: open || area.containsMouse ? root.colorOrange : root.colorGray1
 
-    Accessible.role: Accessible.Slider
-    Accessible.name: label
-    Accessible.description: text
-    Accessible.onIncreaseAction: step(1)
-    Accessible.onDecreaseAction: step(-1)
-    Accessible.onPressAction: open ? close() : popUp()
+    Accessible.ignored: true
 
     function clamp(v) {
         return Math.max(from, Math.min(to, Math.round(v)))
@@ -52,7 +47,12 @@ Rectangle {
 
     // Moves the handle by delta positions, as the arrow keys and assistive technology do.
     function step(delta) {
-        var v = clamp(value + delta)
+        moveTo(value + delta)
+    }
+
+    // Puts the handle on v as if the user had dragged it there and let go.
+    function moveTo(v) {
+        v = clamp(v)
         if (v === value)
             return
         value = v
@@ -63,6 +63,27 @@ Rectangle {
     Keys.onLeftPressed: step(-1)
     Keys.onRightPressed: step(1)
     Keys.onEscapePressed: close()
+
+    // What assistive technology sees: a slider with the box's value and bounds. A value it
+    // writes is taken as the user's move.
+    Item {
+        anchors.fill: parent
+        property int value: box.value
+        readonly property int minimumValue: box.from
+        readonly property int maximumValue: box.to
+        readonly property int stepSize: 1
+        Accessible.role: Accessible.Slider
+        Accessible.name: box.label
+        Accessible.description: box.text
+        Accessible.onIncreaseAction: box.step(1)
+        Accessible.onDecreaseAction: box.step(-1)
+        Accessible.onPressAction: box.open ? box.close() : box.popUp()
+        onValueChanged: {
+            if (value !== box.value)
+                box.moveTo(value)
+            value = Qt.binding(function () { return box.value })
+        }
+    }
 
     UiText {
         anchors { left: parent.left; right: arrow.left; leftMargin: 8; rightMargin: 4; verticalCenter: parent.verticalCenter }

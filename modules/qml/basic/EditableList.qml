@@ -2,8 +2,10 @@ import QtQuick
 
 // A list of names with one selected entry (or none): a left click selects, a right click
 // selects and opens the list's menu, a double click opens the name for editing in place.
-// The owner decides what a menu entry and a new name do. One entry may wear a mark (the one
-// in use, say), named markName for a screen reader.
+// The owner decides what a menu entry and a new name do. Entries that are not plain names
+// (steps of a macro, say) are drawn through textOf and iconOf, and editTextOf gives the part
+// of an entry that can be edited (null: the entry cannot be). One entry may wear a mark
+// (the one in use, say), named markName for a screen reader.
 Rectangle {
     id: list
 
@@ -13,6 +15,15 @@ Rectangle {
     property var menuTexts: []
     property int rowHeight: 24
     property int editingIndex: -1
+    // function (entry, index) → the text shown; the entry itself when null.
+    property var textOf: null
+    // function (entry, index) → the address of a small picture before the text, or "".
+    property var iconOf: null
+    // function (entry, index) → the text to edit, or null when the entry cannot be edited.
+    property var editTextOf: null
+    property int maximumLength: 64
+    // A right click below the entries clears the selection and opens the menu too.
+    property bool menuOnEmpty: false
     property int markedIndex: -1
     property string markName: ""
 
@@ -28,19 +39,34 @@ Rectangle {
     Accessible.role: Accessible.List
     Accessible.name: label
 
+    function shownText(index) {
+        return textOf ? String(textOf(model[index], index)) : String(model[index])
+    }
+
+    // The text an entry offers for editing; null when it offers none.
+    function editText(index) {
+        if (index < 0 || index >= model.length)
+            return null
+        if (!editTextOf)
+            return String(model[index])
+        var text = editTextOf(model[index], index)
+        return text === null || text === undefined ? null : String(text)
+    }
+
     // Opens the entry at index for editing, as a double click does.
     function editEntry(index) {
         if (index < 0 || index >= model.length)
             return
         currentIndex = index
         selected(index)
-        editingIndex = index
+        if (editText(index) !== null)
+            editingIndex = index
     }
 
     function finishEditing(accept, text) {
         var index = editingIndex
         editingIndex = -1
-        if (accept && index >= 0 && text.length > 0 && text !== String(list.model[index]))
+        if (accept && index >= 0 && text.length > 0 && text !== editText(index))
             renameRequested(index, text)
     }
 
@@ -51,6 +77,7 @@ Rectangle {
         model: list.model
         boundsBehavior: Flickable.StopAtBounds
         currentIndex: list.currentIndex
+        onCurrentIndexChanged: if (currentIndex >= 0) positionViewAtIndex(currentIndex, ListView.Contain)
 
         delegate: Rectangle {
             id: row
@@ -62,15 +89,24 @@ Rectangle {
             color: index === list.currentIndex ? root.colorBlue
                  : rowArea.containsMouse ? root.colorGray1 : "transparent"
             Accessible.role: Accessible.ListItem
-            Accessible.name: String(modelData)
+            Accessible.name: list.shownText(index)
             Accessible.selected: index === list.currentIndex
             Accessible.description: index === list.markedIndex ? list.markName : ""
             Accessible.onPressAction: { list.currentIndex = index; list.selected(index) }
 
+            Image {
+                id: icon
+                anchors { left: parent.left; leftMargin: 8; verticalCenter: parent.verticalCenter }
+                width: list.iconOf ? 14 : 0
+                height: 14
+                sourceSize.width: 14
+                sourceSize.height: 14
+                source: list.iconOf ? list.iconOf(row.modelData, row.index) : ""
+            }
             UiText {
-                anchors { fill: parent; leftMargin: 8; rightMargin: mark.visible ? 24 : 8 }
+                anchors { fill: parent; leftMargin: icon.width > 0 ? 28 : 8; rightMargin: mark.visible ? 24 : 8 }
                 visible: list.editingIndex !== row.index
-                text: String(row.modelData)
+                text: list.shownText(row.index)
                 Accessible.ignored: true
             }
             Rectangle {
@@ -119,13 +155,13 @@ Rectangle {
                     selectionColor: root.colorBlue
                     selectByMouse: true
                     clip: true
-                    maximumLength: 64
+                    maximumLength: list.maximumLength
                     font.family: root.fontFamily
                     font.pixelSize: root.fontNormalSize
                     Accessible.role: Accessible.EditableText
                     Accessible.name: list.label
                     onVisibleChanged: if (visible) {
-                        text = String(row.modelData)
+                        text = list.editText(row.index) || ""
                         selectAll()
                         forceActiveFocus()
                     }
@@ -136,6 +172,24 @@ Rectangle {
                         list.finishEditing(true, text.trim())
                 }
             }
+        }
+    }
+
+    // The free space below the last entry.
+    MouseArea {
+        objectName: list.objectName + "Empty"
+        x: 1
+        y: Math.min(list.height, Math.max(0, view.contentHeight - view.contentY) + 1)
+        width: list.width - 2
+        height: list.height - y
+        acceptedButtons: Qt.RightButton
+        enabled: list.menuOnEmpty && list.menuTexts.length > 0
+        onPressed: function (mouse) {
+            if (list.editingIndex >= 0)
+                list.finishEditing(false, "")
+            list.currentIndex = -1
+            list.selected(-1)
+            menu.popUp(mapToItem(list, mouse.x, mouse.y))
         }
     }
 

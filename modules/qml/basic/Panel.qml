@@ -23,6 +23,7 @@ Rectangle {
         anchors { left: parent.left; leftMargin: 14; right: toolRow.left; rightMargin: 8; top: parent.top }
         height: panel.headerHeight
         text: panel.title
+        Accessible.ignored: !visible
         color: root.colorGray2
         font.pixelSize: root.fontMinSize + 1
         font.bold: true

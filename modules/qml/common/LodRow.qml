@@ -39,6 +39,7 @@ Panel {
 
     implicitWidth: 232
     implicitHeight: 42
+    Accessible.name: label
 
     UiText {
         anchors { left: parent.left; leftMargin: 14; verticalCenter: parent.verticalCenter }
