@@ -2,37 +2,12 @@
 // Export, Delete with its guards, rename, and switching profiles through the page and the
 // drop-down, checked in the name file, the profile files and on the simulated mouse.
 
-#include "file_dialogs.h"
 #include "scene_rig.h"
+#include "scripted_dialogs.h"
 
 #include <QtTest>
 
 using namespace simtest;
-
-namespace {
-
-// Answers the import and export dialogs as the test says, and counts the questions.
-class AnsweringDialogs : public FileDialogs
-{
-public:
-    QString openAnswer;
-    QString saveAnswer;
-    int opened = 0;
-    int saved = 0;
-
-    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override
-    {
-        ++opened;
-        return openAnswer;
-    }
-    QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override
-    {
-        ++saved;
-        return saveAnswer;
-    }
-};
-
-}  // namespace
 
 class TestProfilesPage : public QObject
 {
@@ -42,13 +17,12 @@ private slots:
     void init()
     {
         rig = std::make_unique<SceneRig>();
-        setFileDialogs(&dialogs);
+        dialogs = std::make_unique<ScriptedFileDialogs>();
     }
     void cleanup()
     {
-        setFileDialogs(nullptr);
+        dialogs.reset();
         rig.reset();
-        dialogs = AnsweringDialogs();
     }
 
     void firstEntryIsStandard();
@@ -85,7 +59,7 @@ private:
     }
 
     std::unique_ptr<SceneRig> rig;
-    AnsweringDialogs dialogs;
+    std::unique_ptr<ScriptedFileDialogs> dialogs;
 };
 
 // Each load names the first entry "Standard" (text 5 of the language) and stores the list;
@@ -146,7 +120,7 @@ void TestProfilesPage::newTakesTheLowestFreeNumberUpToSix()
     scene().evaluate("page(profilesPlace).importProfile()");
     QCOMPARE(rig->fileBytes(nameFile()), names);
     QCOMPARE(pageNames().size(), 6);
-    QCOMPARE(dialogs.opened, 0);
+    QVERIFY(dialogs->captions.isEmpty());
 }
 
 // Delete refuses the first entry and the entry of the profile in use, judged by the entry's
@@ -198,7 +172,7 @@ void TestProfilesPage::importKeepsTheEntryOnlyWhenAFileWasRead()
     const QByteArray second = rig->fileBytes(rig->profileFile(1));
 
     QVERIFY(scene().click("profileImport"));
-    QCOMPARE(dialogs.opened, 1);
+    QCOMPARE(dialogs->captions, QStringList {"Open File"});
     QCOMPARE(pageNames(), (QStringList {"Standard", "Work"}));
     QCOMPARE(dropDownNames(), (QStringList {"Standard", "Work"}));
     QCOMPARE(rig->fileBytes(nameFile()), names);
@@ -210,7 +184,7 @@ void TestProfilesPage::importKeepsTheEntryOnlyWhenAFileWasRead()
         pf.setValue("mouse/reportRate", 77);
         pf.setValue("mouse/scrollRate", 9);
     }
-    dialogs.openAnswer = exchange;
+    dialogs->answer = exchange;
     QVERIFY(scene().click("profileImport"));
     QCOMPARE(storedNames(), (QStringList {"Standard0", "Work2", "profile_01"}));
     QTRY_COMPARE(rig->fileBytes(rig->profileFile(1)), rig->fileBytes(exchange));
@@ -236,10 +210,10 @@ void TestProfilesPage::exportWritesTheSelectedProfile()
     old.write("an older export, longer than the profile file will be ... ");
     old.close();
     QVERIFY(scene().click("profileExport"));
-    QCOMPARE(dialogs.saved, 1);
+    QCOMPARE(dialogs->captions, QStringList {"Save File"});
     QVERIFY(rig->fileBytes(target) == QByteArray("an older export, longer than the profile file will be ... "));
 
-    dialogs.saveAnswer = target;
+    dialogs->answer = target;
     QVERIFY(scene().click("profileExport"));
     QCOMPARE(rig->fileBytes(target), rig->fileBytes(rig->profileFile(0)));
     QVERIFY(rig->fileBytes(target).contains("reportRate=60"));
