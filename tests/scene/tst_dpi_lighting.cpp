@@ -13,8 +13,8 @@ namespace {
 
 // The factory profile's DPI values and colours (modules/setting/pD.bin).
 const QStringList kFactoryDpi {"400", "800", "1600", "3200", "4800", "6400", "8000", "12000"};
-const QList<int> kFactoryColours {255, 0, 0, 255, 128, 0, 255, 255, 0, 0, 255, 0, 0, 255, 255, 0,
-    0, 255, 128, 0, 255, 255, 255, 255};
+const QList<int> kFactoryColours {255, 0, 0, 255, 128, 0, 255, 255, 0, 0, 255, 0, 0, 255, 255, 0, 0,
+    255, 128, 0, 255, 255, 255, 255};
 
 QStringList strings(const QVariant &list)
 {
@@ -184,8 +184,8 @@ void TestDpiLighting::resetIconShowsTheFactoryStages()
     QVERIFY(scene().click("saveButton"));
     QTRY_COMPARE(strings(rig->profileValue(0, "mouse/dpiValueArray")), kFactoryDpi);
     QCOMPARE(rig->profileValue(0, "mouse/currentDpiCount").toInt(), 4);
-    QCOMPARE(bytesOf(rig->state().dpiTable, 0, 8),
-        (QList<int> {3, 7, 15, 31, 0x80, 0x80, 0x80, 0x80}));
+    QCOMPARE(
+        bytesOf(rig->state().dpiTable, 0, 8), (QList<int> {3, 7, 15, 31, 0x80, 0x80, 0x80, 0x80}));
 }
 
 // The stage in use comes from the mouse at start and when it switches by itself, and the

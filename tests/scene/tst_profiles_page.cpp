@@ -42,12 +42,11 @@ private:
     }
     QStringList storedNames() const
     {
-        return QSettings(nameFile(), QSettings::IniFormat).value("profile/profileName").toStringList();
+        return QSettings(nameFile(), QSettings::IniFormat)
+            .value("profile/profileName")
+            .toStringList();
     }
-    QStringList dropDownNames()
-    {
-        return scene().evaluate("topMenu.profileNames").toStringList();
-    }
+    QStringList dropDownNames() { return scene().evaluate("topMenu.profileNames").toStringList(); }
     QStringList pageNames() { return scene().property("profileList", "model").toStringList(); }
     bool openPage() { return scene().click("configButton") && scene().waitUsable("profileList"); }
     // The list's right-click menu on row, then its entry (0 Use, 1 Rename, 2 Delete).
@@ -81,10 +80,10 @@ void TestProfilesPage::firstEntryIsStandard()
     rig->dir.setGlobal("mouse/profileNo", 3);
     rig->dir.setGlobal("common/language", "ChineseSimplified");
     QVERIFY(rig->start());
-    const QString standard = QSettings(rig->file("modules/i18n/ChineseSimplified.ini"),
-        QSettings::IniFormat)
-                                 .value("profile/5")
-                                 .toString();
+    const QString standard =
+        QSettings(rig->file("modules/i18n/ChineseSimplified.ini"), QSettings::IniFormat)
+            .value("profile/5")
+            .toString();
     QVERIFY(!standard.isEmpty() && standard != "Standard");
     // A list of one is stored with the name file's padding name after it.
     QCOMPARE(storedNames(), (QStringList {standard + "3", "loaderpivlan"}));
@@ -211,7 +210,8 @@ void TestProfilesPage::exportWritesTheSelectedProfile()
     old.close();
     QVERIFY(scene().click("profileExport"));
     QCOMPARE(dialogs->captions, QStringList {"Save File"});
-    QVERIFY(rig->fileBytes(target) == QByteArray("an older export, longer than the profile file will be ... "));
+    QVERIFY(rig->fileBytes(target)
+        == QByteArray("an older export, longer than the profile file will be ... "));
 
     dialogs->answer = target;
     QVERIFY(scene().click("profileExport"));

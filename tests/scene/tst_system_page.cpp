@@ -5,22 +5,13 @@
 // The desktop here keeps its settings in a GSettings key file of a temporary folder (GNOME)
 // or in kdeglobals (KDE Plasma, which is also told on a private session bus).
 
-// gio first: it uses the name "signals", which Qt defines as a keyword.
-#include <gio/gio.h>
+#include "test_desktop.h"
 
 #include "scene_rig.h"
 
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace simtest;
-
-namespace {
-
-const char *const kMouseSchema = "org.gnome.desktop.peripherals.mouse";
-
-}  // namespace
 
 class TestSystemPage : public QObject
 {
@@ -28,7 +19,6 @@ class TestSystemPage : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -51,40 +41,16 @@ private:
     bool noteShown(const char *note) { return scene().property(note, "shown").toBool(); }
     QByteArray kdeglobals() const { return rig->fileBytes(rig->dir.path("config/kdeglobals")); }
 
-    QTemporaryDir m_home;
-    QProcess m_bus;
+    TestDesktop m_desktop;
     GSettings *m_mouse = nullptr;
     std::unique_ptr<SceneRig> rig;
 };
 
 void TestSystemPage::initTestCase()
 {
-    QVERIFY(m_home.isValid());
-    // GSettings settles on its backend and key file at its first use, here.
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.path()));
-    qputenv("GSETTINGS_BACKEND", "keyfile");
-    GSettingsSchemaSource *source = g_settings_schema_source_get_default();
-    GSettingsSchema *schema =
-        source ? g_settings_schema_source_lookup(source, kMouseSchema, TRUE) : nullptr;
-    QVERIFY2(schema, "the GNOME mouse schema (package gsettings-desktop-schemas) is needed");
-    g_settings_schema_unref(schema);
-    m_mouse = g_settings_new(kMouseSchema);
-
-    m_bus.start(QStringLiteral("dbus-daemon"),
-        {"--session", "--nofork", "--print-address",
-            QStringLiteral("--address=unix:path=") + m_home.filePath(QStringLiteral("bus"))});
-    QVERIFY2(m_bus.waitForStarted(5000), "dbus-daemon is needed");
-    while (!m_bus.canReadLine())
-        QVERIFY(m_bus.waitForReadyRead(5000));
-    qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.readLine().trimmed());
-}
-
-void TestSystemPage::cleanupTestCase()
-{
-    m_bus.kill();
-    m_bus.waitForFinished();
-    if (m_mouse)
-        g_object_unref(m_mouse);
+    const QString missing = m_desktop.start();
+    QVERIFY2(missing.isEmpty(), qPrintable(missing));
+    m_mouse = m_desktop.mouse();
 }
 
 void TestSystemPage::init()
@@ -157,7 +123,9 @@ void TestSystemPage::doubleClickSpeedAppliesOnlyItself()
     QCOMPARE(speed(), 0.3);
     QVERIFY(!noteShown("scrollLinesNote"));
     QCOMPARE(scene().text("doubleClickSlider"),
-        QString::number(position == 3 ? 0 : position == 104 ? 4 : 10));
+        QString::number(position == 3 ? 0
+                : position == 104     ? 4
+                                      : 10));
 }
 
 // On Plasma the wheel lines apply: a stored rate above 100 shows "Scroll one Screen" and is

@@ -1,12 +1,10 @@
-// gio first: it uses the name "signals", which Qt defines as a keyword.
-#include <gio/gio.h>
+#include "test_desktop.h"
 
 #include "pointer_settings.h"
 
 #include "store_fixture.h"
 #include <QDBusConnection>
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -21,7 +19,7 @@ using namespace PointerSettings;
 
 namespace {
 
-const char *const kMouse = "org.gnome.desktop.peripherals.mouse";
+const char *const kMouse = TestDesktop::kMouseSchema;
 const char kMouseGroup[] = "org/gnome/desktop/peripherals/mouse";
 const char kKdeglobalsStart[] =
     "[Colors:View]\nForegroundNormal=252,252,252\n[KDE]\nWheelScrollLines=3\n";
@@ -87,12 +85,11 @@ class TestPointerSettings : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_config;
+    TestDesktop m_desktop;
     GSettings *m_mouse = nullptr;
-    QProcess m_bus;
     NoticeListener m_listener;
 
-    QString kdeglobals() const { return m_config.filePath(QStringLiteral("kdeglobals")); }
+    QString kdeglobals() const { return m_desktop.path(QStringLiteral("kdeglobals")); }
 
     ChildRun runChild(const QStringList &arguments, const QString &backend, const QString &desktop,
         const QString &configHome)
@@ -122,26 +119,10 @@ class TestPointerSettings : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_config.isValid());
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
-        qputenv("GSETTINGS_BACKEND", "keyfile");
-        qputenv("XDG_CURRENT_DESKTOP", "GNOME");
-        GSettingsSchemaSource *source = g_settings_schema_source_get_default();
-        GSettingsSchema *schema =
-            source ? g_settings_schema_source_lookup(source, kMouse, TRUE) : nullptr;
-        QVERIFY2(schema, "the GNOME mouse schema (package gsettings-desktop-schemas) is needed");
-        g_settings_schema_unref(schema);
-        m_mouse = g_settings_new(kMouse);
-
-        // The bus socket lives in the temporary folder and goes with it.
-        m_bus.start(QStringLiteral("dbus-daemon"),
-            {"--session", "--nofork", "--print-address",
-                QStringLiteral("--address=unix:path=") + m_config.filePath(QStringLiteral("bus"))});
-        QVERIFY2(m_bus.waitForStarted(5000), "dbus-daemon (package dbus-daemon) is needed");
-        while (!m_bus.canReadLine())
-            QVERIFY(m_bus.waitForReadyRead(5000));
-        const QByteArray address = m_bus.readLine().trimmed();
-        qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+        const QString missing = m_desktop.start();
+        QVERIFY2(missing.isEmpty(), qPrintable(missing));
+        m_mouse = m_desktop.mouse();
+        const QByteArray address = m_desktop.busAddress();
         QDBusConnection listener =
             QDBusConnection::connectToBus(QString::fromUtf8(address), QStringLiteral("listener"));
         QVERIFY(listener.isConnected());
@@ -149,14 +130,7 @@ private slots:
             QStringLiteral("org.kde.KGlobalSettings"), QStringLiteral("notifyChange"), &m_listener,
             SLOT(notifyChange(int, int))));
     }
-    void cleanupTestCase()
-    {
-        QDBusConnection::disconnectFromBus(QStringLiteral("listener"));
-        m_bus.kill();
-        m_bus.waitForFinished();
-        if (m_mouse)
-            g_object_unref(m_mouse);
-    }
+    void cleanupTestCase() { QDBusConnection::disconnectFromBus(QStringLiteral("listener")); }
     void cleanup()
     {
         qputenv("XDG_CURRENT_DESKTOP", "GNOME");
@@ -213,7 +187,7 @@ private slots:
         g_settings_set_double(m_mouse, "speed", 0.5);
         QVERIFY(mouseSetCursorSpeed(step));
         QCOMPARE(g_settings_get_double(m_mouse, "speed"), speed);
-        QCOMPARE(keyfileValue(m_config.path(), "speed").toDouble(), speed);
+        QCOMPARE(keyfileValue(m_desktop.configHome(), "speed").toDouble(), speed);
     }
 
     void doubleClick_data()
@@ -231,7 +205,7 @@ private slots:
         g_settings_set_int(m_mouse, "double-click", 400);
         QVERIFY(mouseSetDoubleClickSpeed(step));
         QCOMPARE(g_settings_get_int(m_mouse, "double-click"), ms);
-        QCOMPARE(keyfileValue(m_config.path(), "double-click"), QString::number(ms));
+        QCOMPARE(keyfileValue(m_desktop.configHome(), "double-click"), QString::number(ms));
         QVERIFY(!QFile::exists(kdeglobals()));
     }
 
