@@ -3,16 +3,21 @@
 // What the scene's sliders stand for. A slider's value is its handle position; these turn
 // positions into what the user reads and what the device or the desktop is sent.
 
+// A whole position first … last; anything that is not a number is first.
+function clampPosition(position, first, last) {
+    var p = Math.round(Number(position));
+    if (!isFinite(p))
+        return first;
+    return Math.max(first, Math.min(last, p));
+}
+
 // Lift-off distance: positions 3 … 89.
 var lodFirst = 3;
 var lodLast = 89;
 var lodSpan = 86;
 
 function clampLod(position) {
-    var p = Math.round(Number(position));
-    if (!isFinite(p))
-        return lodFirst;
-    return Math.max(lodFirst, Math.min(lodLast, p));
+    return clampPosition(position, lodFirst, lodLast);
 }
 
 // 0mm … 2mm, with one decimal where the number is not whole ("0.4mm", "1mm").
@@ -32,10 +37,7 @@ var dpiLast = 161;
 var dpiSpan = 158;
 
 function clampDpiPosition(position) {
-    var p = Math.round(Number(position));
-    if (!isFinite(p))
-        return dpiFirst;
-    return Math.max(dpiFirst, Math.min(dpiLast, p));
+    return clampPosition(position, dpiFirst, dpiLast);
 }
 
 // The DPI value a stage slider at position stands for: min at the first position, max (cut
@@ -60,10 +62,7 @@ var systemThresholds = [4, 37, 70, 104, 138, 172, 205, 239, 272, 305, 338];
 var systemMaxStep = 10;
 
 function clampSystemPosition(position) {
-    var p = Math.round(Number(position));
-    if (!isFinite(p))
-        return systemFirst;
-    return Math.max(systemFirst, Math.min(systemLast, p));
+    return clampPosition(position, systemFirst, systemLast);
 }
 
 // The step of a position: the index of the first threshold above it.
