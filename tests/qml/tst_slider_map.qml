@@ -71,13 +71,6 @@ TestCase {
         compare(SliderMap.systemStep(row.p), row.step)
     }
 
-    function test_clampSystemPosition() {
-        compare(SliderMap.clampSystemPosition(2), 3)
-        compare(SliderMap.clampSystemPosition(338), 337)
-        compare(SliderMap.clampSystemPosition("150"), 150)
-        compare(SliderMap.clampSystemPosition("slow"), 3)
-    }
-
     function test_scrollLines_data() {
         return [
             { tag: "one", rate: 1, lines: 1, screen: false },
@@ -92,12 +85,5 @@ TestCase {
     function test_scrollLines(row) {
         compare(SliderMap.scrollLines(row.rate), row.lines)
         compare(SliderMap.isOneScreen(row.rate), row.screen)
-    }
-
-    function test_lod() {
-        compare(SliderMap.lodDeviceValue(3), 90)
-        compare(SliderMap.lodDeviceValue(46), 107)
-        compare(SliderMap.lodDeviceValue(89), 125)
-        compare(SliderMap.lodText(25), "0.5mm")
     }
 }
