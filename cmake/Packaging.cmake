@@ -39,6 +39,19 @@ install(FILES ${PROJECT_SOURCE_DIR}/modules/img/logo.svg
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/example.korvane.StrylaConfig.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
+# stryla_named_modules(<file> <keywords> <list>): appends to list the QML modules that the lines
+# of file starting with one of keywords ("import", "import|depends") name; quoted imports of
+# folders and scripts are not modules.
+function(stryla_named_modules file keywords list)
+    file(STRINGS ${file} lines REGEX "^[ \t]*(${keywords})[ \t]+[A-Za-z]")
+    set(modules ${${list}})
+    foreach(line IN LISTS lines)
+        string(REGEX REPLACE "^[ \t]*(${keywords})[ \t]+([A-Za-z0-9_.]+).*" "\\2" module "${line}")
+        list(APPEND modules ${module})
+    endforeach()
+    set(${list} ${modules} PARENT_SCOPE)
+endfunction()
+
 # stryla_qml_packages(<out>): the Debian packages holding the QML modules the scene imports,
 # with the modules their qmldir files import in turn. The scene is compiled into the program,
 # so the library dependencies computed from the executable never name these.
@@ -47,11 +60,7 @@ function(stryla_qml_packages out)
     file(GLOB_RECURSE scene_files ${PROJECT_SOURCE_DIR}/modules/qml/*.qml)
     set(pending)
     foreach(scene_file IN LISTS scene_files)
-        file(STRINGS ${scene_file} lines REGEX "^[ \t]*import[ \t]+[A-Za-z]")
-        foreach(line IN LISTS lines)
-            string(REGEX REPLACE "^[ \t]*import[ \t]+([A-Za-z0-9_.]+).*" "\\1" module "${line}")
-            list(APPEND pending ${module})
-        endforeach()
+        stryla_named_modules(${scene_file} import pending)
     endforeach()
 
     set(seen)
@@ -77,11 +86,7 @@ function(stryla_qml_packages out)
             message(WARNING "No Debian package holds ${qmldir} (QML module ${module}); the package "
                 "will not depend on it.")
         endif()
-        file(STRINGS ${qmldir} imports REGEX "^(import|depends)[ \t]")
-        foreach(line IN LISTS imports)
-            string(REGEX REPLACE "^(import|depends)[ \t]+([A-Za-z0-9_.]+).*" "\\2" next "${line}")
-            list(APPEND pending ${next})
-        endforeach()
+        stryla_named_modules(${qmldir} "import|depends" pending)
     endwhile()
     list(REMOVE_DUPLICATES packages)
     list(SORT packages)
