@@ -104,11 +104,13 @@ bool seedFactoryFile(const QString &source, const QString &target)
     }
     if (present.exists() && installed.lastModified() <= present.lastModified())
         return true;
-    const bool copied =
-        present.exists() ? replaceFileWithCopy(source, target) : copyAbsent(source, target);
-    if (!copied)
+    if (present.exists()) {
+        if (!replaceFileWithCopy(source, target))
+            return false;
+        makeOwnerWritable(target);
+    } else if (!copyAbsent(source, target)) {
         return false;
-    makeOwnerWritable(target);
+    }
     carryModificationTime(source, target);
     return true;
 }

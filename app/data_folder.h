@@ -39,6 +39,7 @@ bool modulesWritable(const QString &folder);
 //   macro/*.bin, gun/*.bin) are copied only when absent; a profile that neither folder has
 //   starts as a copy of the factory profile.
 // Every copy can be written by its owner, whatever the installed file's permissions. A file of
-// the user is never deleted or overwritten. Returns one line per file or folder that could not
-// be made (each also written as a diagnostic line); empty when everything is in place.
+// the user is never deleted or overwritten. Returns the paths of the files and folders that
+// could not be brought up to date, each named with the reason in a diagnostic line; empty when
+// everything is in place.
 QStringList seedModules(const QString &source, const QString &target);
