@@ -106,11 +106,13 @@ set(CPACK_PACKAGE_VENDOR KORVANE)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "configuration utility for the KORVANE STRYLA Z7 gaming mouse")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Assigns button functions, records macros that the mouse plays by itself, sets DPI stages, \
-lift-off distance and lighting, and keeps named profiles, for the KORVANE STRYLA Z7 mouse and \
-the keyboard of the same device family. A udev rule gives the user at the seat access to the \
-device; settings are kept per user in ~/.local/share/stryla-config.")
+# One paragraph, in lines short enough for the control file.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "Assigns button functions, records macros that the mouse plays by itself, sets"
+    "DPI stages, lift-off distance and lighting, and keeps named profiles, for the"
+    "KORVANE STRYLA Z7 mouse and the keyboard of the same device family. A udev rule"
+    "gives the user at the seat access to the device; settings are kept per user in"
+    "~/.local/share/stryla-config.")
 set(CPACK_PACKAGE_CONTACT "stryla-config maintainers <maintainers@korvane.example>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

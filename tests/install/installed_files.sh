@@ -51,7 +51,7 @@ grep -qE "<image>https://[^<]+\.png</image>" "$metainfo" || fail "the metainfo h
 
 rule=$prefix/lib/udev/rules.d/70-stryla-config.rules
 if udevadm verify --help > /dev/null 2>&1; then
-    udevadm verify --no-style "$rule" || fail "udevadm verify"
+    udevadm verify "$rule" || fail "udevadm verify"
 else
     echo "udevadm verify is not available; checking the rule's syntax"
     /usr/bin/python3 "$here/udev_rule_check.py" "$rule" || fail "the udev rule"
