@@ -28,6 +28,36 @@ const Shot kShots[] = {
     {"profile-drop-down", [](SceneRig &rig) { rig.scene->click("profileDropDown"); }},
     {"help-menu", [](SceneRig &rig) { rig.scene->click("askButton"); }},
     {"reset-box", [](SceneRig &rig) { rig.scene->click("resetButton"); }},
+    {"buttons-hovered", [](SceneRig &rig) { rig.scene->hover("keyMatrixRow4"); }},
+    {"key-assignment",
+        [](SceneRig &rig) {
+            rig.scene->click("keyMatrixRow1");
+            rig.scene->hover("assignChoice3");
+        }},
+    {"key-assignment-fire",
+        [](SceneRig &rig) {
+            rig.scene->click("keyMatrixRow7");
+            rig.scene->click("assignSection1");
+            rig.scene->click("fireKeyField");
+            rig.scene->hookKey(0x04, true);
+            rig.scene->click("fireRateSlider");
+        }},
+    {"key-assignment-macro",
+        [](SceneRig &rig) {
+            for (const char *name : {"Reload", "Burst_3", "Macro_1"}) {
+                rig.scene->evaluate(QStringLiteral("ui_View.createMacroIni('%1', 0)").arg(QLatin1String(name)));
+            }
+            rig.scene->evaluate(QStringLiteral(
+                "page(keyAssignmentPlace).macroNames = ['Reload', 'Burst_3', 'Macro_1']"));
+            rig.scene->click("keyMatrixRow4");
+            rig.scene->click("assignSection4");
+            rig.scene->click("macroChoice1");
+        }},
+    {"gun-page",
+        [](SceneRig &rig) {
+            rig.scene->evaluate(QStringLiteral("openPopup(page(gunPlace))"));
+            rig.scene->click("gunListRow1");
+        }},
 };
 
 bool take(const Shot &shot, const QString &folder, const QString &language)

@@ -2,6 +2,7 @@ import QtQuick
 
 // A whole number typed in a small box, kept within bounds. Input that is not a number in
 // range when editing ends gives the old value back; an accepted number is announced once.
+// A blank field (no value known) shows nothing until a number is typed.
 Rectangle {
     id: field
 
@@ -9,6 +10,7 @@ Rectangle {
     property int value: 0
     property int minimum: 0
     property int maximum: 255
+    property bool blank: false
     readonly property alias text: input.text
     readonly property alias editing: input.activeFocus
 
@@ -22,22 +24,27 @@ Rectangle {
 
     Accessible.role: Accessible.EditableText
     Accessible.name: name
-    Accessible.description: String(value)
+    Accessible.description: shownText()
 
-    onValueChanged: if (!input.activeFocus) input.text = String(value)
-    Component.onCompleted: input.text = String(value)
+    onValueChanged: if (!input.activeFocus) input.text = shownText()
+    onBlankChanged: if (!input.activeFocus) input.text = shownText()
+    Component.onCompleted: input.text = shownText()
+
+    function shownText() {
+        return blank ? "" : String(value)
+    }
 
     // Takes what was typed: a number in range becomes the value, anything else restores.
     function commit() {
         var n = Number(input.text)
         if (input.text.trim() !== "" && Number.isInteger(n) && n >= minimum && n <= maximum) {
-            var changed = n !== value
+            var changed = n !== value || blank
             value = n
             input.text = String(n)
             if (changed)
                 accepted(n)
         } else {
-            input.text = String(value)
+            input.text = shownText()
         }
     }
 
@@ -59,6 +66,6 @@ Rectangle {
         inputMethodHints: Qt.ImhDigitsOnly
         onEditingFinished: field.commit()
         onActiveFocusChanged: if (!activeFocus) field.commit()
-        Keys.onEscapePressed: { text = String(field.value); focus = false }
+        Keys.onEscapePressed: { text = field.shownText(); focus = false }
     }
 }
