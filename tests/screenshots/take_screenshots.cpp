@@ -45,7 +45,8 @@ const Shot kShots[] = {
     {"key-assignment-macro",
         [](SceneRig &rig) {
             for (const char *name : {"Reload", "Burst_3", "Macro_1"}) {
-                rig.scene->evaluate(QStringLiteral("ui_View.createMacroIni('%1', 0)").arg(QLatin1String(name)));
+                rig.scene->evaluate(
+                    QStringLiteral("ui_View.createMacroIni('%1', 0)").arg(QLatin1String(name)));
             }
             rig.scene->evaluate(QStringLiteral(
                 "page(keyAssignmentPlace).macroNames = ['Reload', 'Burst_3', 'Macro_1']"));
@@ -66,18 +67,18 @@ bool take(const Shot &shot, const QString &folder, const QString &language)
     rig.dir.setGlobal(QStringLiteral("common/language"), language);
     QSettings names(rig.file(QStringLiteral("modules/setting/name.bin")), QSettings::IniFormat);
     names.setValue(QStringLiteral("profile/profileName"),
-        QStringList {QStringLiteral("Standard0"), QStringLiteral("Tournament1"),
-            QStringLiteral("Office2")});
+        QStringList {
+            QStringLiteral("Standard0"), QStringLiteral("Tournament1"), QStringLiteral("Office2")});
     names.sync();
     if (!rig.start())
         return false;
     shot.prepare(rig);
     SceneDriver::settle(600);
     const QImage picture = rig.window->view()->grabFramebuffer();
-    const QString file = QStringLiteral("%1/%2-%3.png")
-                             .arg(folder, QLatin1String(shot.name),
-                                 language == QLatin1String("English") ? QStringLiteral("en")
-                                                                      : QStringLiteral("zh"));
+    const QString file =
+        QStringLiteral("%1/%2-%3.png")
+            .arg(folder, QLatin1String(shot.name),
+                language == QLatin1String("English") ? QStringLiteral("en") : QStringLiteral("zh"));
     return picture.save(file);
 }
 

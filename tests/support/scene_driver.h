@@ -155,6 +155,17 @@ public:
         settle();
     }
 
+    // Clicks a text field, replaces what it holds by text and presses Return.
+    bool replaceText(const QString &objectName, const QString &text)
+    {
+        if (!click(objectName))
+            return false;
+        key(Qt::Key_A, Qt::ControlModifier);
+        typeText(text);
+        key(Qt::Key_Return);
+        return true;
+    }
+
     // A key or button of the desktop, as the global hooks hand it to the window.
     void hookKey(int usbCode, bool pressed)
     {
@@ -192,7 +203,7 @@ public:
     // Lets queued calls, bindings and the frame after them run.
     static void settle(int ms = 30) { QTest::qWait(ms); }
 
-    template <typename Condition>
+    template<typename Condition>
     static bool waitFor(Condition condition, int ms = kWaitMs)
     {
         QElapsedTimer clock;

@@ -11,6 +11,8 @@ Rectangle {
     property int minimum: 0
     property int maximum: 255
     property bool blank: false
+    // Typed and not taken yet: the value stays off the box until editing ends.
+    property bool typing: false
     readonly property alias text: input.text
     readonly property alias editing: input.activeFocus
 
@@ -26,8 +28,8 @@ Rectangle {
     Accessible.name: name
     Accessible.description: shownText()
 
-    onValueChanged: if (!input.activeFocus) input.text = shownText()
-    onBlankChanged: if (!input.activeFocus) input.text = shownText()
+    onValueChanged: if (!typing) input.text = shownText()
+    onBlankChanged: if (!typing) input.text = shownText()
     Component.onCompleted: input.text = shownText()
 
     function shownText() {
@@ -36,6 +38,7 @@ Rectangle {
 
     // Takes what was typed: a number in range becomes the value, anything else restores.
     function commit() {
+        typing = false
         var n = Number(input.text)
         if (input.text.trim() !== "" && Number.isInteger(n) && n >= minimum && n <= maximum) {
             var changed = n !== value || blank
@@ -64,8 +67,13 @@ Rectangle {
         font.pixelSize: root.fontNormalSize
         maximumLength: 6
         inputMethodHints: Qt.ImhDigitsOnly
+        onTextEdited: field.typing = true
         onEditingFinished: field.commit()
         onActiveFocusChanged: if (!activeFocus) field.commit()
-        Keys.onEscapePressed: { text = field.shownText(); focus = false }
+        Keys.onEscapePressed: {
+            field.typing = false
+            text = field.shownText()
+            focus = false
+        }
     }
 }

@@ -157,7 +157,8 @@ Panel {
         var entry = EntryText.parseEntry(stored)
         if (entry !== null)
             return entry
-        console.log("Button " + (position + 1) + ": stored entry \"" + (stored ? stored.join(", ") : "")
+        var raw = ui_View.getData("mouseKeyMatrix/" + position, recovery)
+        console.log("Button " + (position + 1) + ": stored entry \"" + (raw === undefined ? "" : raw)
                     + "\" is not four numbers 0 … 255; the built-in entry is shown")
         return EntryText.builtInEntry(position)
     }
@@ -315,6 +316,7 @@ Panel {
 
         UiText {
             id: hintText
+            objectName: "keyMatrixHintText"
             anchors { left: parent.left; right: parent.right; verticalCenter: parent.verticalCenter; margins: 8 }
             text: list.texts[4]
             wrapMode: Text.WordWrap

@@ -203,7 +203,7 @@ Item {
         Rectangle {
             id: marker
             required property int index
-            readonly property bool on: picture.lit(index)
+            readonly property bool lit: picture.lit(index)
             readonly property point centre: picture.markerPoint(index)
             objectName: "mouseMarker" + (index + 1)
             x: centre.x - width / 2
@@ -211,9 +211,9 @@ Item {
             width: 22
             height: 22
             radius: 11
-            scale: on ? 1.15 : 1.0
-            color: on ? root.colorOrange : Qt.rgba(0.07, 0.07, 0.08, 0.92)
-            border.color: on ? "#ffb0a8" : (area.containsMouse ? root.colorGray3 : root.colorGray2)
+            scale: lit ? 1.15 : 1.0
+            color: lit ? root.colorOrange : Qt.rgba(0.07, 0.07, 0.08, 0.92)
+            border.color: lit ? "#ffb0a8" : (area.containsMouse ? root.colorGray3 : root.colorGray2)
             border.width: 1.5
             Accessible.role: Accessible.Button
             Accessible.name: picture.buttonText + " " + (index + 1)
@@ -230,7 +230,7 @@ Item {
                 color: "transparent"
                 border.color: root.colorOrange
                 border.width: 2
-                opacity: marker.on ? 0.6 : 0
+                opacity: marker.lit ? 0.6 : 0
                 Behavior on opacity { NumberAnimation { duration: 150 } }
             }
             UiText {
