@@ -138,6 +138,7 @@ TestCase {
     }
 
     function test_flattenAndBuiltIn() {
+        compare(EntryText.defaultLabels.length, 60)
         var values = EntryText.flatten(EntryText.builtIn)
         compare(values.length, 64)
         compare(values.slice(0, 8), [0, 0, 0xF0, 0, 0, 0, 0xF1, 0])

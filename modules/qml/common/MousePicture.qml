@@ -49,7 +49,7 @@ Item {
         var b = position < buttons.length ? buttons[position] : null
         var view = views[b ? b.view : 1]
         var p = b ? b.at : [40 + (position - buttons.length) * 30, 158]
-        return Qt.point(view.x + p[0], view.y + p[1])
+        return Qt.point(view.x + p[0] * view.zoom, view.y + p[1] * view.zoom)
     }
 
     function lit(position) {
@@ -67,10 +67,11 @@ Item {
             viewRepeater.itemAt(i).paint()
     }
 
-    // The two views: picture, place and size in the window, caption.
+    // The two views: picture, place in the window, size of the drawing and how much it is
+    // enlarged, caption.
     readonly property var views: [
-        { picture: "front", x: 272, y: 96, width: 260, height: 360, caption: frontText },
-        { picture: "side", x: 486, y: 286, width: 280, height: 130, caption: sideText }
+        { picture: "front", x: 252, y: 92, width: 260, height: 360, zoom: 1.12, caption: frontText },
+        { picture: "side", x: 508, y: 326, width: 280, height: 130, zoom: 0.92, caption: sideText }
     ]
 
     function shapePath(ctx, shape) {
@@ -84,9 +85,10 @@ Item {
     }
 
     // The light, the glow of lit buttons and the leader lines of one view.
-    function paintView(ctx, viewIndex, width, height) {
+    function paintView(ctx, viewIndex, width, height, zoom) {
         ctx.reset()
         ctx.clearRect(0, 0, width, height)
+        ctx.scale(zoom, zoom)
         var light = lights[viewIndex]
         var level = Math.max(0, Math.min(1, lightLevel))
         if (level > 0) {
@@ -168,8 +170,8 @@ Item {
             required property var modelData
             x: modelData.x
             y: modelData.y
-            width: modelData.width
-            height: modelData.height
+            width: modelData.width * modelData.zoom
+            height: modelData.height * modelData.zoom
 
             function paint() {
                 overlay.requestPaint()
@@ -185,7 +187,7 @@ Item {
             Canvas {
                 id: overlay
                 anchors.fill: parent
-                onPaint: picture.paintView(getContext("2d"), view.index, width, height)
+                onPaint: picture.paintView(getContext("2d"), view.index, width, height, view.modelData.zoom)
             }
             UiText {
                 anchors { horizontalCenter: parent.horizontalCenter; top: parent.bottom; topMargin: 6 }

@@ -29,13 +29,13 @@ var defaultLabels = [
     "Player", "Next", "Privous", "Stop", "Mute", "Play/Pause", "Volumn+", "Volumn-",
     "My PC", "Index", "Search", "Max", "Min", "Desktop", "Run",
     "New", "Cut", "Copy", "Paste", "Save", "Print", "Find", "Redo", "Undo", "Select All",
-    "Gun Function", "One Gun", "Two Gun", "Three Gun", "Sniper Key", "", "", ""
+    "Gun Function", "One Gun", "Two Gun", "Three Gun", "Sniper Key", "Confirm", "Cancel", ""
 ];
 
 // Label indices the page uses besides its choices.
 var Label = {
-    Title: 0, KeyValue: 9, ClickInput: 10, Rate: 11, Times: 12, Endless: 13, MacroEditor: 17,
-    MacroModes: [18, 19, 20]
+    Title: 0, KeyValue: 9, ClickInput: 10, Rate: 11, Times: 12, Endless: 13, Combination: 14,
+    MacroEditor: 17, MacroModes: [18, 19, 20], Confirm: 57, Cancel: 58
 };
 
 function choice(label, entry) {

@@ -435,7 +435,7 @@ PopupFrame {
                 CaptureField {
                     objectName: "comboField"
                     anchors { left: parent.left; right: comboIcons.left; rightMargin: comboIcons.visible ? 6 : 0; verticalCenter: parent.verticalCenter }
-                    label: page.texts[14]
+                    label: page.texts[EntryText.Label.Combination]
                     capturing: page.isComboInput
                     text: page.comboText !== "" ? page.comboText : page.texts[EntryText.Label.ClickInput]
                     dim: page.comboText === ""
@@ -449,14 +449,14 @@ PopupFrame {
                     width: visible ? implicitWidth : 0
                     IconButton {
                         objectName: "comboConfirm"
-                        name: page.texts[14] + ": OK"
+                        name: page.texts[EntryText.Label.Confirm]
                         source: root.image("index", "confirm")
                         hoverColor: root.colorBlue
                         onClicked: page.confirmCombo()
                     }
                     IconButton {
                         objectName: "comboCancel"
-                        name: page.texts[14] + ": Cancel"
+                        name: page.texts[EntryText.Label.Cancel]
                         source: root.image("index", "close")
                         hoverColor: root.colorOrange
                         onClicked: page.cancelCombo()
