@@ -61,15 +61,6 @@ int countOf(const QStringList &sent, const QString &report)
     return int(std::count(sent.begin(), sent.end(), report));
 }
 
-// The command codes (byte 1) of the command reports sent, in order.
-QList<int> commandCodes()
-{
-    QList<int> codes;
-    for (const sim::WireRecord &r : records(sim::Direction::FeatureOut))
-        codes.append(r.bytes.at(1));
-    return codes;
-}
-
 const QByteArray kReloadRecord = QByteArray::fromHex("0001050481040000") + QByteArray(120, '\0');
 const QByteArray kBurstRecord =
     QByteArray::fromHex("000201048104010581050000") + QByteArray(116, '\0');

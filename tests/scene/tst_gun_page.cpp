@@ -12,14 +12,6 @@ using namespace simtest;
 
 namespace {
 
-QList<int> commandCodes()
-{
-    QList<int> codes;
-    for (const sim::WireRecord &r : records(sim::Direction::FeatureOut))
-        codes.append(r.bytes.at(1));
-    return codes;
-}
-
 QByteArray image(const std::array<uint8_t, 128> &profile)
 {
     return QByteArray(reinterpret_cast<const char *>(profile.data()), int(profile.size()));

@@ -34,15 +34,6 @@ QStringList sectionOf(const QString &languageFile, const QString &section)
     return texts;
 }
 
-// The command codes (byte 1 of each command report) the host sent, in order.
-QList<int> commandCodes()
-{
-    QList<int> codes;
-    for (const sim::WireRecord &r : records(sim::Direction::FeatureOut))
-        codes.append(r.bytes.at(1));
-    return codes;
-}
-
 }  // namespace
 
 class TestMainScreen : public QObject

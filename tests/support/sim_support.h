@@ -69,6 +69,15 @@ inline QStringList sentReports()
     return out;
 }
 
+// The command codes (byte 1 of each command report) the host sent, in order.
+inline QList<int> commandCodes()
+{
+    QList<int> codes;
+    for (const sim::WireRecord &r : records(sim::Direction::FeatureOut))
+        codes.append(r.bytes.at(1));
+    return codes;
+}
+
 // The data the host sent in interrupt reports on the command interface, without the report
 // ids, in order.
 inline QByteArray carried()
