@@ -203,7 +203,7 @@ public:
     // Lets queued calls, bindings and the frame after them run.
     static void settle(int ms = 30) { QTest::qWait(ms); }
 
-    template<typename Condition>
+    template <typename Condition>
     static bool waitFor(Condition condition, int ms = kWaitMs)
     {
         QElapsedTimer clock;
