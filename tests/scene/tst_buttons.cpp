@@ -722,6 +722,8 @@ void TestButtons::saveOnThe560GunMouse()
     const QStringList wire = sentReports();
     QVERIFY2(runIn(wire, expected) >= 0, qPrintable(wire.join('\n')));
     QCOMPARE(countOf(wire, command(0x02, {1})), 1);
+    // Save sends the lighting panel after the buttons: its eight colours go to bytes 24 … 47.
+    image0.replace(24, 24, QByteArray::fromHex("ff0000ff8000ffff0000ff0000ffff0000ff8000ffffffff"));
     const auto &profile0 = rig->state().profiles[0];
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(profile0.data()), 128), image0);
     QCOMPARE(int(rig->state().currentProfile), 1);

@@ -77,6 +77,7 @@ void TestProfilesPage::firstEntryIsStandard()
     rig.reset();
 
     rig = std::make_unique<SceneRig>();
+    QVERIFY(QFile::remove(nameFile()));
     rig->dir.setGlobal("mouse/profileNo", 3);
     rig->dir.setGlobal("common/language", "ChineseSimplified");
     QVERIFY(rig->start());
@@ -88,6 +89,17 @@ void TestProfilesPage::firstEntryIsStandard()
     // A list of one is stored with the name file's padding name after it.
     QCOMPARE(storedNames(), (QStringList {standard + "3", "loaderpivlan"}));
     QCOMPARE(dropDownNames(), QStringList {standard});
+    rig.reset();
+
+    // The installed list is already right: it is left as it is.
+    rig = std::make_unique<SceneRig>();
+    const QByteArray installed = rig->fileBytes(nameFile());
+    QVERIFY(installed.contains("Standard0"));
+    const QDateTime written = QFileInfo(nameFile()).lastModified();
+    QVERIFY(rig->start());
+    QCOMPARE(dropDownNames(), QStringList {"Standard"});
+    QCOMPARE(rig->fileBytes(nameFile()), installed);
+    QCOMPARE(QFileInfo(nameFile()).lastModified(), written);
 }
 
 // New adds "profile_" + the lowest free k with the lowest free profile number and gives it

@@ -24,10 +24,11 @@ PopupFrame {
     signal changeProfile(int number)
     signal profilesChanged(var entries)
 
-    // Reads the stored list, names its first entry after text 5, and stores it again. An
-    // empty list becomes one entry for the profile in use.
+    // Reads the stored list, names its first entry after text 5, and stores it again where
+    // that changed it. An empty list becomes one entry for the profile in use.
     function init(send, recovery) {
-        var loaded = ProfileNames.parse(ui_View.getNameList(2))
+        var stored = ui_View.getNameList(2)
+        var loaded = ProfileNames.parse(stored)
         if (loaded.length > ProfileNames.maxEntries) {
             console.log("Profiles: the stored list has " + loaded.length + " entries; the first "
                         + ProfileNames.maxEntries + " are shown")
@@ -37,7 +38,9 @@ PopupFrame {
             loaded = [{ name: "", number: storedProfileInUse() }]
         loaded[0] = { name: texts[5], number: loaded[0].number }
         entries = loaded
-        store()
+        if (ProfileNames.format(entries).join("\n") !== ProfileNames.withoutSentinel(stored).join("\n"))
+            ui_View.updataNameList(2, ProfileNames.format(entries))
+        profilesChanged(entries)
         selectNumber(storedProfileInUse())
     }
 
