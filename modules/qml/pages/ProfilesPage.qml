@@ -28,12 +28,8 @@ PopupFrame {
     // that changed it. An empty list becomes one entry for the profile in use.
     function init(send, recovery) {
         var stored = ui_View.getNameList(2)
+        // At most six: one entry per profile number 0 … 5.
         var loaded = ProfileNames.parse(stored)
-        if (loaded.length > ProfileNames.maxEntries) {
-            console.log("Profiles: the stored list has " + loaded.length + " entries; the first "
-                        + ProfileNames.maxEntries + " are shown")
-            loaded = loaded.slice(0, ProfileNames.maxEntries)
-        }
         if (loaded.length === 0)
             loaded = [{ name: "", number: storedProfileInUse() }]
         loaded[0] = { name: texts[5], number: loaded[0].number }
