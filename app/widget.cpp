@@ -41,6 +41,7 @@ Widget::Widget(QWidget *parent)
     : QWidget(parent)
 {
     hidThread.setOwner(this);
+    connect(&hidThread, &Hid_Thread::interlockFree, this, &Widget::onInterlockFree);
     controler = new Ui_Controler;
     controler->setup(this, &hidThread);
     controler->view()->setHidThread(&hidThread);
@@ -143,8 +144,18 @@ void Widget::customEvent(QEvent *event)
         view()->runUI();
 }
 
+// A check releases the interlock and runs exchanges of its own; one that comes due while a
+// command is in progress (the command's pauses keep the event loop turning) would overwrite
+// the reports of that command. It waits until the command is done instead.
 void Widget::checkDevice()
 {
+    if (hidThread.isCommandInProgress()) {
+        if (!checkDeferred)
+            qDebug().noquote() << "A device check waits for the command in progress";
+        checkDeferred = true;
+        return;
+    }
+    checkDeferred = false;
     QSettings config(QString::fromLatin1(kGlobalConfig), QSettings::IniFormat);
     DevInfoList devices = DeviceList::read(config);
     DeviceList::locateInterfaces(devices);
@@ -158,6 +169,24 @@ void Widget::checkDevice()
     qDebug().noquote() << "Device DisConnect";
     deviceConnected = false;
     setVisible(false);
+}
+
+// The deferred check runs from the event loop, not from inside the command that has just
+// ended: a sequence of commands (a Save is several) ends first, since a check that comes round
+// inside the pauses of a later command of it waits again.
+void Widget::onInterlockFree()
+{
+    if (checkDeferred && !deferredCheckPosted) {
+        deferredCheckPosted = true;
+        QMetaObject::invokeMethod(this, &Widget::runDeferredCheck, Qt::QueuedConnection);
+    }
+}
+
+void Widget::runDeferredCheck()
+{
+    deferredCheckPosted = false;
+    if (checkDeferred)
+        checkDevice();
 }
 
 void Widget::acceptDevice(int index)
