@@ -2,6 +2,7 @@
 
 #include "device_change_monitor.h"
 #include "device_list.h"
+#include "held_input.h"
 #include "myqquickview.h"
 #include "ui_controler.h"
 
@@ -171,11 +172,15 @@ void Widget::checkDevice()
     setVisible(false);
 }
 
-// The deferred check runs from the event loop, not from inside the command that has just
-// ended: a sequence of commands (a Save is several) ends first, since a check that comes round
-// inside the pauses of a later command of it waits again.
+// A command is done: input held back during its pauses is handed on at the next turn of the
+// event loop, and a check that came due meanwhile runs, from the event loop rather than from
+// inside the command that has just ended. A sequence of commands (a Save is several) ends
+// first, since a check that comes round inside the pauses of a later command waits again.
 void Widget::onInterlockFree()
 {
+#ifndef Q_OS_WIN
+    HeldInput::release(windowHandle());
+#endif
     if (checkDeferred && !deferredCheckPosted) {
         deferredCheckPosted = true;
         QMetaObject::invokeMethod(this, &Widget::runDeferredCheck, Qt::QueuedConnection);

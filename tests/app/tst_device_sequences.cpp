@@ -66,7 +66,7 @@ void TestDeviceSequences::initTestCase()
 {
     WindowRig quiet;
     quiet.configure560Gun();
-    quiet.connect(sim::referenceMouse(sim::Family::F560));
+    QVERIFY(quiet.connect(sim::referenceMouse(sim::Family::F560)));
     quiet.hid().stopMonitor();
     quiet.hid().waitForMonitor();
     sim::clearWireLog();
@@ -125,7 +125,7 @@ void TestDeviceSequences::quietSave()
 // is over. The Save's reports are those of the quiet Save, byte for byte, with every pause kept.
 void TestDeviceSequences::saveKeepsTheWindowRunning()
 {
-    rig->connect(sim::referenceMouse(sim::Family::F560));
+    QVERIFY(rig->connect(sim::referenceMouse(sim::Family::F560)));
     rig->hid().stopMonitor();  // device changes start checks only while no monitor runs
     rig->hid().waitForMonitor();
     sim::clearWireLog();
@@ -224,7 +224,7 @@ void TestDeviceSequences::checkDuringStartUpProfileSwitch()
 // and plugging the mouse in again brings it back with the next check.
 void TestDeviceSequences::unplugDuringSave()
 {
-    rig->connect(sim::referenceMouse(sim::Family::F560));
+    QVERIFY(rig->connect(sim::referenceMouse(sim::Family::F560)));
     QVERIFY(rig->hid().isMonitorRunning());
     sim::clearWireLog();
     sim::unplugAfterInterruptWrites(rig->device, 6);
