@@ -29,8 +29,10 @@ xcb_atom_t wakeAtom(xcb_connection_t *connection)
 
 void HeldInput::release(QWindow *window)
 {
+    // The offscreen platform answers for X11 too, without a connection.
     auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !window || !window->handle())
+    if (!x11 || !x11->connection() || !window || !window->handle()
+        || QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
     xcb_connection_t *connection = x11->connection();
     const xcb_atom_t atom = wakeAtom(connection);
