@@ -14,6 +14,8 @@
 namespace {
 
 constexpr int kHandOverTimeoutMs = 5000;
+// Exit code when the single-instance lock cannot be taken at all (1 means another copy runs).
+constexpr int kLockErrorExit = 2;
 
 // The executable's folder becomes the working directory, so every "./modules/…" path resolves
 // beside the program whatever folder it was started from.
@@ -55,6 +57,8 @@ int run(QtSingleCoreApplication &app)
 int main(int argc, char *argv[])
 {
     QtSingleCoreApplication app(argc, argv);
+    if (app.lockFailed())
+        return kLockErrorExit;
     if (app.isRunning()) {
         app.sendMessage(QString(), kHandOverTimeoutMs);
         return 1;

@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QDebug>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -34,6 +35,18 @@ QString runtimeFolder()
     return dir;
 }
 
+QString lockErrorText(QLockFile::LockError error, const QString &folder)
+{
+    const QFileInfo info(folder);
+    if (info.exists() && !info.isDir())
+        return QStringLiteral("%1 is not a folder").arg(folder);
+    if (!info.exists())
+        return QStringLiteral("the folder %1 cannot be created").arg(folder);
+    if (error == QLockFile::PermissionError)
+        return QStringLiteral("no permission to create it in %1").arg(folder);
+    return QStringLiteral("unknown error");
+}
+
 }  // namespace
 
 QtSingleCoreApplication::QtSingleCoreApplication(int &argc, char **argv)
@@ -45,12 +58,18 @@ QtSingleCoreApplication::QtSingleCoreApplication(int &argc, char **argv)
 
     // The lock decides; a lock left by a copy that crashed is stale (its process is gone)
     // and QLockFile takes it over.
-    m_lock =
-        std::make_unique<QLockFile>(folder + QLatin1Char('/') + m_id + QStringLiteral(".lock"));
+    const QString lockPath = folder + QLatin1Char('/') + m_id + QStringLiteral(".lock");
+    m_lock = std::make_unique<QLockFile>(lockPath);
     m_lock->setStaleLockTime(0);
     m_primary = m_lock->tryLock(0);
-    if (m_primary)
+    if (m_primary) {
         listen();
+    } else if (m_lock->error() != QLockFile::LockFailedError) {
+        // Not another copy: the lock file cannot be made at all.
+        m_lockFailed = true;
+        qDebug().noquote() << QStringLiteral("Single instance: cannot take the lock file %1 (%2)")
+                                  .arg(lockPath, lockErrorText(m_lock->error(), folder));
+    }
 }
 
 QtSingleCoreApplication::~QtSingleCoreApplication()

@@ -22,7 +22,11 @@ public:
     ~QtSingleCoreApplication() override;
 
     // True when another copy holds the lock.
-    bool isRunning() const { return !m_primary; }
+    bool isRunning() const { return !m_primary && !m_lockFailed; }
+    // True when the lock could not be taken for another reason (its folder cannot be created
+    // or written): this copy is neither the first nor a second one. The constructor has then
+    // written a diagnostic line naming the lock file and the error.
+    bool lockFailed() const { return m_lockFailed; }
 
     // Sends a message to the running copy; false when it does not take it within timeout ms.
     bool sendMessage(const QString &message, int timeout = 5000);
@@ -41,4 +45,5 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer *m_server = nullptr;
     bool m_primary = false;
+    bool m_lockFailed = false;
 };

@@ -49,6 +49,7 @@ Widget::Widget(QWidget *parent)
 
     pollTimer.setInterval(kPollInterval);
     pollTimer.setSingleShot(true);
+    pollTimer.setTimerType(Qt::PreciseTimer);  // a coarse timer may fire up to 5 % early
     connect(&pollTimer, &QTimer::timeout, this, &Widget::checkDevice);
 
     createTrayIcon();
@@ -93,7 +94,13 @@ void Widget::createTrayIcon()
 
 void Widget::trayIconActivated(QSystemTrayIcon::ActivationReason reason)
 {
-    if (reason == QSystemTrayIcon::DoubleClick && deviceConnected)
+    bool restores = reason == QSystemTrayIcon::DoubleClick;
+#ifndef Q_OS_WIN
+    // Trays of the D-Bus protocol (KDE Plasma, GNOME's AppIndicator extension) report every
+    // activation as Trigger and never as DoubleClick.
+    restores = restores || reason == QSystemTrayIcon::Trigger;
+#endif
+    if (restores && deviceConnected)
         postRestoreRequest();
 }
 

@@ -95,11 +95,11 @@ void Hid_Thread::monitorLoop(uint index)
             deviceRemoved(int(index));
             return;
         }
-        // Read into room for a whole report, so a longer one is not mistaken for the
-        // 4-byte DPI switch by being cut short.
+        // Room for a whole report: event interfaces that pad their reports deliver more than
+        // the four bytes of the DPI switch, which are the first four.
         uchar report[kEventReportRoom] {};
         const int read = hid_read_timeout(handle, report, sizeof report, kEventReadTimeoutMs);
-        if (read == kDpiSwitchLength && report[0] == kDpiSwitchByte0
+        if (read >= kDpiSwitchLength && report[0] == kDpiSwitchByte0
             && report[1] == kDpiSwitchByte1)
             dpiSwitched(report[kDpiSwitchStage]);
         hid_close(m_eventHandle);

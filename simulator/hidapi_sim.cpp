@@ -278,6 +278,12 @@ int HID_API_EXPORT HID_API_CALL hid_write(hid_device *dev, const unsigned char *
         return -1;
     if (!data || length == 0)
         return fail(*h, L"No report to write");
+    if (d->writeFailsAfter == 0) {
+        d->writeFailsAfter = -1;
+        return fail(*h, L"Broken pipe (the device refused the report)");
+    }
+    if (d->writeFailsAfter > 0)
+        --d->writeFailsAfter;
     r.log(*d, Interface::Command, Direction::InterruptOut, data, length);
     d->firmware.receiveData(data, length);
     if (d->unplugAfterWrites > 0 && --d->unplugAfterWrites == 0)

@@ -261,6 +261,14 @@ void unplugAfterInterruptWrites(DeviceId id, int reports)
         d->unplugAfterWrites = reports > 0 ? reports : 0;
 }
 
+void failInterruptWriteAfter(DeviceId id, int reports)
+{
+    Registry &r = registry();
+    Lock lock(r.lock);
+    if (Device *d = r.find(id, "failInterruptWriteAfter"))
+        d->writeFailsAfter = reports >= 0 ? reports : -1;
+}
+
 // Events -----------------------------------------------------------------------------
 
 void queueEvent(DeviceId id, const Bytes &report)

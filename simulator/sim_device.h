@@ -179,6 +179,11 @@ void setInterruptReadsSilent(DeviceId id, bool silent);
 // the command interface (unplugging in the middle of a transfer): the last one of them
 // still succeeds and is logged. A count of 0 or less cancels a pending unplug.
 void unplugAfterInterruptWrites(DeviceId id, int reports);
+// Lets this many more interrupt OUT reports on the command interface through, then fails
+// the next hid_write once (returns -1, logs nothing, the firmware sees nothing; the device
+// stays plugged and the handle usable): a report refused in the middle of a data block.
+// Later writes succeed again. 0 fails the very next write; a negative count cancels.
+void failInterruptWriteAfter(DeviceId id, int reports);
 
 // Events -------------------------------------------------------------------------------
 

@@ -49,6 +49,7 @@ struct Device
     int featureWritesToFail = 0;  // > 0: that many more command reports are refused
     bool interruptReadsSilent = false;
     int unplugAfterWrites = 0;  // > 0: unplug after that many more interrupt OUT reports
+    int writeFailsAfter = -1;   // >= 0: that many more interrupt OUT reports pass, the next fails
 
     std::array<int, kInterfaceCount> openCount {};
     std::array<int, kInterfaceCount> openHandles {};

@@ -5,6 +5,21 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+namespace {
+
+constexpr qint64 kChunkSize = 64 * 1024;
+
+// Why the copy could not be written: the file's own error, or how much of a chunk the
+// disk took when the write stopped short without one (a full disk, a file size limit).
+QString writeFailure(const QSaveFile &out, qint64 written, qint64 wanted)
+{
+    if (out.error() != QFileDevice::NoError)
+        return out.errorString();
+    return QStringLiteral("only %1 of %2 bytes were written").arg(written).arg(wanted);
+}
+
+}  // namespace
+
 bool replaceFileWithCopy(const QString &source, const QString &target)
 {
     QFile in(source);
@@ -15,17 +30,25 @@ bool replaceFileWithCopy(const QString &source, const QString &target)
     }
     QSaveFile out(target);  // writes a temporary file beside target, renamed on commit
     out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so a write that the disk cuts short shows in the count it returns.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         qDebug().noquote() << QStringLiteral("Cannot write %1 (%2); it is left as it was")
                                   .arg(target, out.errorString());
         return false;
     }
     while (!in.atEnd()) {
-        const QByteArray chunk = in.read(64 * 1024);
+        const QByteArray chunk = in.read(kChunkSize);
         if (chunk.isEmpty() && in.error() != QFile::NoError)
             break;
-        if (out.write(chunk) != chunk.size())
-            break;
+        const qint64 written = out.write(chunk);
+        if (written != chunk.size()) {
+            const QString reason = writeFailure(out, written, chunk.size());
+            out.cancelWriting();
+            qDebug().noquote() << QStringLiteral(
+                "Writing the copy of %1 failed (%2); %3 is left as it was")
+                                      .arg(source, reason, target);
+            return false;
+        }
     }
     if (in.error() != QFile::NoError) {
         out.cancelWriting();

@@ -4,6 +4,7 @@
 
 // Replaces the file at target by a copy of source without ever losing target: the copy goes
 // to a temporary file beside target, which then takes target's place in one rename. When
-// source is missing or cannot be read, or the copy fails, target stays as it was, a
-// diagnostic line names both files, and the result is false.
+// source is missing or cannot be read, or the copy fails (also when the disk takes only
+// part of it, as when it is full), target stays as it was, one diagnostic line says why,
+// and the result is false.
 bool replaceFileWithCopy(const QString &source, const QString &target);

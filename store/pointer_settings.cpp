@@ -40,6 +40,8 @@ uint scrollLinesForRate(int rate)
 
 #ifndef Q_OS_WIN
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -55,6 +57,15 @@ constexpr const char *kMouseSchema = "org.gnome.desktop.peripherals.mouse";
 constexpr int kSlowestDoubleClickMs = 900;
 constexpr int kDoubleClickMsPerStep = 70;
 constexpr uint kDefaultSpeedStep = 5;
+
+// Plasma's notice of changed global settings, as its own settings modules send it: change
+// type SettingsChanged (3), category SETTINGS_MOUSE (0). Running programs then read the
+// mouse keys of kdeglobals again.
+constexpr const char *kKdeNoticePath = "/KGlobalSettings";
+constexpr const char *kKdeNoticeInterface = "org.kde.KGlobalSettings";
+constexpr const char *kKdeNoticeName = "notifyChange";
+constexpr int kKdeSettingsChanged = 3;
+constexpr int kKdeMouseSettings = 0;
 
 template<typename T, void (*release)(T *)>
 struct Releaser
@@ -93,6 +104,19 @@ bool acceptsValue(GSettingsSchema *schema, const char *key, GVariant *value)
         && g_settings_schema_key_range_check(schemaKey.get(), value);
 }
 
+// Without dconf GIO falls back to its memory backend (or is told to use it): changes then
+// live as long as this process and no other program sees them.
+bool keepsChanges(GSettings *settings)
+{
+    gpointer backend = nullptr;
+    g_object_get(settings, "backend", &backend, nullptr);
+    if (!backend)
+        return false;
+    const QByteArray type = G_OBJECT_TYPE_NAME(backend);
+    g_object_unref(backend);
+    return type != "GMemorySettingsBackend" && type != "GNullSettingsBackend";
+}
+
 // Takes a floating value. Type and range are checked first: GSettings answers a bad value
 // with a critical warning rather than a result.
 bool writeGSettings(const char *schemaId, const char *key, GVariant *floatingValue)
@@ -102,11 +126,15 @@ bool writeGSettings(const char *schemaId, const char *key, GVariant *floatingVal
     if (!schema || !acceptsValue(schema.get(), key, value.get()))
         return false;
     const SettingsPtr settings(g_settings_new_full(schema.get(), nullptr, nullptr));
-    if (!g_settings_is_writable(settings.get(), key))
+    if (!keepsChanges(settings.get()) || !g_settings_is_writable(settings.get(), key))
         return false;
-    const bool written = g_settings_set_value(settings.get(), key, value.get());
+    if (!g_settings_set_value(settings.get(), key, value.get()))
+        return false;
+    // dconf accepts a write it cannot commit (no session bus to reach its service) and takes
+    // the value back once the sync has waited for the commit.
     g_settings_sync();
-    return written;
+    const VariantPtr stored(g_settings_get_value(settings.get(), key));
+    return g_variant_equal(stored.get(), value.get());
 }
 
 bool onKdeDesktop()
@@ -126,7 +154,7 @@ QString kdeglobalsPath()
 
 // The file is edited as text: KDE's own syntax (group names with ':', keys with "[$e]")
 // does not survive a round trip through QSettings.
-bool writeKdeWheelLines(uint lines)
+bool writeKdeGlobals(const QByteArray &key, int value)
 {
     const QString path = kdeglobalsPath();
     QByteArray text;
@@ -142,8 +170,21 @@ bool writeKdeWheelLines(uint lines)
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly))
         return false;
-    out.write(withWheelScrollLines(text, lines));
+    out.write(withKdeSetting(text, key, QByteArray::number(value)));
     return out.commit();
+}
+
+// Writes one mouse key of kdeglobals and tells the running programs, as Plasma's settings do.
+// Without a session bus nothing is written: no running program would learn of it.
+bool applyKdeMouseSetting(const QByteArray &key, int value)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !writeKdeGlobals(key, value))
+        return false;
+    QDBusMessage notice = QDBusMessage::createSignal(QString::fromLatin1(kKdeNoticePath),
+        QString::fromLatin1(kKdeNoticeInterface), QString::fromLatin1(kKdeNoticeName));
+    notice << kKdeSettingsChanged << kKdeMouseSettings;
+    return bus.send(notice);
 }
 
 bool reportFailure(bool done, const char *failureLine)
@@ -175,9 +216,10 @@ bool writeGSettingsInt(const char *schemaId, const char *key, int value)
     return writeGSettings(schemaId, key, g_variant_new_int32(value));
 }
 
-QByteArray withWheelScrollLines(const QByteArray &kdeglobals, uint lines)
+QByteArray withKdeSetting(
+    const QByteArray &kdeglobals, const QByteArray &key, const QByteArray &value)
 {
-    const QByteArray setting = "WheelScrollLines=" + QByteArray::number(lines);
+    const QByteArray setting = key + '=' + value;
     QList<QByteArray> rows = kdeglobals.split('\n');
     bool inKdeGroup = false;
     bool replaced = false;
@@ -188,7 +230,7 @@ QByteArray withWheelScrollLines(const QByteArray &kdeglobals, uint lines)
             inKdeGroup = row == "[KDE]";
             if (inKdeGroup && firstGroupLine < 0)
                 firstGroupLine = i + 1;
-        } else if (inKdeGroup && row.split('=').first().trimmed() == "WheelScrollLines") {
+        } else if (inKdeGroup && row.split('=').first().trimmed() == key) {
             rows[i] = setting;
             replaced = true;
         }
@@ -205,24 +247,30 @@ QByteArray withWheelScrollLines(const QByteArray &kdeglobals, uint lines)
     return text + "[KDE]\n" + setting + "\n";
 }
 
+// Plasma keeps the pointer speed per input device in its own input settings, applied by its
+// compositor; there is no desktop-wide value to set there.
 bool mouseSetCursorSpeed(uint step)
 {
-    return reportFailure(
-        step <= kMaxStep && writeGSettingsDouble(kMouseSchema, "speed", gnomeSpeedForStep(step)),
+    return reportFailure(step <= kMaxStep && !onKdeDesktop()
+            && writeGSettingsDouble(kMouseSchema, "speed", gnomeSpeedForStep(step)),
         "setCursorSpeed Failed");
 }
 
 bool mouseSetDoubleClickSpeed(uint step)
 {
-    return reportFailure(step <= kMaxStep
-            && writeGSettingsInt(kMouseSchema, "double-click", doubleClickMsForStep(step)),
-        "setDoubleClickSpeed Failed");
+    bool done = false;
+    if (step <= kMaxStep) {
+        const int ms = doubleClickMsForStep(step);
+        done = onKdeDesktop() ? applyKdeMouseSetting("DoubleClickInterval", ms)
+                              : writeGSettingsInt(kMouseSchema, "double-click", ms);
+    }
+    return reportFailure(done, "setDoubleClickSpeed Failed");
 }
 
 bool mouseSetVerticalScrollLines(uint lines)
 {
-    return reportFailure(
-        lines >= 1 && lines <= kOneScreen && onKdeDesktop() && writeKdeWheelLines(lines),
+    return reportFailure(lines >= 1 && lines <= kOneScreen && onKdeDesktop()
+            && applyKdeMouseSetting("WheelScrollLines", int(lines)),
         "setVerticalScrollLines Failed");
 }
 

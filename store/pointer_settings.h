@@ -8,9 +8,13 @@
 // line ("setCursorSpeed Failed", "setDoubleClickSpeed Failed", "setVerticalScrollLines Failed")
 // and returns false.
 //
-// Windows: SystemParametersInfoW, made permanent for the user and broadcast. Linux: GSettings
-// "org.gnome.desktop.peripherals.mouse" for speed and double-click time; wheel lines only on a
-// KDE desktop, through its kdeglobals file.
+// Windows: SystemParametersInfoW, made permanent for the user and broadcast. Linux, where a
+// setter succeeds only when the running desktop takes the value:
+// - KDE Plasma: double-click time and wheel lines in kdeglobals (group KDE), followed by
+//   Plasma's change notice on the session bus; the pointer speed fails.
+// - other desktops: speed and double-click time in GSettings
+//   "org.gnome.desktop.peripherals.mouse" (GNOME reads them), failing when GSettings only
+//   keeps them in memory (no dconf) or cannot commit them; wheel lines fail.
 namespace PointerSettings {
 
 // Steps of the two sliders: 0 (slowest) … 10 (fastest).
@@ -38,13 +42,14 @@ double gnomeSpeedForStep(uint step);
 int doubleClickMsForStep(uint step);
 
 // Writes one key of an installed schema; false (never a crash) when the schema or key is
-// missing, the value has the wrong type or lies outside the key's range, or the key is not
-// writable.
+// missing, the value has the wrong type or lies outside the key's range, the key is not
+// writable, the backend keeps nothing beyond this process, or the value did not stay.
 bool writeGSettingsDouble(const char *schemaId, const char *key, double value);
 bool writeGSettingsInt(const char *schemaId, const char *key, int value);
 
-// kdeglobals text with [KDE] WheelScrollLines set to lines; every other line stays as it was.
-QByteArray withWheelScrollLines(const QByteArray &kdeglobals, uint lines);
+// kdeglobals text with key=value in group [KDE]; every other line stays as it was.
+QByteArray withKdeSetting(
+    const QByteArray &kdeglobals, const QByteArray &key, const QByteArray &value);
 #endif
 
 }  // namespace PointerSettings

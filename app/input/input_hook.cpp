@@ -58,7 +58,12 @@ const char *InputHook::modeName(Mode mode)
 {
     switch (mode) {
     case Mode::Global:
+#ifdef Q_OS_WIN
         return "global";
+#else
+        // Raw events of the X server: under XWayland, native Wayland windows are not seen.
+        return "global (X11 programs only)";
+#endif
     case Mode::WindowOnly:
         return "window only";
     case Mode::Off:

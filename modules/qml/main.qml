@@ -1,37 +1,50 @@
 import QtQuick
+import "basic"
 import "common"
+import "pages"
+import "js/key_names.js" as KeyNames
+import "js/macro_record.js" as MacroRecord
+import "js/profile_names.js" as ProfileNames
 
-// The root of the scene. It stays invisible until the program calls initUI() for a connected
-// device; the native side reaches it only through the functions below, and the scene reaches
-// the native side only through ui_View, ui_Ctl and hid, which exist once loading is done.
+// The root of the scene: the look every page shares, the main screen, the pop-up pages and
+// the flows that span pages (Save, Reset, the profile switch, the busy lock, the window).
+// It stays invisible until the program calls initUI() for a connected device; the native
+// side reaches it only through the functions below, and the scene reaches the native side
+// only through ui_View, ui_Ctl and hid, which exist once loading is done.
+//
+// Pages plug in through one contract: `texts` (replaced by their language section), and
+// init(send, recovery), save(send), isSave where they keep settings. A page place whose page
+// does not exist yet holds nothing, and the flows pass it by.
 Item {
     id: root
-    width: 1024
-    height: 640
-    visible: false
 
-    // Device facts and state, filled at the first initUI().
-    property bool isPownOn: false
-    property string icType: "553"
+    // Device facts and state.
+    property string language: "ChineseSimplified"
+    property string url: "https://www.korvane.example/support"
     property bool isColorful: false
     property bool isGun: true
+    property string icType: "553"
     property bool is55328: false
+    property bool isPownOn: false
+    property int keyCount: 0
     property string deviceName: ""
     property int profileNo: 0
-    property int currentStage: -1          // 0-based; -1 when the device did not say
-    property var dpiValues: []
-    property int dpiCount: 0
+    property var profileEntries: []
+    // The macro names in the macro editor's order, for the assignment page.
+    property var macroNames: []
+    // The DPI stage in use, counted from 0; -1 while the device has not said.
+    property int currentStage: -1
+    property int popupTop: 20
 
-    // Texts of the interface: the language code and, per section, the list the language file
-    // gives. Reading section "other" also hands the device notifications their texts.
-    property string language: "ChineseSimplified"
-    property string url: ""
-    property var langTexts: ({})
-    readonly property var langSections: ["main", "keyMatrix", "keyAssigment", "dpiSetting",
-        "lightControl", "macroEditor", "systemSetting", "gunControl", "profile", "keyCode", "other"]
+    // Texts of the main screen: 0 "Editor" … 10 "Save", 11 … 14 spare.
+    property var mainLang: ["Editor", "Macro Editor", "Gun Editor", "LOD", "Config", "Reset",
+        "Reset factory setting", "Cancel", "OK", "System setting", "Save", "", "", "", ""]
 
-    // Look shared by every page.
-    property string fontFamily: "DejaVu Sans"
+    // The look. The font is the first of fontCandidates installed here; every one of them
+    // renders Chinese but the last.
+    property string fontFamily: "微软雅黑"
+    readonly property var fontCandidates: ["微软雅黑", "Microsoft YaHei", "WenQuanYi Micro Hei",
+        "Noto Sans CJK SC", "Source Han Sans SC", "DejaVu Sans"]
     property int fontMinSize: 10
     property int fontNormalSize: 12
     property int fontMiddleSize: 14
@@ -44,27 +57,32 @@ Item {
     property color colorBlue: "#09347f"
     property color colorOrange: "#b20808"
     property color colorBlack: "#000000"
+    property int skin_No: 1
+    readonly property int spacingUnit: 8
+
+    // Whether something was changed and not saved yet: Save is red then.
+    readonly property bool unsaved: lodRow.isSave || dirty(keyMatrixPlace) || dirty(dpiPlace)
+                                    || dirty(lightingPlace)
+    readonly property bool popupOpen: shown(macroEditorPlace) || shown(gunPlace)
+                                      || shown(systemPlace) || shown(keyAssignmentPlace)
+                                      || shown(profilesPlace) || resetBox.visible
 
     signal msg_KB(bool isDown, int usbCode)
     signal msg_MS(bool isDown, int code, int x, int y)
     signal emptyAreaPressed()
 
-    // --- called by the program --------------------------------------------------------
+    width: 1024
+    height: 640
+    visible: false
+
+    // --- called by the program ----------------------------------------------------------
 
     function initUI() {
         setProtectUI(1000)
         root.visible = true
-        if (!isPownOn) {
-            readDeviceFacts()
-            loadLanguage()
-            if (icType === "560" && Number(ui_View.mouseReadCurrentProfile()) !== 1)
-                hid.hid560_02H_SetCurrentProfile(1)
-            profileNo = Number(ui_View.getGlobalData("mouse/profileNo")) || 0
-            ui_View.setCurrentProfile(profileNo)
-            loadDpiStages()
-            isPownOn = true
-        }
-        currentStage = Number(ui_View.mouseGetCurrentDPI()) - 1
+        if (!isPownOn)
+            powerOn()
+        setCurrentStage(Number(ui_View.mouseGetCurrentDPI()) - 1)
     }
 
     function run() {
@@ -78,25 +96,117 @@ Item {
         msg_MS(isDown, code, x, y)
     }
 
-    // Locks the whole view for interval ms behind the busy indicator; 0 unlocks at once.
+    // Locks the whole view behind the busy indicator for interval ms; 0 unlocks at once.
     function setProtectUI(interval) {
         protectTimer.stop()
         if (interval <= 0) {
-            unlock()
+            protectionEnded()
             return
         }
-        loading.running = true
-        ui_View.setEnabled(false)
+        controlUIEnable(false)
         protectTimer.interval = interval
         protectTimer.start()
     }
 
+    // The device switched its DPI stage (numbered from 1; 0 says nothing).
     function setCurrentDPI(dpiValue) {
         if (dpiValue !== 0)
-            currentStage = dpiValue - 1
+            setCurrentStage(dpiValue - 1)
     }
 
-    // --- the scene's own work ------------------------------------------------------------
+    // The same lock without a timer.
+    function controlUIEnable(on) {
+        busyIndicator.running = !on
+        ui_View.setEnabled(on)
+    }
+
+    // Closes every open drop-down of the main screen.
+    function mainFocus() {
+        lodRow.closeDropDowns()
+        topMenu.closeDropDowns()
+        askMenu.close()
+        callPage(dpiPlace, "closeDropDowns")
+        callPage(lightingPlace, "closeDropDowns")
+    }
+
+    // The address of a picture of the skin in use; gun pictures always come from skin 1.
+    function image(group, name) {
+        var skin = group === "gun" ? 1 : skin_No
+        return "qrc:/modules/img/skin" + skin + "/" + group + "/" + name + ".svg"
+    }
+
+    // --- pages ----------------------------------------------------------------------------
+
+    function page(place) {
+        return place.status === Loader.Ready ? place.item : null
+    }
+
+    function dirty(place) {
+        var p = page(place)
+        return p !== null && p.isSave === true
+    }
+
+    function shown(place) {
+        var p = page(place)
+        return p !== null && p.visible
+    }
+
+    function callPage(place, name, args) {
+        var p = page(place)
+        if (p !== null && typeof p[name] === "function")
+            return p[name].apply(p, args || [])
+        return undefined
+    }
+
+    function initPage(place, send, recovery) {
+        callPage(place, "init", [send, recovery])
+    }
+
+    function setCurrentStage(index) {
+        currentStage = index
+    }
+
+    // The strings of a language section. A section the language file lacks keeps the
+    // built-in texts, and a short one keeps the built-in texts past its end: a missing or
+    // cut language file never leaves the window without words.
+    function sectionTexts(section, builtIn) {
+        var given = ui_View.getLangStrings(section, language)
+        if (!given || given.length === 0) {
+            console.log("Language " + language + ": section " + section
+                        + " is missing; the built-in texts are shown")
+            return builtIn
+        }
+        var texts = []
+        var count = Math.max(given.length, builtIn ? builtIn.length : 0)
+        for (var i = 0; i < count; ++i)
+            texts.push(i < given.length ? String(given[i]) : builtIn[i])
+        return texts
+    }
+
+    // --- start-up ---------------------------------------------------------------------------
+
+    function powerOn() {
+        readDeviceFacts()
+        if (icType === "560" && Number(ui_View.mouseReadCurrentProfile()) !== 1)
+            hid.hid560_02H_SetCurrentProfile(1)
+        loadLanguage()
+        initPage(profilesPlace, false, false)
+        profileNo = storedProfileNo()
+        if (page(profilesPlace) === null)
+            profileEntries = storedProfileEntries()
+        ui_View.setCurrentProfile(profileNo)
+        // The lift-off row reads the profile in use, so it comes after the profile is chosen.
+        lodRow.init(false, false)
+        initPage(macroEditorPlace, false, false)
+        initPage(gunPlace, false, false)
+        initPage(keyAssignmentPlace, false, false)
+        initPage(keyMatrixPlace, false, false)
+        initPage(dpiPlace, false, false)
+        initPage(lightingPlace, false, false)
+        initPage(systemPlace, false, false)
+        lodRow.isSave = false
+        isPownOn = true
+    }
 
     function flag(key) {
         return String(ui_View.getGlobalData(key)) === "true"
@@ -107,118 +217,410 @@ Item {
         isGun = flag("mouse/isGun")
         is55328 = flag("mouse/is55328")
         icType = String(ui_View.getGlobalData("mouse/icType"))
+        var count = Number(ui_View.getGlobalData("mouse/keyCount"))
+        keyCount = isFinite(count) ? Math.max(0, Math.min(16, Math.floor(count))) : 0
         deviceName = String(ui_View.getGlobalData("common/name") || "")
-    }
-
-    function loadLanguage() {
         var code = ui_View.getGlobalData("common/language")
         if (code !== undefined && String(code) !== "")
             language = String(code)
-        url = String(ui_View.getGlobalData("common/url") || "")
-        var texts = {}
-        for (var i = 0; i < langSections.length; ++i)
-            texts[langSections[i]] = ui_View.getLangStrings(langSections[i], language)
-        langTexts = texts
+        var address = ui_View.getGlobalData("common/url")
+        if (address !== undefined)
+            url = String(address)
     }
 
-    function loadDpiStages() {
-        var values = ui_View.getDataList("mouse/dpiValueArray", false)
-        var list = []
-        for (var i = 0; i < values.length && i < 8; ++i)
-            list.push(Number(values[i]))
-        dpiValues = list
-        dpiCount = Math.min(list.length, Number(ui_View.getData("mouse/currentDpiCount", false)) || list.length)
-    }
-
-    function unlock() {
-        ui_View.setEnabled(true)
-        loading.running = false
-        if (powerOnLogo.visible) {
-            powerOnLogo.visible = false
-            mainScreen.visible = true
+    function loadLanguage() {
+        mainLang = sectionTexts("main", mainLang)
+        var sections = [["keyMatrix", keyMatrixPlace], ["keyAssigment", keyAssignmentPlace],
+                        ["dpiSetting", dpiPlace], ["lightControl", lightingPlace],
+                        ["macroEditor", macroEditorPlace], ["systemSetting", systemPlace],
+                        ["gunControl", gunPlace], ["profile", profilesPlace]]
+        for (var i = 0; i < sections.length; ++i) {
+            var p = page(sections[i][1])
+            var texts = sectionTexts(sections[i][0], p !== null ? p.texts : [])
+            if (p !== null)
+                p.texts = texts
         }
+        KeyNames.applyLanguage(ui_View.getLangStrings("keyCode", language))
+        ui_View.getLangStrings("other", language)
+    }
+
+    function storedProfileNo() {
+        var n = Number(ui_View.getGlobalData("mouse/profileNo"))
+        if (!Number.isInteger(n) || n < 0 || n > ProfileNames.maxNumber) {
+            console.log("Profile in use \"" + ui_View.getGlobalData("mouse/profileNo")
+                        + "\" is not 0 … " + ProfileNames.maxNumber + "; profile 0 is used")
+            return 0
+        }
+        return n
+    }
+
+    // Without the profiles page, the drop-down lists the stored names as they are, and a
+    // missing list shows the profile in use alone.
+    function storedProfileEntries() {
+        var entries = ProfileNames.parse(ui_View.getNameList(2))
+        if (entries.length === 0)
+            entries = [{ name: "Standard", number: profileNo }]
+        return entries
+    }
+
+    // --- flows ---------------------------------------------------------------------------------
+
+    // Saves and sends the key matrix, the DPI page, the lighting page and the lift-off
+    // distance, in that order, when anything is unsaved.
+    function save() {
+        mainFocus()
+        if (!unsaved)
+            return
+        controlUIEnable(false)
+        var pages = [keyMatrixPlace, dpiPlace, lightingPlace]
+        for (var i = 0; i < pages.length; ++i) {
+            var p = page(pages[i])
+            if (p !== null) {
+                p.save(true)
+                p.isSave = false
+            }
+        }
+        lodRow.save(true)
+        lodRow.isSave = false
+        controlUIEnable(true)
+    }
+
+    // Re-reads the pages that hold profile settings from the profile in use and sends them.
+    function applyProfile() {
+        initPage(keyMatrixPlace, true, false)
+        lodRow.init(true, false)
+        initPage(dpiPlace, true, false)
+        initPage(lightingPlace, true, false)
+        initPage(systemPlace, true, false)
+    }
+
+    // The current profile back to the factory settings, on the device too.
+    function resetToFactory() {
+        controlUIEnable(false)
+        closePopup(resetBox)
+        var pages = [keyMatrixPlace, dpiPlace, lightingPlace]
+        for (var i = 0; i < pages.length; ++i) {
+            var p = page(pages[i])
+            if (p !== null)
+                p.isSave = false
+        }
+        ui_View.resetProfile(profileNo)
+        applyProfile()
+        ui_View.mouseSetCurrentDPI(2)
+        setCurrentStage(1)
+        callPage(gunPlace, "reset")
+        lodRow.isSave = false
+        controlUIEnable(true)
+    }
+
+    // Sends the stored macro of that name to a macro slot of the device.
+    function sendMacro(name, slot) {
+        var stored = MacroRecord.splitStored(ui_View.loadMacroIni(name))
+        ui_View.mouseSendMacroData(MacroRecord.encode(stored.steps, stored.repeat), slot)
+    }
+
+    // A macro was edited: every button of the current profile bound to it gets it again, the
+    // button's position being its macro slot.
+    function sendMacroToButtons(name) {
+        var slots = callPage(keyMatrixPlace, "macroSlotsOf", [name]) || []
+        for (var i = 0; i < slots.length; ++i)
+            sendMacro(name, slots[i])
+    }
+
+    // A macro was deleted: the current profile's buttons bound to it get their factory entries
+    // back (stored and sent by the key matrix list), then those of the other profiles.
+    function forgetMacro(name) {
+        callPage(keyMatrixPlace, "restoreMacroButtons", [name])
+        ui_View.deleteMacroUpdateProfile(name)
+    }
+
+    // A macro was renamed: the current profile's buttons first, then the profiles and the file.
+    // When the file stays under its old name, the buttons keep naming it.
+    function renameMacro(oldName, newName) {
+        callPage(keyMatrixPlace, "renameMacro", [oldName, newName])
+        if (!ui_View.modifyMacroNameUpdateProfile(oldName, newName))
+            callPage(keyMatrixPlace, "renameMacro", [newName, oldName])
+    }
+
+    // The user picked the DPI stage to use.
+    function chooseStage(index) {
+        ui_View.mouseSetCurrentDPI(index + 1)
+        currentStage = index
+    }
+
+    function changeProfile(number) {
+        if (number === profileNo || number < 0 || number > ProfileNames.maxNumber)
+            return
+        controlUIEnable(false)
+        profileNo = number
+        ui_View.setGlobalData("mouse/profileNo", number)
+        ui_View.setCurrentProfile(number)
+        applyProfile()
+        controlUIEnable(true)
+    }
+
+    // Opens a pop-up page above every other one (the macro editor opens over key
+    // assignment, for instance).
+    function openPopup(frame) {
+        mainFocus()
+        if (!frame)
+            return
+        popupTop += 1
+        var holder = frame.parent === root ? frame : frame.parent
+        holder.z = popupTop
+        frame.open()
+    }
+
+    function closePopup(frame) {
+        if (frame)
+            frame.close()
+    }
+
+    // A press on an empty area: drop-downs close, and the window follows the pointer.
+    function startDrag() {
+        emptyAreaPressed()
+        mainFocus()
+    }
+
+    function dragBy(dx, dy) {
+        ui_Ctl.onXChanged(dx)
+        ui_Ctl.onYChanged(dy)
+    }
+
+    Component.onCompleted: {
+        var installed = Qt.fontFamilies()
+        for (var i = 0; i < fontCandidates.length; ++i) {
+            if (installed.indexOf(fontCandidates[i]) >= 0) {
+                fontFamily = fontCandidates[i]
+                break
+            }
+        }
+    }
+
+    // --- the main screen ----------------------------------------------------------------
+
+    // Dragging an empty area moves the frameless window.
+    MouseArea {
+        id: dragRegion
+        anchors.fill: parent
+        property point pressPoint
+        onPressed: function (mouse) {
+            pressPoint = Qt.point(mouse.x, mouse.y)
+            root.startDrag()
+        }
+        onPositionChanged: function (mouse) {
+            root.dragBy(mouse.x - pressPoint.x, mouse.y - pressPoint.y)
+        }
+    }
+
+    PowerOnLogo {
+        id: powerOnLogo
+        objectName: "powerOnLogo"
+        anchors.centerIn: parent
+        title: root.deviceName
+    }
+
+    LoadingIndicator {
+        id: busyIndicator
+        objectName: "busyIndicator"
+        anchors.centerIn: parent
+        z: 99
     }
 
     Timer {
         id: protectTimer
         repeat: false
         interval: 1000
-        onTriggered: root.unlock()
+        onTriggered: root.protectionEnded()
     }
 
-    // Dragging any empty area moves the frameless window.
-    MouseArea {
-        anchors.fill: parent
-        property point pressPoint
-        onPressed: function (mouse) {
-            pressPoint = Qt.point(mouse.x, mouse.y)
-            root.emptyAreaPressed()
+    function protectionEnded() {
+        controlUIEnable(true)
+        if (powerOnLogo.visible) {
+            powerOnLogo.visible = false
+            mainScreen.visible = true
         }
-        onPositionChanged: function (mouse) {
-            ui_Ctl.onXChanged(mouse.x - pressPoint.x)
-            ui_Ctl.onYChanged(mouse.y - pressPoint.y)
-        }
-    }
-
-    Rectangle {
-        id: frame
-        anchors.fill: parent
-        radius: 14
-        border.color: root.colorGray1
-        border.width: 1
-        gradient: Gradient {
-            GradientStop { position: 0.0; color: "#25272d" }
-            GradientStop { position: 1.0; color: "#121316" }
-        }
-    }
-
-    Image {
-        id: powerOnLogo
-        anchors.centerIn: parent
-        source: "qrc:/modules/img/logo.svg"
-        sourceSize: Qt.size(160, 160)
     }
 
     Item {
         id: mainScreen
+        objectName: "mainScreen"
         anchors.fill: parent
         visible: false
 
-        TitleBar {
-            id: titleBar
-            anchors { left: parent.left; right: parent.right; top: parent.top }
+        Environment {
+            anchors.fill: parent
             title: root.deviceName
+        }
+
+        Column {
+            id: leftPanel
+            x: 24
+            y: 88
+            spacing: root.spacingUnit
+
+            Loader {
+                id: keyMatrixPlace
+                width: 232
+                height: 370
+            }
+            EditorBox {
+                width: 232
+                height: 76
+                title: root.mainLang[0]
+                macroText: root.mainLang[1]
+                gunText: root.mainLang[2]
+                onMacroEditorClicked: root.openPopup(root.page(macroEditorPlace))
+                onGunEditorClicked: root.openPopup(root.page(gunPlace))
+            }
+            LodRow {
+                id: lodRow
+                objectName: "lodRow"
+                width: 232
+                height: 42
+                label: root.mainLang[3]
+            }
+            EntryRow {
+                objectName: "systemSettingEntry"
+                width: 232
+                height: 24
+                text: root.mainLang[9]
+                icon: root.image("index", "settings")
+                onClicked: root.openPopup(root.page(systemPlace))
+            }
+        }
+
+        BottomBar {
+            anchors { right: parent.right; bottom: parent.bottom; rightMargin: 24; bottomMargin: 8 }
+            configText: root.mainLang[4]
+            resetText: root.mainLang[5]
+            saveText: root.mainLang[10]
+            unsaved: root.unsaved
+            onConfigClicked: root.openPopup(root.page(profilesPlace))
+            onResetClicked: root.openPopup(resetBox)
+            onSaveClicked: root.save()
+        }
+
+        Column {
+            id: rightPanel
+            x: 768
+            y: 56
+            spacing: root.spacingUnit
+
+            Loader {
+                id: dpiPlace
+            }
+            Loader {
+                id: lightingPlace
+            }
+        }
+
+        TopMenu {
+            id: topMenu
+            x: 920
+            y: 16
+            profileNames: ProfileNames.names(root.profileEntries)
+            profileIndex: ProfileNames.indexOfNumber(root.profileEntries, root.profileNo)
+            onAskClicked: askMenu.open ? askMenu.close() : askMenu.popUp()
             onMinimizeClicked: ui_Ctl.onMinimize()
             onCloseClicked: ui_Ctl.onClose()
+            onProfileChosen: function (index) {
+                root.changeProfile(root.profileEntries[index].number)
+            }
         }
 
-        StatusPanel {
-            anchors { left: parent.left; top: titleBar.bottom; leftMargin: 24; topMargin: 24 }
-            family: root.icType
-            colorful: root.isColorful
-            gun: root.isGun
-            profile: root.profileNo
-        }
-
-        Image {
-            id: mouseImage
-            anchors { horizontalCenter: parent.horizontalCenter; verticalCenter: parent.verticalCenter; verticalCenterOffset: 24 }
-            source: "qrc:/modules/img/mouse.svg"
-            sourceSize: Qt.size(300, 440)
-            smooth: true
-        }
-
-        DpiPanel {
-            anchors { right: parent.right; top: titleBar.bottom; rightMargin: 24; topMargin: 24 }
-            values: root.dpiValues
-            count: root.dpiCount
-            current: root.currentStage
+        MousePicture {
+            id: mousePicture
+            anchors.fill: parent
+            keyCount: root.keyCount
         }
     }
 
-    LoadingIndicator {
-        id: loading
-        anchors.centerIn: parent
-        z: 99
+    // --- pop-ups ------------------------------------------------------------------------------
+
+    Rectangle {
+        id: mask
+        objectName: "mask"
+        anchors.fill: parent
+        radius: 12
+        color: "#90000000"
+        visible: root.popupOpen
+        z: 10
+
+        MouseArea {
+            anchors.fill: parent
+            property point pressPoint
+            onPressed: function (mouse) { pressPoint = Qt.point(mouse.x, mouse.y) }
+            onPositionChanged: function (mouse) {
+                root.dragBy(mouse.x - pressPoint.x, mouse.y - pressPoint.y)
+            }
+        }
+    }
+
+    Loader { id: macroEditorPlace; z: 20; source: "pages/MacroEditor.qml" }
+    Loader { id: gunPlace; z: 20 }
+    Loader { id: systemPlace; z: 20 }
+    Loader { id: keyAssignmentPlace; z: 20 }
+    Loader { id: profilesPlace; z: 20 }
+
+    ResetBox {
+        id: resetBox
+        objectName: "resetBox"
+        z: 20
+        title: root.mainLang[5]
+        question: root.mainLang[6]
+        okText: root.mainLang[8]
+        cancelText: root.mainLang[7]
+        onAccepted: root.resetToFactory()
+        onCancelled: root.closePopup(resetBox)
+    }
+
+    AskMenu {
+        id: askMenu
+        objectName: "askMenu"
+        owner: topMenu.askButton
+        url: root.url
+    }
+
+    Binding {
+        target: root.page(dpiPlace)
+        property: "currentStage"
+        value: root.currentStage
+        when: root.page(dpiPlace) !== null
+    }
+
+    Connections {
+        target: root.page(dpiPlace)
+        ignoreUnknownSignals: true
+        function onStageChosen(index) { root.chooseStage(index) }
+    }
+
+    Connections {
+        target: root.page(profilesPlace)
+        ignoreUnknownSignals: true
+        function onChangeProfile(number) { root.changeProfile(number) }
+        function onProfilesChanged(entries) { root.profileEntries = entries }
+    }
+
+    Connections {
+        target: root.page(macroEditorPlace)
+        ignoreUnknownSignals: true
+        function onMacroNamesChanged(names) { root.macroNames = names }
+        function onDeleteMacro(name) { root.forgetMacro(name) }
+        function onModifyMacroName(oldName, newName) { root.renameMacro(oldName, newName) }
+        function onModifyMacroData(name) { root.sendMacroToButtons(name) }
+    }
+
+    Binding {
+        target: root.page(keyAssignmentPlace)
+        property: "macroNames"
+        value: root.macroNames
+        when: root.page(keyAssignmentPlace) !== null
+    }
+
+    Connections {
+        target: root.page(keyAssignmentPlace)
+        ignoreUnknownSignals: true
+        function onOpenMacroEditor() { root.openPopup(root.page(macroEditorPlace)) }
     }
 }

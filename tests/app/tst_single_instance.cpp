@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -34,6 +35,10 @@ int runFirst(int argc, char **argv)
 int runSecond(int argc, char **argv)
 {
     QtSingleCoreApplication app(argc, argv);
+    if (app.lockFailed()) {
+        std::printf("lock failed\n");
+        return 2;
+    }
     if (!app.isRunning())
         return 0;
     const bool delivered = app.sendMessage(QString(), 5000);
@@ -51,6 +56,8 @@ private slots:
     void secondStartHandsOver();
     void crashedFirstDoesNotBlock();
     void aloneItRuns();
+    void lockErrorIsNoRunningCopy_data();
+    void lockErrorIsNoRunningCopy();
 
 private:
     QProcess *startFirst();
@@ -116,6 +123,63 @@ void TestSingleInstance::crashedFirstDoesNotBlock()
 void TestSingleInstance::aloneItRuns()
 {
     QCOMPARE(runSecondCopy(), 0);  // nobody holds the lock: the copy would start normally
+}
+
+// Neither the runtime folder (XDG_RUNTIME_DIR) nor the temporary folder that Qt and the
+// program fall back to can take the lock file: the runtime folder lies inside the temporary
+// folder, which is a regular file (which stops root too) or a read-only folder (which stops
+// every other user).
+void TestSingleInstance::lockErrorIsNoRunningCopy_data()
+{
+    QTest::addColumn<bool>("regularFile");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("temporary folder is a file") << true << "%1 is not a folder";
+    QTest::newRow("read-only folders") << false << "no permission to create it in %1";
+}
+
+void TestSingleInstance::lockErrorIsNoRunningCopy()
+{
+    QFETCH(bool, regularFile);
+    QFETCH(QString, reason);
+    if (!regularFile && ::geteuid() == 0)
+        QSKIP("root writes to read-only folders");
+    QTemporaryDir dir;
+    const QString blocked = dir.filePath(QStringLiteral("blocked"));
+    if (regularFile) {
+        QFile file(blocked);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    } else {
+        QVERIFY(QDir().mkpath(blocked));
+        QVERIFY(QFile::setPermissions(blocked, QFile::ReadOwner | QFile::ExeOwner));
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), blocked + QStringLiteral("/runtime"));
+    environment.insert(QStringLiteral("TMPDIR"), blocked);
+
+    // The application object says it is no second copy.
+    QProcess copy;
+    copy.setProcessEnvironment(environment);
+    copy.start(QCoreApplication::applicationFilePath(), {"--second"});
+    QVERIFY(copy.waitForFinished(10000));
+    QCOMPARE(copy.readAllStandardOutput(), QByteArray("lock failed\n"));
+
+    // The program ends at once, with its own exit code and one line naming the lock file.
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(STRYLA_BINARY_DIR "/stryla-config-sim"), QStringList());
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 2);
+    const QStringList lines = QString::fromLocal8Bit(program.readAllStandardError())
+                                  .split(QLatin1Char('\n'))
+                                  .filter(QStringLiteral("lock file"));
+    QCOMPARE(lines.size(), 1);
+    const QRegularExpression expected(
+        QStringLiteral("^Single instance: cannot take the lock file %1/stryla-config-[^/]+\\.lock "
+                       "\\(%2\\)$")
+            .arg(QRegularExpression::escape(blocked),
+                QRegularExpression::escape(reason.arg(blocked))));
+    QVERIFY2(expected.match(lines.first()).hasMatch(), qPrintable(lines.first()));
 }
 
 int main(int argc, char **argv)

@@ -153,12 +153,12 @@ void TestWindowControl::busyLockAndUnlock()
     myQQuickView *view = controler->view();
     view->setBusy(3000);
     QVERIFY(!view->isEnabled());
-    QVERIFY(evaluate("loading.running").toBool());
+    QVERIFY(evaluate("busyIndicator.running").toBool());
     QTest::qWait(200);
     QVERIFY(!view->isEnabled());
     view->setBusy(0);
     QVERIFY(view->isEnabled());
-    QVERIFY(!evaluate("loading.running").toBool());
+    QVERIFY(!evaluate("busyIndicator.running").toBool());
 
     controler->setBusy(150);
     QVERIFY(!view->isEnabled());

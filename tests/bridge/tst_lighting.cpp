@@ -36,6 +36,43 @@ QByteArray image(int offset, const QByteArray &content)
     return out;
 }
 
+// The tables of the lighting page, by slider position 0 … 4; any other position gives 0.
+constexpr int kPositions = 5;
+using Positions = std::array<uchar, kPositions>;
+
+constexpr Positions kBrightness {0, 64, 128, 192, 255};
+constexpr Positions kStaticSteps {1, 3, 5, 7, 10};   // single-colour Static, by brightness
+constexpr Positions kNeonSteps {30, 24, 18, 12, 6};  // single-colour Neon, by speed
+
+uchar positionValue(const Positions &table, int position)
+{
+    return position >= 0 && position < kPositions ? table[size_t(position)] : 0;
+}
+
+// Multi-colour devices: device mode, whether value A is the brightness, value B by speed.
+struct ColourfulEffect
+{
+    const char *name;
+    int effect;
+    uchar mode;
+    bool bright;
+    Positions speeds;
+};
+
+constexpr ColourfulEffect kColourfulEffects[] = {
+    {"static", 0, 1, true, {}},
+    {"breath", 1, 3, false, {10, 7, 5, 3, 1}},
+    {"neon", 2, 4, false, {10, 7, 5, 3, 1}},
+    {"off", 3, 0, false, {}},
+    {"twinkling", 4, 2, true, {}},
+    {"wave", 5, 5, true, {10, 7, 5, 3, 1}},
+    {"gliding", 6, 6, false, {}},
+    {"finger moving", 7, 7, true, {}},
+    {"vertical flipping", 8, 8, true, {20, 17, 15, 13, 11}},
+    {"yo-yo", 9, 9, true, {15, 13, 10, 7, 5}},
+    {"spotlight", 10, 10, true, {30, 27, 24, 22, 20}},
+};
+
 }  // namespace
 
 class TestLighting : public QObject
@@ -60,6 +97,7 @@ private slots:
     void colours55328();
 };
 
+// Every speed and brightness position of every effect, and one position past each table.
 void TestLighting::colourful_data()
 {
     QTest::addColumn<int>("effect");
@@ -67,17 +105,19 @@ void TestLighting::colourful_data()
     QTest::addColumn<int>("brightness");
     QTest::addColumn<Triple>("triple");
 
-    QTest::newRow("flipping 2 3") << 8 << 2 << 3 << Triple {8, 192, 15};
-    QTest::newRow("static dark") << 0 << 3 << 0 << Triple {1, 0, 0};
+    for (const ColourfulEffect &e : kColourfulEffects) {
+        const uchar brightAt3 = e.bright ? kBrightness[3] : 0;
+        for (int position = 0; position <= kPositions; ++position) {
+            const uchar bright = e.bright ? positionValue(kBrightness, position) : 0;
+            QTest::addRow("%s speed %d", e.name, position)
+                << e.effect << position << 3
+                << Triple {e.mode, brightAt3, positionValue(e.speeds, position)};
+            QTest::addRow("%s brightness %d", e.name, position)
+                << e.effect << 2 << position << Triple {e.mode, bright, e.speeds[2]};
+        }
+    }
     QTest::newRow("breath speed 7") << 1 << 7 << 4 << Triple {3, 0, 0};
-    QTest::newRow("neon 3") << 2 << 3 << 3 << Triple {4, 0, 3};
-    QTest::newRow("off") << 3 << 4 << 4 << Triple {0, 0, 0};
-    QTest::newRow("twinkling bright 5") << 4 << 0 << 5 << Triple {2, 0, 0};
-    QTest::newRow("wave 0 4") << 5 << 0 << 4 << Triple {5, 255, 10};
-    QTest::newRow("gliding") << 6 << 2 << 3 << Triple {6, 0, 0};
-    QTest::newRow("finger") << 7 << 4 << 4 << Triple {7, 255, 0};
-    QTest::newRow("yo-yo 1 2") << 9 << 1 << 2 << Triple {9, 128, 13};
-    QTest::newRow("spotlight 4 1") << 10 << 4 << 1 << Triple {10, 64, 20};
+    QTest::newRow("wave brightness 255") << 5 << 1 << 255 << Triple {5, 0, 7};
     QTest::newRow("effect 11") << 11 << 1 << 1 << Triple {0, 0, 0};
     QTest::newRow("effect 255") << 255 << 1 << 1 << Triple {0, 0, 0};
 }
@@ -98,14 +138,20 @@ void TestLighting::singleColour_data()
     QTest::addColumn<int>("brightness");
     QTest::addColumn<Triple>("triple");
 
-    QTest::newRow("static 4") << 0 << 2 << 4 << Triple {1, 10, 1};
-    QTest::newRow("static 7") << 0 << 2 << 7 << Triple {1, 0, 1};
-    QTest::newRow("breath 3") << 1 << 3 << 0 << Triple {2, 4, 1};
+    for (int position = 0; position <= kPositions; ++position) {
+        const uchar step = positionValue(kStaticSteps, position);
+        const uchar neon = positionValue(kNeonSteps, position);
+        const uchar plusOne = uchar(position + 1);
+        QTest::addRow("static brightness %d", position)
+            << 0 << 2 << position << Triple {1, step, 1};
+        QTest::addRow("static speed %d", position) << 0 << position << 3 << Triple {1, 7, 1};
+        QTest::addRow("breath speed %d", position) << 1 << position << 4 << Triple {2, plusOne, 1};
+        QTest::addRow("neon speed %d", position) << 2 << position << 4 << Triple {3, neon, 1};
+        QTest::addRow("breath loop speed %d", position)
+            << 4 << position << 0 << Triple {2, plusOne, 3};
+        QTest::addRow("off speed %d", position) << 3 << position << position << Triple {0, 0, 0};
+    }
     QTest::newRow("breath 255") << 1 << 255 << 0 << Triple {2, 0, 1};
-    QTest::newRow("neon 4") << 2 << 4 << 0 << Triple {3, 6, 1};
-    QTest::newRow("neon 5") << 2 << 5 << 0 << Triple {3, 0, 1};
-    QTest::newRow("off") << 3 << 1 << 1 << Triple {0, 0, 0};
-    QTest::newRow("breath loop 0") << 4 << 0 << 0 << Triple {2, 1, 3};
     QTest::newRow("effect 5") << 5 << 1 << 1 << Triple {0, 0, 0};
 }
 

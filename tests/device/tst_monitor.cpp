@@ -88,24 +88,32 @@ void TestMonitor::startWithoutOptionReplyWritesNothing()
 
 void TestMonitor::dpiSwitchReachesSceneAndTray_data()
 {
+    QTest::addColumn<QByteArray>("report");
     QTest::addColumn<int>("stage");
     QTest::addColumn<QString>("text");
-    QTest::newRow("stage 3 → text 2") << 3 << "text2 ";
-    QTest::newRow("stage 1 → text 0") << 1 << "text0 ";
-    QTest::newRow("stage 7 → text 6") << 7 << "text6 ";
-    QTest::newRow("stage 0 → text 7") << 0 << "text7 ";
-    QTest::newRow("stage 9 → text 7") << 9 << "text7 ";
+    QTest::newRow("stage 3 → text 2") << QByteArray::fromHex("06070003") << 3 << "text2 ";
+    QTest::newRow("stage 1 → text 0") << QByteArray::fromHex("06070001") << 1 << "text0 ";
+    QTest::newRow("stage 7 → text 6") << QByteArray::fromHex("06070007") << 7 << "text6 ";
+    QTest::newRow("stage 0 → text 7") << QByteArray::fromHex("06070000") << 0 << "text7 ";
+    QTest::newRow("stage 9 → text 7") << QByteArray::fromHex("06070009") << 9 << "text7 ";
+    // Event interfaces that pad their reports: the first four bytes count.
+    QTest::newRow("one byte more") << QByteArray::fromHex("0607000400") << 4 << "text3 ";
+    QTest::newRow("padded to 64") << QByteArray::fromHex("060700050102").leftJustified(64, '\xFF')
+                                  << 5 << "text4 ";
+    QTest::newRow("longer than the buffer")
+        << QByteArray::fromHex("06070002").leftJustified(200, '\x07') << 2 << "text1 ";
 }
 
 void TestMonitor::dpiSwitchReachesSceneAndTray()
 {
+    QFETCH(QByteArray, report);
     QFETCH(int, stage);
     QFETCH(QString, text);
     NotificationTexts::replace(
         {"text0", "text1", "text2", "text3", "text4", "text5", "text6", "text7"});
     attach(sim::Family::F553);
     hid->startMonitor(0);
-    sim::queueEvent(device, {0x06, 0x07, 0x00, uint8_t(stage)});
+    sim::queueEvent(device, sim::Bytes(report.begin(), report.end()));
 
     QTRY_COMPARE_WITH_TIMEOUT(owner.actions.size(), 2, 2000);
     QCOMPARE(owner.actions,
@@ -120,7 +128,7 @@ void TestMonitor::otherReportsDoNothing_data()
     QTest::addColumn<QByteArray>("report");
     QTest::newRow("06 08") << QByteArray::fromHex("06080003");
     QTest::newRow("short") << QByteArray::fromHex("060700");
-    QTest::newRow("long") << QByteArray::fromHex("0607000300");
+    QTest::newRow("long 06 08") << QByteArray::fromHex("0608000300");
     QTest::newRow("05 07") << QByteArray::fromHex("05070003");
 }
 

@@ -429,6 +429,40 @@ private slots:
         hid_free_enumeration(all);
         QCOMPARE(listed, expected);
     }
+
+    // The refused report never reaches the firmware: written again, it completes the block
+    // in its place, and nothing arrives as a stray report.
+    void refusedInterruptWrite()
+    {
+        const sim::DeviceId id = plugMouse(Family::F560);
+        const Bytes image = pattern(128, 3);
+        const auto pieces = dataReports(image, 32);
+        Handle h(sim::path(id, Interface::Command));
+        h.send(command(0x0C, {1, 0x80}));
+        sim::failInterruptWriteAfter(id, 1);
+
+        QCOMPARE(h.write(pieces[0]), 33);
+        QCOMPARE(h.write(pieces[1]), -1);
+        QVERIFY(QString::fromWCharArray(hid_error(h.get())).startsWith("Broken pipe"));
+        QCOMPARE(sim::wireLog().size(), size_t(2));
+        QVERIFY(sim::isPlugged(id));
+        for (size_t i = 1; i < pieces.size(); ++i)
+            QCOMPARE(h.write(pieces[i]), 33);
+        sim::DeviceState s = sim::state(id);
+        QVERIFY(stored(s, Target::Profile, 1) == image);
+        QCOMPARE(s.strayReports, 0);
+        QCOMPARE(s.abortedTransfers, 0);
+        QCOMPARE(sim::wireLog().size(), size_t(5));
+
+        // A negative count takes back a refusal still to come.
+        const Bytes next = pattern(128, 9);
+        h.send(command(0x0C, {1, 0x80}));
+        sim::failInterruptWriteAfter(id, 0);
+        sim::failInterruptWriteAfter(id, -1);
+        for (const Bytes &piece : dataReports(next, 32))
+            QCOMPARE(h.write(piece), 33);
+        QVERIFY(stored(sim::state(id), Target::Profile, 1) == next);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSimulator)

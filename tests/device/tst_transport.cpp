@@ -9,7 +9,11 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <cstring>
+
 using namespace simtest;
+
+Q_DECLARE_METATYPE(sim::Family)
 
 class TestTransport : public QObject, public DeviceRig
 {
@@ -34,6 +38,8 @@ private slots:
     void failedOpenEmptiesPath();
     void silentInterruptReadIsBounded();
     void unplugDuringTransferEndsCleanly();
+    void refusedDataReportEndsExchange_data();
+    void refusedDataReportEndsExchange();
 };
 
 void TestTransport::init()
@@ -368,6 +374,67 @@ void TestTransport::unplugDuringTransferEndsCleanly()
     hid->hid560_02H_SetCurrentProfile(1);
     QVERIFY(clock.elapsed() < 100);
     QVERIFY(hid->isIdle());
+}
+
+void TestTransport::refusedDataReportEndsExchange_data()
+{
+    QTest::addColumn<sim::Family>("family");
+    QTest::addColumn<int>("passed");  // data reports the device takes before it refuses one
+    QTest::newRow("553 key matrix, first of two") << sim::Family::F553 << 0;
+    QTest::newRow("560 profile, second of four") << sim::Family::F560 << 1;
+    QTest::newRow("560 profile, last of four") << sim::Family::F560 << 3;
+}
+
+// A data report refused on an open handle ends the exchange there: the reports after it are
+// not sent, the device keeps the block it had, no handle stays open, the interlock is free
+// and the device stays in use, so the next command reaches it.
+void TestTransport::refusedDataReportEndsExchange()
+{
+    QFETCH(sim::Family, family);
+    QFETCH(int, passed);
+    sim::reset();
+    attach(sim::referenceMouse(family));
+    const bool is553 = family == sim::Family::F553;
+    const QByteArray block = pattern(is553 ? 64 : 128, 0x21);
+    const sim::DeviceState before = sim::state(device);
+    sim::failInterruptWriteAfter(device, passed);
+    DiagnosticCapture diagnostics;
+
+    uchar data[128] {};
+    std::memcpy(data, block.constData(), size_t(block.size()));
+    if (is553)
+        hid->hid553_12H_SetKeyMatrix(data, 1);
+    else
+        hid->hid560_0CH_setProfile(data, 2);
+
+    QStringList expected {is553 ? "00 12 01 40 08 00 00 00 A4" : "00 0C 02 80 00 00 00 00 71"};
+    for (int report = 0; report < passed; ++report)
+        expected << QString::fromLatin1(
+            (QByteArray(1, '\0') + block.mid(report * 32, 32)).toHex(' ').toUpper());
+    QCOMPARE(sentReports(), expected);
+    QVERIFY(diagnostics.lines().isEmpty());
+    QVERIFY(hid->isIdle());
+    QCOMPARE(sim::openHandles(device, sim::Interface::Command), 0);
+    QVERIFY(!hid->devices().at(0).path.isEmpty());
+    const sim::DeviceState after = sim::state(device);
+    QCOMPARE(after.keyMatrices, before.keyMatrices);
+    QCOMPARE(after.profiles, before.profiles);
+
+    // The next command goes through and cuts the unfinished block short on the device.
+    sim::clearWireLog();
+    if (is553) {
+        hid->hid553_0BH_SetCurrentDPI(4);
+        QCOMPARE(sentReports(), QStringList({"00 0B 04 00 00 00 00 00 F0"}));
+        QCOMPARE(int(sim::state(device).currentDpi), 4);
+    } else {
+        hid->hid560_02H_SetCurrentProfile(3);
+        QCOMPARE(sentReports(), QStringList({"00 02 03 00 00 00 00 00 FA"}));
+        QCOMPARE(int(sim::state(device).currentProfile), 3);
+    }
+    QCOMPARE(sim::state(device).abortedTransfers, 1);
+    QCOMPARE(sim::state(device).strayReports, 0);
+    QVERIFY(hid->isIdle());
+    QCOMPARE(sim::openHandles(device, sim::Interface::Command), 0);
 }
 
 QTEST_GUILESS_MAIN(TestTransport)

@@ -11,15 +11,8 @@ work=$(mktemp -d)
 trap 'kill -9 $pid 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; echo "--- program output"; cat "$work/out.log"; exit 1; }
 
-mkdir -p "$work/modules/setting" "$work/modules/img" "$work/modules/i18n" "$work/modules/gun" "$work/modules/macro"
-cp "$exe" "$work/"
-cp "$modules"/setting/*.bin "$work/modules/setting/"
-cp "$modules"/i18n/*.ini "$work/modules/i18n/"
-cp "$modules"/gun/*.bin "$work/modules/gun/"
-cp "$modules"/img/logo.ico "$work/modules/img/"
-for n in $(seq 1 10); do cp "$modules/setting/pD.bin" "$work/modules/setting/p$n.bin"; done
-sed -i "s/^icType=.*/icType=$family/" "$work/modules/setting/apConfig.bin"
-program="$work/$(basename "$exe")"
+source "$(dirname "$0")/install.sh"
+install_program "$exe" "$modules" "$family" "$work"
 
 # Started from another folder: it must still find ./modules beside itself.
 cd /
@@ -29,6 +22,9 @@ pid=$!
 timeout 15 xdotool search --sync --onlyvisible --name "KORVANE STRYLA Z7" > /dev/null \
     || fail "the window did not appear"
 grep -qx "Device Connect" "$work/out.log" || fail "no 'Device Connect' line"
+# Under an X display capture is global, but only X programs are watched.
+grep -qx "Input hooks: global (X11 programs only)" "$work/out.log" \
+    || fail "no 'Input hooks: global (X11 programs only)' line"
 # The window shows the scene, not an empty frame (give a slow build time to draw it).
 for _ in $(seq 40); do
     sleep 0.25

@@ -80,8 +80,12 @@ TestCase {
               steps: ["1,A"], repeat: 65535, record: "FF FF 01 04 00 00" },
             { tag: "repeat above 65535 is 65535",
               steps: ["1,A"], repeat: 70000, record: "FF FF 01 04 00 00" },
-            { tag: "repeat 0 is 1",
-              steps: ["1,A"], repeat: 0, record: "00 01 01 04 00 00" },
+            { tag: "repeat 0",
+              steps: ["1,A", "0,50", "2,A"], repeat: 0, record: "00 00 05 04 81 04 00 00" },
+            { tag: "repeat 0 as text", steps: ["1,A"], repeat: "0", record: "00 00 01 04 00 00" },
+            { tag: "repeat 256", steps: ["1,A"], repeat: 256, record: "01 00 01 04 00 00" },
+            { tag: "negative repeat is 1",
+              steps: ["1,A"], repeat: -3, record: "00 01 01 04 00 00" },
             { tag: "repeat as text", steps: ["1,A"], repeat: "258", record: "01 02 01 04 00 00" },
             { tag: "repeat that is no number is 1",
               steps: ["1,A"], repeat: "many", record: "00 01 01 04 00 00" },
@@ -208,6 +212,8 @@ TestCase {
         var stored = MacroRecord.splitStored(["1,A", "0,50", "2,A", "3"])
         compare(stored.steps, ["1,A", "0,50", "2,A"])
         compare(stored.repeat, 3)
+        // A file without a count: loadMacroIni gives "0", kept as 0.
+        compare(MacroRecord.splitStored(["1,A", "0"]).repeat, 0)
         compare(MacroRecord.splitStored([]).repeat, 1)
         compare(MacroRecord.splitStored(["1"]).steps.length, 0)
     }

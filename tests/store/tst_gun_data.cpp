@@ -58,6 +58,16 @@ private slots:
         QCOMPARE(texts(getGunData(0)), (QStringList {"M416", "L-Click", "9", "0", "5", "0"}));
     }
 
+    // A gun renamed to the name it has keeps its entry, with the values of the rename.
+    void renameToOwnNameKeepsEntry()
+    {
+        modifyGundata(1, {"M416", "R-Click", 12, 2, 7, 40, "M416"});
+        QCOMPARE(getGunDataKey(), (QStringList {"0", "M416"}));
+        QCOMPARE(texts(getGunData("M416")), (QStringList {"R-Click", "12", "2", "7", "40"}));
+        QCOMPARE(readFile(kFile),
+            QByteArray("[gunData]\n0=M416, L-Click, 9, 0, 5, 0\nM416=R-Click, 12, 2, 7, 40\n"));
+    }
+
     void removeEntry()
     {
         modifyGundata(0, {"M416"});

@@ -4,27 +4,81 @@
 #include "pointer_settings.h"
 
 #include "store_fixture.h"
+#include <QDBusConnection>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <QtTest>
 
 using namespace PointerSettings;
 
+// The settings are applied on a GSettings keyfile backend (a backend that keeps them, as dconf
+// does) and on KDE's kdeglobals in a temporary configuration folder, with a session bus of the
+// test's own. Backends that keep nothing, and desktops without a session bus, are tried in
+// child copies of this program, since GIO and Qt pick backend and bus once per process.
+
 namespace {
 
 const char *const kMouse = "org.gnome.desktop.peripherals.mouse";
+const char kMouseGroup[] = "org/gnome/desktop/peripherals/mouse";
+const char kKdeglobalsStart[] =
+    "[Colors:View]\nForegroundNormal=252,252,252\n[KDE]\nWheelScrollLines=3\n";
 
-GSettings *mouseSettings()
+// The value text of a key of the mouse schema in the keyfile backend's file.
+QString keyfileValue(const QString &configHome, const char *key)
 {
-    GSettingsSchemaSource *source = g_settings_schema_source_get_default();
-    GSettingsSchema *schema =
-        source ? g_settings_schema_source_lookup(source, kMouse, TRUE) : nullptr;
-    if (!schema)
-        return nullptr;
-    g_settings_schema_unref(schema);
-    return g_settings_new(kMouse);
+    GKeyFile *file = g_key_file_new();
+    const QByteArray path =
+        QFile::encodeName(configHome + QStringLiteral("/glib-2.0/settings/keyfile"));
+    QString value;
+    if (g_key_file_load_from_file(file, path.constData(), G_KEY_FILE_NONE, nullptr)) {
+        gchar *text = g_key_file_get_value(file, kMouseGroup, key, nullptr);
+        value = QString::fromUtf8(text);
+        g_free(text);
+    }
+    g_key_file_free(file);
+    return value;
+}
+
+// Plasma's change notices seen on the bus, as "type category".
+class NoticeListener : public QObject
+{
+    Q_OBJECT
+
+public:
+    QStringList notices;
+
+public slots:
+    void notifyChange(int type, int category)
+    {
+        notices << QStringLiteral("%1 %2").arg(type).arg(category);
+    }
+};
+
+struct ChildRun
+{
+    int exitCode = -1;
+    QStringList failures;  // the "… Failed" lines of standard error (GLib may add warnings)
+};
+
+// The child: applies "<speed|double-click|wheel> <value>" pairs, exit code 0 when all took.
+int applyAndExit(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    bool all = true;
+    for (int i = 2; i + 1 < argc; i += 2) {
+        const QByteArray what = argv[i];
+        const uint value = QByteArray(argv[i + 1]).toUInt();
+        if (what == "speed")
+            all = mouseSetCursorSpeed(value) && all;
+        else if (what == "double-click")
+            all = mouseSetDoubleClickSpeed(value) && all;
+        else if (what == "wheel")
+            all = mouseSetVerticalScrollLines(value) && all;
+    }
+    return all ? 0 : 1;
 }
 
 }  // namespace
@@ -33,18 +87,81 @@ class TestPointerSettings : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_config;
     GSettings *m_mouse = nullptr;
+    QProcess m_bus;
+    NoticeListener m_listener;
+
+    QString kdeglobals() const { return m_config.filePath(QStringLiteral("kdeglobals")); }
+
+    ChildRun runChild(const QStringList &arguments, const QString &backend, const QString &desktop,
+        const QString &configHome)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_MESSAGE_PATTERN",
+                 "QT_LOGGING_RULES", "DBUS_SESSION_BUS_ADDRESS"})
+            environment.remove(QLatin1String(name));
+        environment.insert(QStringLiteral("GSETTINGS_BACKEND"), backend);
+        environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), desktop);
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+            QStringLiteral("unix:path=") + configHome + QStringLiteral("/no-bus"));
+        QProcess child;
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), QStringList {"--apply"} + arguments);
+        ChildRun run;
+        if (!child.waitForFinished(20000) || child.exitStatus() != QProcess::NormalExit)
+            return run;
+        run.exitCode = child.exitCode();
+        run.failures = QString::fromLocal8Bit(child.readAllStandardError())
+                           .split(QLatin1Char('\n'))
+                           .filter(QRegularExpression(QStringLiteral(" Failed$")));
+        return run;
+    }
 
 private slots:
     void initTestCase()
     {
-        QCOMPARE(qgetenv("GSETTINGS_BACKEND"), QByteArray("memory"));
-        m_mouse = mouseSettings();
+        QVERIFY(m_config.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+        qputenv("GSETTINGS_BACKEND", "keyfile");
+        qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+        GSettingsSchemaSource *source = g_settings_schema_source_get_default();
+        GSettingsSchema *schema =
+            source ? g_settings_schema_source_lookup(source, kMouse, TRUE) : nullptr;
+        QVERIFY2(schema, "the GNOME mouse schema (package gsettings-desktop-schemas) is needed");
+        g_settings_schema_unref(schema);
+        m_mouse = g_settings_new(kMouse);
+
+        // The bus socket lives in the temporary folder and goes with it.
+        m_bus.start(QStringLiteral("dbus-daemon"),
+            {"--session", "--nofork", "--print-address",
+                QStringLiteral("--address=unix:path=") + m_config.filePath(QStringLiteral("bus"))});
+        QVERIFY2(m_bus.waitForStarted(5000), "dbus-daemon (package dbus-daemon) is needed");
+        while (!m_bus.canReadLine())
+            QVERIFY(m_bus.waitForReadyRead(5000));
+        const QByteArray address = m_bus.readLine().trimmed();
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+        QDBusConnection listener =
+            QDBusConnection::connectToBus(QString::fromUtf8(address), QStringLiteral("listener"));
+        QVERIFY(listener.isConnected());
+        QVERIFY(listener.connect(QString(), QStringLiteral("/KGlobalSettings"),
+            QStringLiteral("org.kde.KGlobalSettings"), QStringLiteral("notifyChange"), &m_listener,
+            SLOT(notifyChange(int, int))));
     }
     void cleanupTestCase()
     {
+        QDBusConnection::disconnectFromBus(QStringLiteral("listener"));
+        m_bus.kill();
+        m_bus.waitForFinished();
         if (m_mouse)
             g_object_unref(m_mouse);
+    }
+    void cleanup()
+    {
+        qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+        QFile::remove(kdeglobals());
+        m_listener.notices.clear();
     }
 
     void sliderStep_data()
@@ -93,11 +210,10 @@ private slots:
     {
         QFETCH(uint, step);
         QFETCH(double, speed);
-        if (!m_mouse)
-            QSKIP("the GNOME mouse schema is not installed");
         g_settings_set_double(m_mouse, "speed", 0.5);
         QVERIFY(mouseSetCursorSpeed(step));
         QCOMPARE(g_settings_get_double(m_mouse, "speed"), speed);
+        QCOMPARE(keyfileValue(m_config.path(), "speed").toDouble(), speed);
     }
 
     void doubleClick_data()
@@ -112,17 +228,15 @@ private slots:
     {
         QFETCH(uint, step);
         QFETCH(int, ms);
-        if (!m_mouse)
-            QSKIP("the GNOME mouse schema is not installed");
         g_settings_set_int(m_mouse, "double-click", 400);
         QVERIFY(mouseSetDoubleClickSpeed(step));
         QCOMPARE(g_settings_get_int(m_mouse, "double-click"), ms);
+        QCOMPARE(keyfileValue(m_config.path(), "double-click"), QString::number(ms));
+        QVERIFY(!QFile::exists(kdeglobals()));
     }
 
     void stepAboveTenFails()
     {
-        if (!m_mouse)
-            QSKIP("the GNOME mouse schema is not installed");
         g_settings_set_double(m_mouse, "speed", 0.2);
         g_settings_set_int(m_mouse, "double-click", 400);
         QTest::ignoreMessage(QtDebugMsg, "setCursorSpeed Failed");
@@ -135,74 +249,148 @@ private slots:
 
     void refusedWrites()
     {
+        QVERIFY(writeGSettingsDouble(kMouse, "speed", 0.3));  // the backend takes good ones
         QVERIFY(!writeGSettingsDouble("org.example.no-such-schema", "speed", 0.0));
         QVERIFY(!writeGSettingsDouble(kMouse, "no-such-key", 0.0));
         QVERIFY(!writeGSettingsDouble(kMouse, "speed", 1.5));  // outside −1 … 1
         QVERIFY(!writeGSettingsInt(kMouse, "speed", 1));       // wrong type
         QVERIFY(!writeGSettingsDouble(kMouse, "double-click", 400.0));
+        QCOMPARE(g_settings_get_double(m_mouse, "speed"), 0.3);
     }
 
     void kdeglobalsEdit_data()
     {
+        QTest::addColumn<QByteArray>("key");
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QByteArray>("after");
-        QTest::newRow("no file") << QByteArray() << QByteArray("[KDE]\nWheelScrollLines=7\n");
+        QTest::newRow("no file") << QByteArray("WheelScrollLines") << QByteArray()
+                                 << QByteArray("[KDE]\nWheelScrollLines=7\n");
         QTest::newRow("no KDE group")
+            << QByteArray("WheelScrollLines")
             << QByteArray("[Colors:Button]\nBackgroundNormal=49,54,59\n")
             << QByteArray(
                    "[Colors:Button]\nBackgroundNormal=49,54,59\n\n[KDE]\nWheelScrollLines=7\n");
         QTest::newRow("no final newline")
-            << QByteArray("[General]\nXftDPI[$e]=96")
+            << QByteArray("WheelScrollLines") << QByteArray("[General]\nXftDPI[$e]=96")
             << QByteArray("[General]\nXftDPI[$e]=96\n\n[KDE]\nWheelScrollLines=7\n");
         QTest::newRow("group without the key")
+            << QByteArray("WheelScrollLines")
             << QByteArray("[KDE]\nSingleClick=false\n[General]\nWheelScrollLines=2\n")
             << QByteArray(
                    "[KDE]\nWheelScrollLines=7\nSingleClick=false\n[General]\nWheelScrollLines=2\n");
         QTest::newRow("key present")
+            << QByteArray("WheelScrollLines")
             << QByteArray(
                    "; kept\n[KDE]\nLookAndFeelPackage=org.kde.breeze.desktop\nWheelScrollLines = "
                    "3\n[$Version]\nupdate_info=a\n")
             << QByteArray("; "
                           "kept\n[KDE]\nLookAndFeelPackage=org.kde.breeze."
                           "desktop\nWheelScrollLines=7\n[$Version]\nupdate_info=a\n");
+        QTest::newRow("double-click beside the wheel lines")
+            << QByteArray("DoubleClickInterval")
+            << QByteArray("[KDE]\nWheelScrollLines=3\nDoubleClickIntervalMax=9\n")
+            << QByteArray("[KDE]\nDoubleClickInterval=7\nWheelScrollLines=3\n"
+                          "DoubleClickIntervalMax=9\n");
     }
     void kdeglobalsEdit()
     {
+        QFETCH(QByteArray, key);
         QFETCH(QByteArray, before);
         QFETCH(QByteArray, after);
-        QCOMPARE(withWheelScrollLines(before, 7), after);
+        QCOMPARE(withKdeSetting(before, key, "7"), after);
     }
 
-    void scrollLinesOnKde()
+    // On Plasma: double-click time and wheel lines go to kdeglobals, each followed by the
+    // change notice; the pointer speed has nowhere to go and fails.
+    void kdeApplies()
     {
-        QTemporaryDir config;
-        const QString path = config.filePath(QStringLiteral("kdeglobals"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[Colors:View]\nForegroundNormal=252,252,252\n[KDE]\nWheelScrollLines=3\n");
-        file.close();
-        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+        writeFile(kdeglobals(), kKdeglobalsStart);
+        g_settings_set_double(m_mouse, "speed", 0.2);
+        g_settings_set_int(m_mouse, "double-click", 400);
         qputenv("XDG_CURRENT_DESKTOP", "KDE");
-        QVERIFY(mouseSetVerticalScrollLines(scrollLinesForRate(250)));
-        QCOMPARE(readFile(path),
-            QByteArray(
-                "[Colors:View]\nForegroundNormal=252,252,252\n[KDE]\nWheelScrollLines=1000\n"));
 
+        QVERIFY(mouseSetDoubleClickSpeed(4));
+        QCOMPARE(readFile(kdeglobals()),
+            QByteArray("[Colors:View]\nForegroundNormal=252,252,252\n[KDE]\n"
+                       "DoubleClickInterval=620\nWheelScrollLines=3\n"));
+        QTRY_COMPARE(m_listener.notices, QStringList {"3 0"});
+
+        QVERIFY(mouseSetVerticalScrollLines(scrollLinesForRate(250)));
+        QCOMPARE(readFile(kdeglobals()),
+            QByteArray("[Colors:View]\nForegroundNormal=252,252,252\n[KDE]\n"
+                       "DoubleClickInterval=620\nWheelScrollLines=1000\n"));
+        QTRY_COMPARE(m_listener.notices, QStringList({"3 0", "3 0"}));
+
+        const QByteArray applied = readFile(kdeglobals());
+        QTest::ignoreMessage(QtDebugMsg, "setCursorSpeed Failed");
+        QVERIFY(!mouseSetCursorSpeed(7));
         QTest::ignoreMessage(QtDebugMsg, "setVerticalScrollLines Failed");
         QVERIFY(!mouseSetVerticalScrollLines(0));
-        QCOMPARE(readFile(path).right(22), QByteArray("WheelScrollLines=1000\n"));
+        QTest::ignoreMessage(QtDebugMsg, "setDoubleClickSpeed Failed");
+        QVERIFY(!mouseSetDoubleClickSpeed(11));
+        QTest::qWait(100);
+        QCOMPARE(readFile(kdeglobals()), applied);
+        QCOMPARE(m_listener.notices.size(), 2);
+        // Nothing went to the GNOME schema.
+        QCOMPARE(g_settings_get_double(m_mouse, "speed"), 0.2);
+        QCOMPARE(g_settings_get_int(m_mouse, "double-click"), 400);
     }
 
     void scrollLinesElsewhereFail()
     {
-        QTemporaryDir config;
-        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-        qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
         QTest::ignoreMessage(QtDebugMsg, "setVerticalScrollLines Failed");
         QVERIFY(!mouseSetVerticalScrollLines(3));
-        QVERIFY(QDir(config.path()).isEmpty());
+        QVERIFY(!QFile::exists(kdeglobals()));
+        QVERIFY(m_listener.notices.isEmpty());
+    }
+
+    // Child copies, none of them with a session bus.
+    void withoutAPlaceToKeepThem_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("desktop");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("failures");
+        const QStringList gnomeArguments {"speed", "7", "double-click", "4"};
+        const QStringList gnomeFailures {"setCursorSpeed Failed", "setDoubleClickSpeed Failed"};
+        QTest::newRow("GSettings in memory only") << "memory"
+                                                  << "GNOME" << gnomeArguments << gnomeFailures;
+        QTest::newRow("dconf that cannot reach its service")
+            << "dconf"
+            << "GNOME" << gnomeArguments << gnomeFailures;
+        QTest::newRow("KDE without a bus")
+            << "keyfile"
+            << "KDE" << QStringList {"double-click", "4", "wheel", "3"}
+            << QStringList {"setDoubleClickSpeed Failed", "setVerticalScrollLines Failed"};
+        // The same child on a backend that keeps the values: nothing fails.
+        QTest::newRow("keyfile") << "keyfile"
+                                 << "GNOME" << gnomeArguments << QStringList();
+    }
+    void withoutAPlaceToKeepThem()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, desktop);
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, failures);
+        QTemporaryDir config;
+        const ChildRun run = runChild(arguments, backend, desktop, config.path());
+        QCOMPARE(run.failures, failures);
+        QCOMPARE(run.exitCode, failures.isEmpty() ? 0 : 1);
+        QVERIFY(!QFile::exists(config.filePath(QStringLiteral("kdeglobals"))));
+        if (failures.isEmpty()) {
+            QCOMPARE(keyfileValue(config.path(), "speed").toDouble(), 0.4);
+            QCOMPARE(keyfileValue(config.path(), "double-click"), QStringLiteral("620"));
+        }
     }
 };
 
-QTEST_GUILESS_MAIN(TestPointerSettings)
+int main(int argc, char **argv)
+{
+    if (argc > 1 && qstrcmp(argv[1], "--apply") == 0)
+        return applyAndExit(argc, argv);
+    QCoreApplication app(argc, argv);
+    TestPointerSettings test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_pointer_settings.moc"

@@ -1,21 +1,38 @@
 import QtQuick
+import "../basic"
 
-// "LOADING ......", blinking while the view is locked.
-Text {
+// "LOADING ......", blinking (opacity 1.0 → 0.2 → 1.0 in 400 ms steps) while the view is
+// locked.
+Rectangle {
     id: indicator
+
     property bool running: false
 
     visible: running
-    text: "LOADING ......"
-    color: "#ffffff"
-    style: Text.Outline
-    styleColor: "#000000"
-    font { family: "DejaVu Sans"; pixelSize: 20; bold: true; letterSpacing: 3 }
+    width: label.implicitWidth + 48
+    height: 44
+    radius: 22
+    color: Qt.rgba(0, 0, 0, 0.72)
+    border.color: root.colorGray1
 
-    SequentialAnimation on opacity {
-        running: indicator.running
-        loops: Animation.Infinite
-        NumberAnimation { from: 1.0; to: 0.2; duration: 400 }
-        NumberAnimation { from: 0.2; to: 1.0; duration: 400 }
+    Accessible.role: Accessible.StatusBar
+    Accessible.name: label.text
+
+    UiText {
+        id: label
+        anchors.centerIn: parent
+        text: "LOADING ......"
+        font.pixelSize: root.fontMaxSize + 2
+        font.bold: true
+        font.letterSpacing: 3
+        Accessible.ignored: true
+
+        SequentialAnimation on opacity {
+            running: indicator.running
+            loops: Animation.Infinite
+            alwaysRunToEnd: false
+            NumberAnimation { from: 1.0; to: 0.2; duration: 400 }
+            NumberAnimation { from: 0.2; to: 1.0; duration: 400 }
+        }
     }
 }

@@ -78,11 +78,13 @@ function splitStored(list) {
     return { steps: all.slice(0, all.length - 1), repeat: repeatCount(all[all.length - 1]) };
 }
 
-// The repeat count as the record holds it: a whole number 1 … 65535.
+// The repeat count as the record holds it: a whole number 0 … 65535 (0 is what a macro file
+// without a count gives, and goes to the device as 00 00). Larger counts are capped rather
+// than cut to their low 16 bits, which would turn 70000 into 4464.
 function repeatCount(repeat) {
     var n = Math.floor(Number(repeat));
-    if (isNaN(n) || n < 1) {
-        console.log("macro: repeat count \"" + repeat + "\" is not 1 … " + maxRepeat + "; 1 used");
+    if (isNaN(n) || n < 0) {
+        console.log("macro: repeat count \"" + repeat + "\" is not 0 … " + maxRepeat + "; 1 used");
         return 1;
     }
     if (n > maxRepeat) {

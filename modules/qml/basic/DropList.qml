@@ -1,0 +1,110 @@
+import QtQuick
+
+// A box showing the chosen entry of a list; pressing it drops the list below. Choosing an
+// entry announces its index; the owner decides what becomes current.
+Rectangle {
+    id: box
+
+    property string label: ""
+    property var model: []
+    property int currentIndex: -1
+    property bool open: false
+    property int rowHeight: 24
+
+    signal chosen(int index)
+
+    implicitWidth: 144
+    implicitHeight: 24
+    radius: 3
+    color: root.colorBlack
+    border.color: open || area.containsMouse ? root.colorOrange : root.colorGray1
+
+    Accessible.role: Accessible.ComboBox
+    Accessible.name: label
+    Accessible.description: current.text
+    Accessible.onPressAction: open ? close() : popUp()
+
+    function close() {
+        open = false
+    }
+
+    function popUp() {
+        if (!box.enabled)
+            return
+        list.width = box.width
+        layer.placeAt(list, Qt.point(0, box.height + 2))
+        open = true
+    }
+
+    UiText {
+        id: current
+        anchors { left: parent.left; right: arrow.left; leftMargin: 8; rightMargin: 4; verticalCenter: parent.verticalCenter }
+        text: box.currentIndex >= 0 && box.currentIndex < box.model.length ? box.model[box.currentIndex] : ""
+        Accessible.ignored: true
+    }
+    UiText {
+        id: arrow
+        anchors { right: parent.right; rightMargin: 6; verticalCenter: parent.verticalCenter }
+        text: box.open ? "\u25B4" : "\u25BE"
+        color: root.colorGray2
+        Accessible.ignored: true
+    }
+    MouseArea {
+        id: area
+        anchors.fill: parent
+        hoverEnabled: true
+        cursorShape: Qt.PointingHandCursor
+        onClicked: box.open ? box.close() : box.popUp()
+    }
+
+    DropLayer {
+        id: layer
+        owner: box
+        shown: box.open
+        onDismissed: box.close()
+
+        Rectangle {
+            id: list
+            height: column.height + 2
+            color: root.colorGray0
+            border.color: root.colorGray1
+            Accessible.role: Accessible.List
+            Accessible.name: box.label
+
+            Column {
+                id: column
+                x: 1
+                y: 1
+                width: parent.width - 2
+                Repeater {
+                    model: box.model
+                    Rectangle {
+                        id: row
+                        required property int index
+                        required property var modelData
+                        objectName: box.objectName + "Item" + index
+                        width: column.width
+                        height: box.rowHeight
+                        color: rowArea.containsMouse ? root.colorOrange
+                             : index === box.currentIndex ? root.colorBlue : "transparent"
+                        Accessible.role: Accessible.ListItem
+                        Accessible.name: String(modelData)
+                        Accessible.selected: index === box.currentIndex
+                        Accessible.onPressAction: { box.close(); box.chosen(index) }
+                        UiText {
+                            anchors { fill: parent; leftMargin: 8; rightMargin: 8 }
+                            text: String(row.modelData)
+                            Accessible.ignored: true
+                        }
+                        MouseArea {
+                            id: rowArea
+                            anchors.fill: parent
+                            hoverEnabled: true
+                            onClicked: { box.close(); box.chosen(row.index) }
+                        }
+                    }
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,187 @@
+import QtQuick
+
+// A list of names with one selected entry (or none): a left click selects, a right click
+// selects and opens the list's menu, a double click opens the name for editing in place.
+// The owner decides what a menu entry and a new name do. Entries that are not plain names
+// (steps of a macro, say) are drawn through textOf and iconOf, and editTextOf gives the part
+// of an entry that can be edited (null: the entry cannot be).
+Rectangle {
+    id: list
+
+    property string label: ""
+    property var model: []
+    property int currentIndex: -1
+    property var menuTexts: []
+    property int rowHeight: 24
+    property int editingIndex: -1
+    // function (entry, index) → the text shown; the entry itself when null.
+    property var textOf: null
+    // function (entry, index) → the address of a small picture before the text, or "".
+    property var iconOf: null
+    // function (entry, index) → the text to edit, or null when the entry cannot be edited.
+    property var editTextOf: null
+    property int maximumLength: 64
+    // A right click below the entries clears the selection and opens the menu too.
+    property bool menuOnEmpty: false
+
+    signal selected(int index)
+    signal menuChosen(int entry, int index)
+    signal renameRequested(int index, string name)
+
+    color: root.colorBlack
+    border.color: root.colorGray1
+    radius: 2
+    clip: true
+
+    Accessible.role: Accessible.List
+    Accessible.name: label
+
+    function shownText(index) {
+        return textOf ? String(textOf(model[index], index)) : String(model[index])
+    }
+
+    // The text an entry offers for editing; null when it offers none.
+    function editText(index) {
+        if (index < 0 || index >= model.length)
+            return null
+        if (!editTextOf)
+            return String(model[index])
+        var text = editTextOf(model[index], index)
+        return text === null || text === undefined ? null : String(text)
+    }
+
+    // Opens the entry at index for editing, as a double click does.
+    function editEntry(index) {
+        if (index < 0 || index >= model.length)
+            return
+        currentIndex = index
+        selected(index)
+        if (editText(index) !== null)
+            editingIndex = index
+    }
+
+    function finishEditing(accept, text) {
+        var index = editingIndex
+        editingIndex = -1
+        if (accept && index >= 0 && text.length > 0 && text !== editText(index))
+            renameRequested(index, text)
+    }
+
+    ListView {
+        id: view
+        anchors.fill: parent
+        anchors.margins: 1
+        model: list.model
+        boundsBehavior: Flickable.StopAtBounds
+        currentIndex: list.currentIndex
+        onCurrentIndexChanged: if (currentIndex >= 0) positionViewAtIndex(currentIndex, ListView.Contain)
+
+        delegate: Rectangle {
+            id: row
+            required property int index
+            required property var modelData
+            objectName: list.objectName + "Row" + index
+            width: view.width
+            height: list.rowHeight
+            color: index === list.currentIndex ? root.colorBlue
+                 : rowArea.containsMouse ? root.colorGray1 : "transparent"
+            Accessible.role: Accessible.ListItem
+            Accessible.name: list.shownText(index)
+            Accessible.selected: index === list.currentIndex
+            Accessible.onPressAction: { list.currentIndex = index; list.selected(index) }
+
+            Image {
+                id: icon
+                anchors { left: parent.left; leftMargin: 8; verticalCenter: parent.verticalCenter }
+                width: list.iconOf ? 14 : 0
+                height: 14
+                sourceSize.width: 14
+                sourceSize.height: 14
+                source: list.iconOf ? list.iconOf(row.modelData, row.index) : ""
+            }
+            UiText {
+                anchors { fill: parent; leftMargin: icon.width > 0 ? 28 : 8; rightMargin: 8 }
+                visible: list.editingIndex !== row.index
+                text: list.shownText(row.index)
+                Accessible.ignored: true
+            }
+            MouseArea {
+                id: rowArea
+                anchors.fill: parent
+                hoverEnabled: true
+                acceptedButtons: Qt.LeftButton | Qt.RightButton
+                onPressed: function (mouse) {
+                    if (list.editingIndex >= 0 && list.editingIndex !== row.index)
+                        list.finishEditing(false, "")
+                    list.currentIndex = row.index
+                    list.selected(row.index)
+                    if (mouse.button === Qt.RightButton && list.menuTexts.length > 0) {
+                        menu.popUp(mapToItem(list, mouse.x, mouse.y))
+                    }
+                }
+                onDoubleClicked: function (mouse) {
+                    if (mouse.button === Qt.LeftButton)
+                        list.editEntry(row.index)
+                }
+            }
+            Rectangle {
+                anchors.fill: parent
+                anchors.margins: 1
+                visible: list.editingIndex === row.index
+                color: root.colorBlack
+                border.color: root.colorOrange
+                TextInput {
+                    id: editor
+                    objectName: list.objectName + "Editor"
+                    anchors { fill: parent; leftMargin: 7; rightMargin: 7 }
+                    verticalAlignment: TextInput.AlignVCenter
+                    color: root.fontColor
+                    selectionColor: root.colorBlue
+                    selectByMouse: true
+                    clip: true
+                    maximumLength: list.maximumLength
+                    font.family: root.fontFamily
+                    font.pixelSize: root.fontNormalSize
+                    Accessible.role: Accessible.EditableText
+                    Accessible.name: list.label
+                    onVisibleChanged: if (visible) {
+                        text = list.editText(row.index) || ""
+                        selectAll()
+                        forceActiveFocus()
+                    }
+                    Keys.onReturnPressed: list.finishEditing(true, text.trim())
+                    Keys.onEnterPressed: list.finishEditing(true, text.trim())
+                    Keys.onEscapePressed: list.finishEditing(false, "")
+                    onActiveFocusChanged: if (!activeFocus && list.editingIndex === row.index)
+                        list.finishEditing(true, text.trim())
+                }
+            }
+        }
+    }
+
+    // The free space below the last entry.
+    MouseArea {
+        objectName: list.objectName + "Empty"
+        x: 1
+        y: Math.min(list.height, Math.max(0, view.contentHeight - view.contentY) + 1)
+        width: list.width - 2
+        height: list.height - y
+        acceptedButtons: Qt.RightButton
+        enabled: list.menuOnEmpty && list.menuTexts.length > 0
+        onPressed: function (mouse) {
+            if (list.editingIndex >= 0)
+                list.finishEditing(false, "")
+            list.currentIndex = -1
+            list.selected(-1)
+            menu.popUp(mapToItem(list, mouse.x, mouse.y))
+        }
+    }
+
+    ContextMenu {
+        id: menu
+        objectName: list.objectName + "Menu"
+        owner: list
+        entries: list.menuTexts
+        onChosen: function (entry) { list.menuChosen(entry, list.currentIndex) }
+    }
+}

@@ -1,0 +1,102 @@
+import QtQuick
+
+// The frame every pop-up page shares: centred on the window when opened, dragged by its
+// background and kept inside the window, a title, and a close icon (a back icon where the
+// page offers one). The scene shows its mask behind every open frame.
+Rectangle {
+    id: frame
+
+    property string title: ""
+    property bool showClose: true
+    property bool showBack: false
+    property string closeName: "Close"
+    property string backName: "Restore factory values"
+    default property alias content: body.data
+
+    signal closeClicked()
+    signal backClicked()
+
+    visible: false
+    radius: 6
+    color: root.colorGray0
+    border.color: root.colorGray1
+    z: 20
+
+    Accessible.role: Accessible.Dialog
+    Accessible.name: title
+
+    function open() {
+        x = Math.round((Window.width - width) / 2)
+        y = Math.round((Window.height - height) / 2)
+        visible = true
+        forceActiveFocus()
+    }
+
+    function close() {
+        visible = false
+    }
+
+    // Moves the frame by (dx, dy), never past the window's edges.
+    function moveBy(dx, dy) {
+        x = Math.max(0, Math.min(Window.width - width, x + dx))
+        y = Math.max(0, Math.min(Window.height - height, y + dy))
+    }
+
+    MouseArea {
+        anchors.fill: parent
+        property point pressPoint
+        onPressed: function (mouse) { pressPoint = Qt.point(mouse.x, mouse.y) }
+        onPositionChanged: function (mouse) {
+            frame.moveBy(mouse.x - pressPoint.x, mouse.y - pressPoint.y)
+        }
+    }
+    Rectangle {
+        id: header
+        anchors { left: parent.left; right: parent.right; top: parent.top; margins: 1 }
+        height: 36
+        radius: 6
+        color: root.colorBlack
+        Rectangle {
+            anchors { left: parent.left; right: parent.right; bottom: parent.bottom }
+            height: 6
+            color: parent.color
+        }
+        Rectangle {
+            anchors { left: parent.left; leftMargin: 14; verticalCenter: parent.verticalCenter }
+            width: 3
+            height: 14
+            color: root.colorOrange
+        }
+        UiText {
+            anchors { left: parent.left; leftMargin: 24; right: icons.left; rightMargin: 8; verticalCenter: parent.verticalCenter }
+            text: frame.title
+            font.pixelSize: root.fontMiddleSize
+            font.bold: true
+            Accessible.role: Accessible.Heading
+        }
+        Row {
+            id: icons
+            anchors { right: parent.right; rightMargin: 8; verticalCenter: parent.verticalCenter }
+            spacing: 4
+            IconButton {
+                objectName: frame.objectName + "Back"
+                visible: frame.showBack
+                name: frame.backName
+                source: root.image("index", "back")
+                onClicked: frame.backClicked()
+            }
+            IconButton {
+                objectName: frame.objectName + "Close"
+                visible: frame.showClose
+                name: frame.closeName
+                source: root.image("index", "close")
+                hoverColor: root.colorOrange
+                onClicked: frame.closeClicked()
+            }
+        }
+    }
+    Item {
+        id: body
+        anchors { left: parent.left; right: parent.right; top: header.bottom; bottom: parent.bottom; margins: 12 }
+    }
+}

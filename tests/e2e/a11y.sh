@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# How a screen-reader user meets the program: the installed program under an X server with
+# a session bus and the accessibility bus. Its accessibility tree must show every control
+# of the main screen with its role and the name a sighted user reads, and moving the
+# lift-off slider and pressing "Save" through the accessibility interface must reach the
+# device (the simulated device's wire log).
+#
+# usage: a11y.sh <stryla-config-sim> <source modules folder>   (run inside dbus-run-session
+# and xvfb-run)
+set -u
+exe=$1 modules=$2
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'kill -9 $pid 2>/dev/null; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; echo "--- program output"; cat "$work/out.log"; exit 1; }
+source "$here/install.sh"
+install_program "$exe" "$modules" 553 "$work"
+
+dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
+    > /dev/null 2>&1 || fail "no accessibility bus"
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 STRYLA_SIM_WIRE_LOG="$work/wire.log" "$program" > "$work/out.log" 2>&1 &
+pid=$!
+
+/usr/bin/python3 "$here/a11y_check.py" "$(basename "$program")" || fail "accessibility check"
+
+kill -TERM $pid
+for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+wait $pid
+# Lift-off position 3 goes out as 90 (0x5A) in the lift-off command 07.
+grep -qE "FeatureOut +00 07 00 5A 7D " "$work/wire.log" || { cat "$work/wire.log"; fail "the device did not receive lift-off 90"; }
+echo "PASS: accessibility"

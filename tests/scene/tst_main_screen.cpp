@@ -1,0 +1,423 @@
+// The main screen as a user meets it: start-up, the lift-off row, Save, Reset, the profile
+// switch, the languages, the help menu and the window's own controls. Every test drives the
+// real scene of the real program over a simulated mouse and checks what the device received
+// and what the files hold.
+
+#include "diagnostics.h"
+#include "scene_rig.h"
+
+#include <QDesktopServices>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace simtest;
+
+namespace {
+
+// Receives the addresses the scene asks the desktop to open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
+QStringList sectionOf(const QString &languageFile, const QString &section)
+{
+    QSettings file(languageFile, QSettings::IniFormat);
+    QStringList texts;
+    const int total = file.value(section + QStringLiteral("/total")).toInt();
+    for (int i = 0; i < total; ++i)
+        texts.append(file.value(section + QLatin1Char('/') + QString::number(i)).toString());
+    return texts;
+}
+
+// The command codes (byte 1 of each command report) the host sent, in order.
+QList<int> commandCodes()
+{
+    QList<int> codes;
+    for (const sim::WireRecord &r : records(sim::Direction::FeatureOut))
+        codes.append(r.bytes.at(1));
+    return codes;
+}
+
+}  // namespace
+
+class TestMainScreen : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void powerOnLogoThenMainScreen();
+    void secondConnectionKeepsThePages();
+    void liftOffSliderSavesAndSends_data();
+    void liftOffSliderSavesAndSends();
+    void liftOffLabels_data();
+    void liftOffLabels();
+    void saveWithNothingUnsavedSendsNothing();
+    void resetCancelChangesNothing();
+    void resetRestoresTheProfileAndTheDevice();
+    void resetBoxStaysInsideTheWindow();
+    void profileSwitchFromTheDropDown();
+    void choosingTheProfileInUseDoesNothing();
+    void startUpPutsA560OnProfileOne_data();
+    void startUpPutsA560OnProfileOne();
+    void languageSectionsAreReadOnce();
+    void chineseTextsOnTheBottomBar();
+    void missingLanguageKeepsTheBuiltInTexts();
+    void helpMenu();
+    void windowDragMinimiseAndClose();
+
+private:
+    void writeProfileNames(const QStringList &names);
+    SceneDriver &scene() { return *rig->scene; }
+
+    std::unique_ptr<SceneRig> rig;
+};
+
+void TestMainScreen::init()
+{
+    rig = std::make_unique<SceneRig>();
+}
+
+void TestMainScreen::cleanup()
+{
+    rig.reset();
+}
+
+void TestMainScreen::writeProfileNames(const QStringList &names)
+{
+    QSettings file(rig->file(QStringLiteral("modules/setting/name.bin")), QSettings::IniFormat);
+    file.setValue(QStringLiteral("profile/profileName"), names);
+}
+
+void TestMainScreen::powerOnLogoThenMainScreen()
+{
+    rig->plug();
+    rig->window = std::make_unique<Widget>();
+    rig->window->showNormal();
+    rig->scene = std::make_unique<SceneDriver>(*rig->window);
+    QVERIFY(!scene().root()->isVisible());
+
+    QElapsedTimer clock;
+    rig->window->checkDevice();
+    clock.start();
+    QTRY_VERIFY(scene().root()->isVisible());
+    QVERIFY(scene().isShown("powerOnLogo"));
+    QVERIFY(scene().isShown("busyIndicator"));
+    QVERIFY(!scene().isShown("mainScreen"));
+    QVERIFY(!rig->window->view()->isEnabled());
+
+    QVERIFY(SceneDriver::waitFor([&] { return scene().isShown("mainScreen"); }, 3000));
+    QVERIFY(clock.elapsed() >= 950);
+    QVERIFY(!scene().isShown("powerOnLogo"));
+    QVERIFY(!scene().isShown("busyIndicator"));
+    QVERIFY(rig->window->view()->isEnabled());
+}
+
+void TestMainScreen::secondConnectionKeepsThePages()
+{
+    QVERIFY(rig->start());
+    QVERIFY(scene().setSlider("lodSlider", 20));
+    QVERIFY(scene().property("saveButton", "alert").toBool());
+
+    QElapsedTimer clock;
+    rig->window->checkDevice();
+    clock.start();
+    QTRY_VERIFY(scene().isShown("busyIndicator"));
+    QVERIFY(!rig->window->view()->isEnabled());
+    QVERIFY(SceneDriver::waitFor([&] { return !scene().isShown("busyIndicator"); }, 3000));
+    const qint64 locked = clock.elapsed();
+    QVERIFY2(locked >= 900 && locked <= 1800, qPrintable(QString::number(locked)));
+    QVERIFY(!scene().isShown("powerOnLogo"));
+    QCOMPARE(scene().property("lodSlider", "value").toInt(), 20);
+    QVERIFY(scene().property("saveButton", "alert").toBool());
+}
+
+void TestMainScreen::liftOffSliderSavesAndSends_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("sent");
+    QTest::newRow("nearest") << 3 << 90;
+    QTest::newRow("middle") << 46 << 107;
+    QTest::newRow("farthest") << 89 << 125;
+}
+
+void TestMainScreen::liftOffSliderSavesAndSends()
+{
+    QFETCH(int, position);
+    QFETCH(int, sent);
+    rig->setProfileValue(0, "mouse/reportRate", position == 46 ? 60 : 46);
+    QVERIFY(rig->start());
+    QVERIFY(!scene().property("saveButton", "alert").toBool());
+
+    QVERIFY(scene().setSlider("lodSlider", position));
+    QVERIFY(scene().property("saveButton", "alert").toBool());
+    QVERIFY(sim::wireLog().empty());  // nothing reaches the device before Save
+
+    QVERIFY(scene().click("saveButton"));
+    QTRY_COMPARE(int(rig->state().liftOff), sent);
+    QVERIFY(!scene().property("saveButton", "alert").toBool());
+    QVERIFY(rig->window->view()->isEnabled());
+    QTRY_COMPARE(rig->profileValue(0, "mouse/reportRate").toInt(), position);
+}
+
+void TestMainScreen::liftOffLabels_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("3") << 3 << "0mm";
+    QTest::newRow("25") << 25 << "0.5mm";
+    QTest::newRow("46") << 46 << "1mm";
+    QTest::newRow("60") << 60 << "1.3mm";
+    QTest::newRow("89") << 89 << "2mm";
+}
+
+void TestMainScreen::liftOffLabels()
+{
+    QFETCH(int, position);
+    QFETCH(QString, label);
+    rig->setProfileValue(0, "mouse/reportRate", position);
+    QVERIFY(rig->start());
+    QCOMPARE(scene().property("lodSlider", "value").toInt(), position);
+    QCOMPARE(scene().text("lodSlider"), label);
+}
+
+void TestMainScreen::saveWithNothingUnsavedSendsNothing()
+{
+    QVERIFY(rig->start());
+    const QByteArray before = rig->fileBytes(rig->profileFile(0));
+    QVERIFY(scene().click("saveButton"));
+    SceneDriver::settle(300);
+    QVERIFY(sim::wireLog().empty());
+    QCOMPARE(rig->fileBytes(rig->profileFile(0)), before);
+}
+
+void TestMainScreen::resetCancelChangesNothing()
+{
+    QVERIFY(rig->start());
+    QVERIFY(scene().click("resetButton"));
+    QVERIFY(scene().isShown("resetBox"));
+    QVERIFY(scene().isShown("mask"));
+    QCOMPARE(scene().property("resetBox", "width").toInt(), 427);
+    QCOMPARE(scene().property("resetBox", "height").toInt(), 102);
+
+    const QByteArray before = rig->fileBytes(rig->profileFile(0));
+    QVERIFY(scene().click("resetBoxCancel"));
+    QVERIFY(!scene().isShown("resetBox"));
+    QVERIFY(!scene().isShown("mask"));
+    SceneDriver::settle(200);
+    QVERIFY(sim::wireLog().empty());
+    QCOMPARE(rig->fileBytes(rig->profileFile(0)), before);
+}
+
+void TestMainScreen::resetRestoresTheProfileAndTheDevice()
+{
+    rig->setProfileValue(0, "mouse/reportRate", 10);
+    rig->setProfileValue(0, "mouse/scrollRate", 77);
+    rig->setProfileValue(1, "mouse/reportRate", 12);
+    const QByteArray second = rig->fileBytes(rig->profileFile(1));
+    sim::modifyState(rig->plug(), [](sim::DeviceState &s) { s.currentDpi = 5; });
+    QVERIFY(rig->start());
+    QCOMPARE(scene().property("lodSlider", "value").toInt(), 10);
+
+    QVERIFY(scene().click("resetButton"));
+    QVERIFY(scene().click("resetBoxOk"));
+    QTRY_VERIFY(rig->window->view()->isEnabled());
+    QVERIFY(!scene().isShown("resetBox"));
+    QVERIFY(!scene().isShown("mask"));
+
+    // The profile in use holds the factory values again; the other profiles are untouched.
+    const QSettings factory(rig->file("modules/setting/pD.bin"), QSettings::IniFormat);
+    QTRY_COMPARE(rig->profileValue(0, "mouse/reportRate"), factory.value("mouse/reportRate"));
+    const QSettings first(rig->profileFile(0), QSettings::IniFormat);
+    QCOMPARE(first.allKeys(), factory.allKeys());
+    for (const QString &key : factory.allKeys())
+        QCOMPARE(first.value(key), factory.value(key));
+    QCOMPARE(rig->fileBytes(rig->profileFile(1)), second);
+
+    // The device got the factory lift-off distance, then DPI stage 2.
+    QCOMPARE(int(rig->state().liftOff), 107);
+    QCOMPARE(int(rig->state().currentDpi), 2);
+    const QList<int> codes = commandCodes();
+    QVERIFY(codes.indexOf(0x07) >= 0);
+    QCOMPARE(codes.last(), 0x0B);
+    QCOMPARE(scene().property("lodSlider", "value").toInt(), 46);
+    QVERIFY(!scene().property("saveButton", "alert").toBool());
+}
+
+void TestMainScreen::resetBoxStaysInsideTheWindow()
+{
+    QVERIFY(rig->start());
+    const QPoint window = rig->window->pos();
+    QVERIFY(scene().click("resetButton"));
+    QQuickItem *box = scene().item("resetBox");
+    const QPointF centred(qRound((1024 - 427) / 2.0), qRound((640 - 102) / 2.0));
+    QCOMPARE(box->position(), centred);
+    const QPoint grip = scene().pointOf(box, 0.1, 0.15);  // the title, away from the buttons
+
+    scene().drag(grip, grip + QPoint(60, 40), 1);
+    QCOMPARE(box->position(), centred + QPointF(60, 40));
+
+    const QPoint moved = scene().pointOf(box, 0.1, 0.15);
+    scene().drag(moved, moved + QPoint(-3000, -3000), 1);
+    QCOMPARE(box->position(), QPointF(0, 0));
+    const QPoint corner = scene().pointOf(box, 0.1, 0.15);
+    scene().drag(corner, corner + QPoint(3000, 3000), 1);
+    QCOMPARE(box->position(), QPointF(1024 - 427, 640 - 102));
+    QCOMPARE(rig->window->pos(), window);  // the box moved, not the window
+}
+
+void TestMainScreen::profileSwitchFromTheDropDown()
+{
+    writeProfileNames({"Standard0", "Work1", "Games4"});
+    rig->setProfileValue(4, "mouse/reportRate", 89);
+    QVERIFY(rig->start());
+    QVERIFY(scene().click("profileDropDown"));
+    QVERIFY(scene().waitUsable("profileDropDownItem2"));
+    QVERIFY(scene().click("profileDropDownItem2"));
+
+    QTRY_COMPARE(rig->globalValue("mouse/profileNo").toInt(), 4);
+    QTRY_COMPARE(int(rig->state().liftOff), 125);
+    QCOMPARE(scene().property("lodSlider", "value").toInt(), 89);
+    QCOMPARE(scene().evaluate("ui_View.getData('mouse/reportRate', false)").toInt(), 89);
+    QCOMPARE(scene().evaluate("profileNo").toInt(), 4);
+    QVERIFY(rig->window->view()->isEnabled());
+
+    // Changes now go to the profile in use.
+    QVERIFY(scene().setSlider("lodSlider", 3));
+    QVERIFY(scene().click("saveButton"));
+    QTRY_COMPARE(rig->profileValue(4, "mouse/reportRate").toInt(), 3);
+    QCOMPARE(rig->profileValue(0, "mouse/reportRate").toInt(), 46);
+}
+
+void TestMainScreen::choosingTheProfileInUseDoesNothing()
+{
+    writeProfileNames({"Standard0", "Work1"});
+    QVERIFY(rig->start());
+    QVERIFY(scene().click("profileDropDown"));
+    QVERIFY(scene().click("profileDropDownItem0"));
+    SceneDriver::settle(300);
+    QVERIFY(sim::wireLog().empty());
+    QCOMPARE(rig->globalValue("mouse/profileNo").toInt(), 0);
+}
+
+void TestMainScreen::startUpPutsA560OnProfileOne_data()
+{
+    QTest::addColumn<int>("deviceProfile");
+    QTest::addColumn<bool>("switched");
+    QTest::newRow("on profile 3") << 3 << true;
+    QTest::newRow("on profile 1") << 1 << false;
+}
+
+void TestMainScreen::startUpPutsA560OnProfileOne()
+{
+    QFETCH(int, deviceProfile);
+    QFETCH(bool, switched);
+    rig->configure(sim::Family::F560);
+    sim::modifyState(rig->plug(), [&](sim::DeviceState &s) { s.currentProfile = uint8_t(deviceProfile); });
+    // The wire log of the start-up is what counts here: keep it.
+    rig->window = std::make_unique<Widget>();
+    rig->window->showNormal();
+    sim::clearWireLog();
+    rig->window->checkDevice();
+    rig->scene = std::make_unique<SceneDriver>(*rig->window);
+    QVERIFY(SceneDriver::waitFor([&] { return scene().isShown("mainScreen"); }, 4000));
+
+    const QList<int> codes = commandCodes();
+    QCOMPARE(codes.contains(0x02), switched);
+    QCOMPARE(int(rig->state().currentProfile), 1);
+    if (switched) {
+        const int query = codes.indexOf(0x82);
+        QVERIFY(query >= 0 && query < codes.indexOf(0x02));
+    }
+}
+
+void TestMainScreen::languageSectionsAreReadOnce()
+{
+    const QString english = rig->file("modules/i18n/English.ini");
+    QVERIFY(rig->start());
+    const QStringList main = sectionOf(english, "main");
+    QCOMPARE(scene().evaluate("mainLang").toStringList(), main);
+    QCOMPARE(scene().text("saveButton"), main.at(10));
+
+    // A second connection does not read the languages again.
+    QSettings(english, QSettings::IniFormat).setValue("main/10", "Store");
+    rig->window->checkDevice();
+    QVERIFY(SceneDriver::waitFor([&] { return rig->window->view()->isEnabled(); }, 3000));
+    QCOMPARE(scene().text("saveButton"), main.at(10));
+}
+
+void TestMainScreen::chineseTextsOnTheBottomBar()
+{
+    rig->dir.setGlobal("common/language", "ChineseSimplified");
+    QVERIFY(rig->start());
+    const QStringList main = sectionOf(rig->file("modules/i18n/ChineseSimplified.ini"), "main");
+    QCOMPARE(scene().text("configButton"), main.at(4));
+    QCOMPARE(scene().text("resetButton"), main.at(5));
+    QCOMPARE(scene().text("saveButton"), main.at(10));
+    QVERIFY(main.at(10) != QStringLiteral("Save"));
+    QCOMPARE(scene().evaluate("language").toString(), QStringLiteral("ChineseSimplified"));
+}
+
+void TestMainScreen::missingLanguageKeepsTheBuiltInTexts()
+{
+    rig->dir.setGlobal("common/language", "Klingon");
+    DiagnosticCapture diagnostics;
+    QVERIFY(rig->start());
+    QCOMPARE(scene().text("configButton"), QStringLiteral("Config"));
+    QCOMPARE(scene().text("saveButton"), QStringLiteral("Save"));
+    QCOMPARE(scene().property("lodRow", "label").toString(), QStringLiteral("LOD"));
+    bool reported = false;
+    for (const QString &line : diagnostics.lines())
+        reported |= line.contains("Language Klingon: section main is missing");
+    QVERIFY(reported);
+}
+
+void TestMainScreen::helpMenu()
+{
+    rig->dir.setGlobal("common/url", "https://help.example/z7");
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("https", &catcher, "open");
+    QVERIFY(rig->start());
+
+    QVERIFY(scene().click("askButton"));
+    QVERIFY(scene().waitUsable("askMenuUrl"));
+    QQuickItem *frame = scene().item("askMenuUrl")->parentItem()->parentItem();
+    QCOMPARE(frame->width(), 200.0);
+    QCOMPARE(frame->mapToScene(QPointF(0, 0)), QPointF(1024 - 300, 30));
+    QVERIFY(scene().click("askMenuVersion"));
+    QVERIFY(!scene().isShown("askMenuVersion"));
+    QVERIFY(catcher.urls.isEmpty());
+
+    QVERIFY(scene().click("askButton"));
+    QVERIFY(scene().click("askMenuUrl"));
+    QTRY_COMPARE(catcher.urls, QList<QUrl>{QUrl("https://help.example/z7")});
+    QVERIFY(!scene().isShown("askMenuUrl"));
+    QDesktopServices::unsetUrlHandler("https");
+}
+
+void TestMainScreen::windowDragMinimiseAndClose()
+{
+    QVERIFY(rig->start());
+    rig->window->move(200, 100);
+    const QPoint before = rig->window->pos();
+    const QPoint empty(420, 600);  // between the mouse and the bottom bar
+    scene().drag(empty, empty + QPoint(30, -12), 1);
+    QCOMPARE(rig->window->pos(), before + QPoint(30, -12));
+
+    QVERIFY(scene().click("minimizeButton"));
+    QTRY_VERIFY(rig->window->isMinimized());
+    rig->window->showNormal();
+    QVERIFY(scene().click("closeButton"));
+    QVERIFY(!rig->window->isVisible());
+    QVERIFY(rig->window->isDeviceConnected());
+}
+
+QTEST_MAIN(TestMainScreen)
+#include "tst_main_screen.moc"

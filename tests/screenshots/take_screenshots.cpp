@@ -1,0 +1,110 @@
+// Renders the program's pages as a user sees them, one picture each, with the simulated
+// mouse attached: take_screenshots <folder> <language> [name …]. Each picture starts from a
+// fresh installation, so no page shows what another one left behind.
+
+#include "scene_rig.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+
+#include <functional>
+#include <iostream>
+#include <utility>
+
+using namespace simtest;
+
+namespace {
+
+struct Shot
+{
+    const char *name;
+    std::function<void(SceneRig &)> prepare;
+};
+
+// The macro editor with two macros, the first recorded as Ctrl+C with the pauses between the
+// keys, its third step selected.
+void recordCtrlC(SceneRig &rig)
+{
+    SceneDriver &scene = *rig.scene;
+    scene.click(QStringLiteral("macroEditorEntry"));
+    scene.click(QStringLiteral("macroNewButton"));
+    scene.click(QStringLiteral("macroNewButton"));
+    scene.click(QStringLiteral("macroListRow0"));
+    scene.click(QStringLiteral("macroDelayCheck"));
+    scene.click(QStringLiteral("macroRecordButton"));
+    for (const auto &[code, pressed] :
+        {std::pair {0xE0, true}, {0x06, true}, {0x06, false}, {0xE0, false}}) {
+        scene.hookKey(code, pressed);
+        QTest::qWait(70);
+    }
+    scene.click(QStringLiteral("macroRecordButton"));
+    scene.click(QStringLiteral("stepListRow2"));
+}
+
+// What the user does before each picture.
+const Shot kShots[] = {
+    {"main", [](SceneRig &) {}},
+    {"lod-slider", [](SceneRig &rig) { rig.scene->click("lodSlider"); }},
+    {"profile-drop-down", [](SceneRig &rig) { rig.scene->click("profileDropDown"); }},
+    {"help-menu", [](SceneRig &rig) { rig.scene->click("askButton"); }},
+    {"reset-box", [](SceneRig &rig) { rig.scene->click("resetButton"); }},
+    {"macro-editor", recordCtrlC},
+    {"macro-step-menu",
+        [](SceneRig &rig) {
+            recordCtrlC(rig);
+            rig.scene->click("stepListRow3", Qt::RightButton);
+        }},
+    {"macro-insert-key",
+        [](SceneRig &rig) {
+            recordCtrlC(rig);
+            rig.scene->click("stepListRow3", Qt::RightButton);
+            rig.scene->click("stepListMenuEntry2");
+            rig.scene->hookKey(0x2C, true);
+        }},
+};
+
+bool take(const Shot &shot, const QString &folder, const QString &language)
+{
+    SceneRig rig;
+    rig.dir.setGlobal(QStringLiteral("common/language"), language);
+    QSettings names(rig.file(QStringLiteral("modules/setting/name.bin")), QSettings::IniFormat);
+    names.setValue(QStringLiteral("profile/profileName"),
+        QStringList {QStringLiteral("Standard0"), QStringLiteral("Tournament1"),
+            QStringLiteral("Office2")});
+    names.sync();
+    if (!rig.start())
+        return false;
+    shot.prepare(rig);
+    SceneDriver::settle(600);
+    const QImage picture = rig.window->view()->grabFramebuffer();
+    const QString file = QStringLiteral("%1/%2-%3.png")
+                             .arg(folder, QLatin1String(shot.name),
+                                 language == QLatin1String("English") ? QStringLiteral("en")
+                                                                      : QStringLiteral("zh"));
+    return picture.save(file);
+}
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 3) {
+        std::cerr << "usage: stryla-screenshots <folder> <English|ChineseSimplified> [name …]\n";
+        return 2;
+    }
+    const QString folder = QDir(args.at(1)).absolutePath();
+    QDir().mkpath(folder);
+    const QStringList wanted = args.mid(3);
+    int failed = 0;
+    for (const Shot &shot : kShots) {
+        if (!wanted.isEmpty() && !wanted.contains(QLatin1String(shot.name)))
+            continue;
+        const bool ok = take(shot, folder, args.at(2));
+        std::cout << (ok ? "wrote " : "FAILED ") << shot.name << '\n';
+        failed += ok ? 0 : 1;
+    }
+    return failed == 0 ? 0 : 1;
+}

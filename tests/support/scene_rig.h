@@ -1,0 +1,102 @@
+#pragma once
+
+// The whole program around the real scene, for tests that use it as a user does: a fresh
+// installation folder, a simulated mouse of the chosen family, the host window with its
+// view, bridge and transport, and a driver for the scene. Configure and plug before
+// start(); start() connects the device and waits until the main screen shows.
+
+#include "device_rig.h"
+#include "runtime_dir.h"
+#include "scene_driver.h"
+#include "sim_support.h"
+#include "widget.h"
+
+#include <QFile>
+#include <QSettings>
+
+#include <memory>
+
+namespace simtest {
+
+class SceneRig
+{
+public:
+    SceneRig() { sim::reset(); }
+    ~SceneRig()
+    {
+        scene.reset();
+        window.reset();
+        sim::reset();
+    }
+    SceneRig(const SceneRig &) = delete;
+    SceneRig &operator=(const SceneRig &) = delete;
+
+    // The device facts the program reads from its configuration at start.
+    void configure(sim::Family family, bool gun = false, bool colorful = true)
+    {
+        dir.setGlobal(QStringLiteral("mouse/icType"), familyName(family));
+        dir.setGlobal(QStringLiteral("mouse/isGun"), gun);
+        dir.setGlobal(QStringLiteral("mouse/isColorful"), colorful);
+        this->family = family;
+    }
+
+    sim::DeviceId plug()
+    {
+        device = sim::plug(sim::referenceMouse(family));
+        return device;
+    }
+
+    // Builds the window, runs the first device check and waits for the main screen; the
+    // wire log starts empty afterwards.
+    bool start()
+    {
+        if (!device)
+            plug();
+        window = std::make_unique<Widget>();
+        window->showNormal();
+        window->checkDevice();
+        scene = std::make_unique<SceneDriver>(*window);
+        const bool shown = SceneDriver::waitFor(
+            [this] { return scene->isShown(QStringLiteral("mainScreen")) && window->view()->isEnabled(); },
+            4000);
+        sim::clearWireLog();
+        return shown;
+    }
+
+    sim::DeviceState state() const { return sim::state(device); }
+
+    // Paths and keys of the installation folder.
+    QString profileFile(int profile) const
+    {
+        return dir.path(QStringLiteral("modules/setting/p%1.bin").arg(profile + 1));
+    }
+    QString file(const QString &relative) const { return dir.path(relative); }
+
+    QVariant profileValue(int profile, const QString &key) const
+    {
+        return QSettings(profileFile(profile), QSettings::IniFormat).value(key);
+    }
+    void setProfileValue(int profile, const QString &key, const QVariant &value)
+    {
+        QSettings(profileFile(profile), QSettings::IniFormat).setValue(key, value);
+    }
+    QVariant globalValue(const QString &key) const
+    {
+        return QSettings(file(QStringLiteral("modules/setting/apConfig.bin")), QSettings::IniFormat)
+            .value(key);
+    }
+
+    QByteArray fileBytes(const QString &path) const
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    RuntimeDir dir;
+    sim::Family family = sim::Family::F553;
+    sim::DeviceId device = 0;
+    std::unique_ptr<Widget> window;
+    std::unique_ptr<SceneDriver> scene;
+};
+
+}  // namespace simtest
