@@ -11,7 +11,7 @@
 
 #include "device_rig.h"
 #include "save_reports.h"
-#include "window_rig.h"
+#include "scene_rig.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -51,14 +51,13 @@ void settledWrite(Hid_Thread &hid, int runs)
 void saveThroughTheWindow(const char *label, sim::Family family, int runs)
 {
     using Clock = std::chrono::steady_clock;
-    simtest::WindowRig rig;
-    if (family == sim::Family::F560)
-        rig.configure560Gun();
-    if (!rig.connect(sim::referenceMouse(family))) {
+    simtest::SceneRig rig;
+    rig.configure(family, family == sim::Family::F560);
+    if (!rig.start()) {
         std::printf("Save on the %s: the start-up exchanges did not end\n", label);
         return;
     }
-    rig.view().setBusy(3600000);
+    rig.window->view()->setBusy(3600000);
     std::vector<Clock::time_point> beats;
     QTimer heartbeat;
     heartbeat.setTimerType(Qt::PreciseTimer);
@@ -70,7 +69,7 @@ void saveThroughTheWindow(const char *label, sim::Family family, int runs)
         sim::clearWireLog();
         beats.clear();
         const Clock::time_point start = Clock::now();
-        rig.evaluate(simtest::saveScript(simtest::gunButtonSave()));
+        rig.scene->evaluate(simtest::saveScript(simtest::gunButtonSave()));
         const Clock::time_point end = Clock::now();
         const std::vector<simtest::Exchange> sent = simtest::exchanges(sim::wireLog());
         count = sent.size();
@@ -80,7 +79,7 @@ void saveThroughTheWindow(const char *label, sim::Family family, int runs)
         best = qMin(best, wall / mandated);
         longest = qMax(longest, simtest::longestGap(start, beats, end));
     }
-    rig.view().setBusy(0);
+    rig.window->view()->setBusy(0);
     std::printf("Save on the %s: %zu exchanges, mandated pauses %.0f ms, last wall time %.0f ms; "
                 "wall / mandated: mean %.4f, best %.4f over %d runs; longest wait of a 25 ms "
                 "timer %.1f ms\n",

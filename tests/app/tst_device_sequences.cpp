@@ -4,7 +4,7 @@
 
 #include "diagnostics.h"
 #include "save_reports.h"
-#include "window_rig.h"
+#include "scene_rig.h"
 
 #include <QQuickWindow>
 #include <QtTest>
@@ -52,26 +52,26 @@ private:
 
     std::vector<Exchange> reference;  // a Save with nothing else going on
     Clock::time_point referenceEnd;
-    std::unique_ptr<WindowRig> rig;
+    std::unique_ptr<SceneRig> rig;
     std::unique_ptr<DiagnosticCapture> diagnostics;
 };
 
 Clock::time_point TestDeviceSequences::save()
 {
-    rig->evaluate(saveScript(gunButtonSave()));
+    rig->scene->evaluate(saveScript(gunButtonSave()));
     return Clock::now();
 }
 
 void TestDeviceSequences::initTestCase()
 {
-    WindowRig quiet;
-    quiet.configure560Gun();
-    QVERIFY(quiet.connect(sim::referenceMouse(sim::Family::F560)));
-    quiet.hid().stopMonitor();
-    quiet.hid().waitForMonitor();
+    SceneRig quiet;
+    quiet.configure(sim::Family::F560, true);
+    QVERIFY(quiet.start());
+    quiet.window->hid().stopMonitor();
+    quiet.window->hid().waitForMonitor();
     sim::clearWireLog();
     const Clock::time_point start = Clock::now();
-    quiet.evaluate(saveScript(gunButtonSave()));
+    quiet.scene->evaluate(saveScript(gunButtonSave()));
     referenceEnd = Clock::now();
     reference = exchanges(sim::wireLog());
     qInfo("A Save on the 560 gun mouse: %zu exchanges in %.0f ms", reference.size(),
@@ -80,14 +80,14 @@ void TestDeviceSequences::initTestCase()
     const sim::DeviceState state = sim::state(quiet.device);
     QCOMPARE(state.currentProfile, uint8_t(1));
     for (size_t n = 0; n < state.profiles.size(); ++n)
-        QVERIFY(state.profiles[n] == quiet.view().profileImages()[n]);
+        QVERIFY(state.profiles[n] == quiet.window->view()->profileImages()[n]);
 }
 
 void TestDeviceSequences::init()
 {
     diagnostics = std::make_unique<DiagnosticCapture>();
-    rig = std::make_unique<WindowRig>();
-    rig->configure560Gun();
+    rig = std::make_unique<SceneRig>();
+    rig->configure(sim::Family::F560, true);
 }
 
 void TestDeviceSequences::cleanup()
@@ -125,15 +125,16 @@ void TestDeviceSequences::quietSave()
 // is over. The Save's reports are those of the quiet Save, byte for byte, with every pause kept.
 void TestDeviceSequences::saveKeepsTheWindowRunning()
 {
-    QVERIFY(rig->connect(sim::referenceMouse(sim::Family::F560)));
-    rig->hid().stopMonitor();  // device changes start checks only while no monitor runs
-    rig->hid().waitForMonitor();
+    QVERIFY(rig->start());
+    rig->window->hid().stopMonitor();  // device changes start checks only while no monitor runs
+    rig->window->hid().waitForMonitor();
     sim::clearWireLog();
     diagnostics->clear();
 
     int frames = 0;
-    connect(rig->view().quickWindow(), &QQuickWindow::afterAnimating, this, [&] { ++frames; });
-    rig->view().setBusy(60000);  // the busy indicator blinks
+    connect(
+        rig->window->view()->quickWindow(), &QQuickWindow::afterAnimating, this, [&] { ++frames; });
+    rig->window->view()->setBusy(60000);  // the busy indicator blinks
 
     std::vector<Clock::time_point> beats;
     QTimer heartbeat;
@@ -164,7 +165,7 @@ void TestDeviceSequences::saveKeepsTheWindowRunning()
 
     QTRY_COMPARE_WITH_TIMEOUT(diagnostics->count("Device Connect"), 1, 3000);
     QVERIFY(rig->waitForQuietWire());
-    rig->view().setBusy(0);
+    rig->window->view()->setBusy(0);
 
     const std::vector<Exchange> all = exchanges(sim::wireLog());
     QVERIFY(all.size() > reference.size());
@@ -180,7 +181,7 @@ void TestDeviceSequences::saveKeepsTheWindowRunning()
     QCOMPARE(state.abortedTransfers, 0);
     QCOMPARE(state.strayReports, 0);
     QCOMPARE(state.checksumErrors, 0);
-    QVERIFY(rig->hid().isMonitorRunning());
+    QVERIFY(rig->window->hid().isMonitorRunning());
 }
 
 // A 560 gun mouse that sits on profile 2: the scene's start-up reads the profile and switches
@@ -189,7 +190,7 @@ void TestDeviceSequences::saveKeepsTheWindowRunning()
 // profile 1, and the check runs afterwards.
 void TestDeviceSequences::checkDuringStartUpProfileSwitch()
 {
-    rig->device = sim::plug(sim::referenceMouse(sim::Family::F560));
+    rig->plug();
     sim::modifyState(rig->device, [](sim::DeviceState &s) { s.currentProfile = 2; });
     rig->window = std::make_unique<Widget>();
     rig->window->showNormal();
@@ -224,8 +225,8 @@ void TestDeviceSequences::checkDuringStartUpProfileSwitch()
 // and plugging the mouse in again brings it back with the next check.
 void TestDeviceSequences::unplugDuringSave()
 {
-    QVERIFY(rig->connect(sim::referenceMouse(sim::Family::F560)));
-    QVERIFY(rig->hid().isMonitorRunning());
+    QVERIFY(rig->start());
+    QVERIFY(rig->window->hid().isMonitorRunning());
     sim::clearWireLog();
     sim::unplugAfterInterruptWrites(rig->device, 6);
 
@@ -233,11 +234,11 @@ void TestDeviceSequences::unplugDuringSave()
     const Clock::time_point end = save();
     QVERIFY2(msBetween(start, end) < 3000, qPrintable(QString::number(msBetween(start, end))));
     QCOMPARE(sentReports(), hostReports(reference).mid(0, 1 + 4 + 1 + 2));
-    QVERIFY(!rig->hid().isCommandInProgress());
-    QVERIFY(rig->hid().isIdle());
-    QTRY_VERIFY_WITH_TIMEOUT(!rig->hid().isMonitorRunning(), 2000);
+    QVERIFY(!rig->window->hid().isCommandInProgress());
+    QVERIFY(rig->window->hid().isIdle());
+    QTRY_VERIFY_WITH_TIMEOUT(!rig->window->hid().isMonitorRunning(), 2000);
     QCOMPARE(diagnostics->count("Device removed"), 1);
-    QTRY_VERIFY(!rig->view().isEnabled());
+    QTRY_VERIFY(!rig->window->view()->isEnabled());
     QCOMPARE(sim::openHandles(rig->device, sim::Interface::Command), 0);
     QCOMPARE(sim::openHandles(rig->device, sim::Interface::Event), 0);
 
@@ -245,9 +246,9 @@ void TestDeviceSequences::unplugDuringSave()
     rig->window->deviceChanged();
     QTRY_COMPARE_WITH_TIMEOUT(diagnostics->count("Device Connect"), 2, 5000);
     QVERIFY(rig->waitForQuietWire());
-    QVERIFY(rig->hid().isMonitorRunning());
+    QVERIFY(rig->window->hid().isMonitorRunning());
     QCOMPARE(int(sim::state(again).options[0] & 0x08), 0x08);  // the check's start-up write
-    QTRY_VERIFY_WITH_TIMEOUT(rig->view().isEnabled(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(rig->window->view()->isEnabled(), 3000);
 }
 
 QTEST_MAIN(TestDeviceSequences)

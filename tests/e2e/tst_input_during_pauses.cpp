@@ -4,7 +4,7 @@
 
 #include "held_input.h"
 #include "save_reports.h"
-#include "window_rig.h"
+#include "scene_rig.h"
 #include "xtest_input.h"
 
 #include <QWindow>
@@ -52,8 +52,8 @@ void TestInputDuringPauses::inputWaitsForTheCommand()
 {
     XTestInput xtest;
     QVERIFY(xtest.open());
-    WindowRig rig;
-    QVERIFY(rig.connect(sim::referenceMouse(sim::Family::F553)));
+    SceneRig rig;
+    QVERIFY(rig.start());
     rig.window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
     const QPoint inside = rig.window->mapToGlobal(QPoint(300, 300));
@@ -78,8 +78,8 @@ void TestInputDuringPauses::inputWaitsForTheCommand()
     poll.start(1);
     const Clock::time_point start = Clock::now();
     // One key matrix: 128 ms of settle, two data reports 120 ms apart, 120 ms and 128 ms more.
-    rig.evaluate(QStringLiteral("ui_View.mouseSetKeyMatrix(%1, true, [0, 0, 0])")
-                     .arg(jsList(QVariantList(64, 0))));
+    rig.scene->evaluate(QStringLiteral("ui_View.mouseSetKeyMatrix(%1, true, [0, 0, 0])")
+                            .arg(jsList(QVariantList(64, 0))));
     const Clock::time_point end = Clock::now();
     poll.stop();
     QTRY_COMPARE_WITH_TIMEOUT(int(input.seen.size()), 2, 1000);  // not left for a later event
