@@ -20,6 +20,17 @@ namespace {
 
 constexpr uint8_t kKeyA = 38;  // X keycode: the Linux input code + 8
 
+// A click at point and the key A, as the X server's test devices make them.
+void clickAndType(XTestInput &xtest, const QPoint &point)
+{
+    xtest.moveTo(point.x(), point.y());
+    xtest.button(1, true);
+    xtest.button(1, false);
+    xtest.key(kKeyA, true);
+    xtest.key(kKeyA, false);
+    xtest.sync();
+}
+
 // Notes when the window system hands a click or a key press to one of the program's windows.
 class InputLog : public QObject
 {
@@ -66,12 +77,7 @@ void TestInputDuringPauses::inputWaitsForTheCommand()
     connect(&poll, &QTimer::timeout, this, [&] {
         if (sent != Clock::time_point {} || records(sim::Direction::FeatureOut).empty())
             return;
-        xtest.moveTo(inside.x(), inside.y());
-        xtest.button(1, true);
-        xtest.button(1, false);
-        xtest.key(kKeyA, true);
-        xtest.key(kKeyA, false);
-        xtest.sync();
+        clickAndType(xtest, inside);
         sent = Clock::now();
     });
     sim::clearWireLog();
@@ -112,14 +118,7 @@ void TestInputDuringPauses::heldInputIsReleased()
 
     InputLog input;
     qApp->installEventFilter(&input);
-    QTimer::singleShot(40, this, [&] {
-        xtest.moveTo(inside.x(), inside.y());
-        xtest.button(1, true);
-        xtest.button(1, false);
-        xtest.key(kKeyA, true);
-        xtest.key(kKeyA, false);
-        xtest.sync();
-    });
+    QTimer::singleShot(40, this, [&] { clickAndType(xtest, inside); });
     QElapsedTimer clock;
     clock.start();
     QTimer wake;
