@@ -1,5 +1,6 @@
 // Start-up and shutdown of the program, in a fixed order.
 
+#include "data_folder.h"
 #include "input_hook.h"
 #include "qtsinglecoreapplication.h"
 #include "widget.h"
@@ -9,7 +10,6 @@
 #endif
 
 #include <QDebug>
-#include <QDir>
 
 namespace {
 
@@ -17,17 +17,12 @@ constexpr int kHandOverTimeoutMs = 5000;
 // Exit code when the single-instance lock cannot be taken at all (1 means another copy runs).
 constexpr int kLockErrorExit = 2;
 
-// The executable's folder becomes the working directory, so every "./modules/…" path resolves
-// beside the program whatever folder it was started from.
-void enterExecutableFolder(const QString &executable)
-{
-    const QString path = QDir::fromNativeSeparators(executable);
-    QDir::setCurrent(path.left(path.lastIndexOf(QLatin1Char('/'))));
-}
-
 int run(QtSingleCoreApplication &app)
 {
-    enterExecutableFolder(QCoreApplication::applicationFilePath());
+    // The data folder becomes the working directory, so every "./modules/…" path resolves
+    // there whatever folder the program was started from: the executable's own folder, or,
+    // for an installed program, a folder of the user's.
+    enterDataFolder(QCoreApplication::applicationFilePath());
 
     Widget window;
     QObject::connect(

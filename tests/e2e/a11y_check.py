@@ -61,6 +61,20 @@ def wait_for_main_screen(app, seconds=15):
     return {(n.get_role_name(), n.get_name()): n for n in showing_nodes(app)}
 
 
+def move_lod_and_save(found, position):
+    """Moves the LOD slider of the main screen (found, as wait_for_main_screen gives it) to
+    position and presses Save. What went wrong, or None."""
+    value = found[("slider", "LOD")].get_value_iface()
+    if not value.set_current_value(float(position)) or value.get_current_value() != position:
+        return "the LOD slider did not take position %d" % position
+    actions = found[("push button", "Save")].get_action_iface()
+    names = [actions.get_action_name(i) for i in range(actions.get_n_actions())]
+    if "Press" not in names or not actions.do_action(names.index("Press")):
+        return "Save cannot be pressed: %s" % names
+    time.sleep(1.5)  # the lift-off command and its settling time
+    return None
+
+
 def main():
     app = find_application(sys.argv[1])
     if app is None:
@@ -78,17 +92,10 @@ def main():
     if value.get_minimum_value() != 3 or value.get_maximum_value() != 89:
         print("the LOD slider reports", value.get_minimum_value(), "…", value.get_maximum_value())
         return 1
-    if not value.set_current_value(3.0) or value.get_current_value() != 3:
-        print("the LOD slider did not take position 3")
+    problem = move_lod_and_save(found, 3)
+    if problem:
+        print(problem)
         return 1
-
-    save = found[("push button", "Save")]
-    actions = save.get_action_iface()
-    names = [actions.get_action_name(i) for i in range(actions.get_n_actions())]
-    if "Press" not in names or not actions.do_action(names.index("Press")):
-        print("Save cannot be pressed:", names)
-        return 1
-    time.sleep(1.5)  # the lift-off command and its settling time
     return 0
 
 

@@ -1,0 +1,129 @@
+# Installation as a Linux program, and its Debian package (scripts/package).
+#
+# Installed: the program to bin/, its factory data to share/stryla-config/modules (the program
+# finds it relative to its own path and seeds each user's data folder from it), the udev rule,
+# the desktop entry, the icon and the AppStream metainfo. The simulated program, the tests and
+# the benchmarks stay in the build tree.
+# Installing never builds: scripts/package builds first, and the package test must not build
+# the tree it runs in.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+include(GNUInstallDirs)
+
+install(TARGETS stryla-config RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# The data as the build lays it out beside each executable: the files of the source tree, the
+# profiles p1 … p10 starting as copies of the factory profile, and an empty macro folder.
+set(STRYLA_INSTALL_MODULES ${CMAKE_INSTALL_DATADIR}/stryla-config/modules)
+foreach(folder setting i18n gun macro)
+    file(GLOB files CONFIGURE_DEPENDS
+        ${PROJECT_SOURCE_DIR}/modules/${folder}/*.bin ${PROJECT_SOURCE_DIR}/modules/${folder}/*.ini)
+    if(files)
+        install(FILES ${files} DESTINATION ${STRYLA_INSTALL_MODULES}/${folder})
+    endif()
+endforeach()
+install(DIRECTORY DESTINATION ${STRYLA_INSTALL_MODULES}/macro)
+install(FILES ${PROJECT_SOURCE_DIR}/modules/img/logo.ico DESTINATION ${STRYLA_INSTALL_MODULES}/img)
+foreach(n RANGE 1 10)
+    if(NOT EXISTS ${PROJECT_SOURCE_DIR}/modules/setting/p${n}.bin)
+        install(FILES ${PROJECT_SOURCE_DIR}/modules/setting/pD.bin
+            DESTINATION ${STRYLA_INSTALL_MODULES}/setting RENAME p${n}.bin)
+    endif()
+endforeach()
+
+# udev reads lib/udev/rules.d below /usr; the multiarch library folder is not the place.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/70-stryla-config.rules DESTINATION lib/udev/rules.d)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/stryla-config.desktop
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/modules/img/logo.svg
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME stryla-config.svg)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/example.korvane.StrylaConfig.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# stryla_named_modules(<file> <keywords> <list>): appends to list the QML modules that the lines
+# of file starting with one of keywords ("import", "import|depends") name; quoted imports of
+# folders and scripts are not modules.
+function(stryla_named_modules file keywords list)
+    file(STRINGS ${file} lines REGEX "^[ \t]*(${keywords})[ \t]+[A-Za-z]")
+    set(modules ${${list}})
+    foreach(line IN LISTS lines)
+        string(REGEX REPLACE "^[ \t]*(${keywords})[ \t]+([A-Za-z0-9_.]+).*" "\\2" module "${line}")
+        list(APPEND modules ${module})
+    endforeach()
+    set(${list} ${modules} PARENT_SCOPE)
+endfunction()
+
+# stryla_qml_packages(<out>): the Debian packages holding the QML modules the scene imports,
+# with the modules their qmldir files import in turn. The scene is compiled into the program,
+# so the library dependencies computed from the executable never name these.
+function(stryla_qml_packages out)
+    set(qml_root ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_QML})
+    file(GLOB_RECURSE scene_files ${PROJECT_SOURCE_DIR}/modules/qml/*.qml)
+    set(pending)
+    foreach(scene_file IN LISTS scene_files)
+        stryla_named_modules(${scene_file} import pending)
+    endforeach()
+
+    set(seen)
+    set(packages)
+    while(pending)
+        list(POP_FRONT pending module)
+        if(module IN_LIST seen)
+            continue()
+        endif()
+        list(APPEND seen ${module})
+        string(REPLACE "." "/" module_dir ${module})
+        set(qmldir ${qml_root}/${module_dir}/qmldir)
+        if(NOT EXISTS ${qmldir})
+            message(WARNING "The scene imports the QML module ${module}, which is not installed "
+                "(no ${qmldir}); the package will not depend on it.")
+            continue()
+        endif()
+        execute_process(COMMAND dpkg-query -S ${qmldir}
+            OUTPUT_VARIABLE owner RESULT_VARIABLE status ERROR_QUIET)
+        if(status EQUAL 0 AND owner MATCHES "^([^:, ]+)")
+            list(APPEND packages ${CMAKE_MATCH_1})
+        else()
+            message(WARNING "No Debian package holds ${qmldir} (QML module ${module}); the package "
+                "will not depend on it.")
+        endif()
+        stryla_named_modules(${qmldir} "import|depends" pending)
+    endwhile()
+    list(REMOVE_DUPLICATES packages)
+    list(SORT packages)
+    set(${out} ${packages} PARENT_SCOPE)
+endfunction()
+
+stryla_qml_packages(STRYLA_QML_PACKAGES)
+# Loaded at run time, so not among the computed dependencies either: the SVG image plugin
+# draws the scene's pictures, and the Chinese language file needs a font with its glyphs.
+set(STRYLA_RUNTIME_PACKAGES ${STRYLA_QML_PACKAGES} libqt6svg6 fonts-wqy-microhei)
+list(REMOVE_DUPLICATES STRYLA_RUNTIME_PACKAGES)
+list(JOIN STRYLA_RUNTIME_PACKAGES ", " STRYLA_RUNTIME_DEPENDS)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME stryla-config)
+set(CPACK_PACKAGE_VENDOR KORVANE)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "configuration utility for the KORVANE STRYLA Z7 gaming mouse")
+# One paragraph, in lines short enough for the control file.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "Assigns button functions, records macros that the mouse plays by itself, sets"
+    "DPI stages, lift-off distance and lighting, and keeps named profiles, for the"
+    "KORVANE STRYLA Z7 mouse and the keyboard of the same device family. A udev rule"
+    "gives the user at the seat access to the device; settings are kept per user in"
+    "~/.local/share/stryla-config.")
+set(CPACK_PACKAGE_CONTACT "stryla-config maintainers <maintainers@korvane.example>")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.korvane.example/support)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS ${STRYLA_RUNTIME_DEPENDS})
+# Without an AppIndicator extension GNOME shows no tray icon, and the program lives in the tray.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS gnome-shell-extension-appindicator)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/debian/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
