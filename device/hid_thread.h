@@ -18,8 +18,9 @@ struct CommandSpec;
 
 // The program's only door to the device. Every command is a slot that runs synchronously on
 // the calling (GUI) thread: it takes the interlock, sends one 9-byte command report with its
-// checksum, carries bulk data in interrupt reports and gives the interlock back. The class
-// derives from QThread by tradition; the thread is never started. The only background
+// checksum, carries bulk data in interrupt reports and gives the interlock back. While it waits
+// out the pauses the device needs, timers, posted events and painting go on; user input waits. The
+// class derives from QThread by tradition; the thread is never started. The only background
 // activity is the monitor job, which listens on the event interface from the thread pool.
 class Hid_Thread : public QThread
 {
@@ -55,7 +56,7 @@ public:
 
 signals:
     // The command in progress has ended and the interlock is free again; emitted once per
-    // command, when its slot is about to return.
+    // command (a 560 sequence of sends is one), when its slot is about to return.
     void interlockFree();
 
 public slots:

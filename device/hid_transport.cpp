@@ -3,7 +3,6 @@
 
 #include "hid_thread.h"
 
-#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDebug>
 #include <QElapsedTimer>

@@ -30,7 +30,6 @@ private slots:
     void queryReadsReply();
     void queryWithoutReplyKeepsOutputs();
     void nestedCommandGivesUp();
-    void pausesKeepTimersRunning();
     void commandDuringAPauseIsRefused_data();
     void commandDuringAPauseIsRefused();
     void interlockFreeOncePerCommand();
@@ -172,40 +171,6 @@ void TestTransport::nestedCommandGivesUp()
     QCOMPARE(sent.size(), 3);  // the outer command report and its two data reports
     QVERIFY(sent.first().startsWith("00 12 01"));
     QVERIFY(hid->isIdle());
-}
-
-// The pauses of a settled 128-byte write let a 10 ms timer tick all through, and each of them
-// is as long as the device needs.
-void TestTransport::pausesKeepTimersRunning()
-{
-    sim::reset();
-    attach(sim::referenceMouse(sim::Family::F560));
-    std::vector<std::chrono::steady_clock::time_point> ticks;
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    connect(
-        &timer, &QTimer::timeout, this, [&] { ticks.push_back(std::chrono::steady_clock::now()); });
-    timer.start(10);
-    uchar image[128] {};
-    const auto start = std::chrono::steady_clock::now();
-    hid->hid560_0CH_setProfile(image, 3);
-    const auto end = std::chrono::steady_clock::now();
-    timer.stop();
-
-    double longest = 0;
-    auto previous = start;
-    for (const auto &tick : ticks) {
-        longest =
-            std::max(longest, std::chrono::duration<double, std::milli>(tick - previous).count());
-        previous = tick;
-    }
-    longest = std::max(longest, std::chrono::duration<double, std::milli>(end - previous).count());
-    QVERIFY2(longest < 50, qPrintable(QStringLiteral("%1 ms without a tick").arg(longest)));
-    const std::vector<Exchange> sent = exchanges(sim::wireLog());
-    QCOMPARE(int(sent.size()), 1);
-    QCOMPARE(int(sent[0].data.size()), 4);
-    QCOMPARE(gapViolations(sent, sim::Family::F560, end), QStringList());
-    QVERIFY(msBetween(start, end) >= 4 * 120 + 2 * 128);
 }
 
 void TestTransport::commandDuringAPauseIsRefused_data()
