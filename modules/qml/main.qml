@@ -34,6 +34,10 @@ Item {
     property var macroNames: []
     // The DPI stage in use, counted from 0; -1 while the device has not said.
     property int currentStage: -1
+    // The button under the pointer (on the list or the picture) and the one being assigned,
+    // as positions 0 … 15; -1 for none.
+    property int hoveredButton: -1
+    property int selectedButton: -1
     property int popupTop: 20
 
     // Texts of the main screen: 0 "Editor" … 10 "Save", 11 … 14 spare.
@@ -342,6 +346,23 @@ Item {
             callPage(keyMatrixPlace, "renameMacro", [newName, oldName])
     }
 
+    // Opens the button page for a position. The only button that holds the left click keeps
+    // it: the page does not open, the selection is cleared and the list says why.
+    function openKeyAssignment(position) {
+        var list = page(keyMatrixPlace)
+        var assignment = page(keyAssignmentPlace)
+        if (list === null || assignment === null)
+            return
+        if (!list.mayReassign(position)) {
+            selectedButton = -1
+            return
+        }
+        selectedButton = position
+        assignment.openFor(position, list.entryAt(position), list.textAt(position),
+                           list.factoryEntryAt(position), list.factoryTextAt(position))
+        openPopup(assignment)
+    }
+
     // The user picked the DPI stage to use.
     function chooseStage(index) {
         ui_View.mouseSetCurrentDPI(index + 1)
@@ -463,6 +484,7 @@ Item {
                 id: keyMatrixPlace
                 width: 232
                 height: 370
+                source: "common/KeyMatrixList.qml"
             }
             EditorBox {
                 width: 232
@@ -533,6 +555,10 @@ Item {
             id: mousePicture
             anchors.fill: parent
             keyCount: root.keyCount
+            hoveredButton: root.hoveredButton
+            selectedButton: root.selectedButton
+            onMarkerHovered: function (position) { root.hoveredButton = position }
+            onMarkerClicked: function (position) { root.openKeyAssignment(position) }
         }
     }
 
@@ -558,9 +584,9 @@ Item {
     }
 
     Loader { id: macroEditorPlace; z: 20; source: "pages/MacroEditor.qml" }
-    Loader { id: gunPlace; z: 20 }
+    Loader { id: gunPlace; z: 20; source: "pages/GunPage.qml" }
     Loader { id: systemPlace; z: 20 }
-    Loader { id: keyAssignmentPlace; z: 20 }
+    Loader { id: keyAssignmentPlace; z: 20; source: "pages/KeyAssignment.qml" }
     Loader { id: profilesPlace; z: 20 }
 
     ResetBox {
@@ -618,9 +644,80 @@ Item {
         when: root.page(keyAssignmentPlace) !== null
     }
 
+    // --- buttons: the key matrix list, the mouse picture, the button page, the gun page ------
+
+    Binding {
+        target: root.page(keyMatrixPlace)
+        property: "hoveredButton"
+        value: root.hoveredButton
+        when: root.page(keyMatrixPlace) !== null
+    }
+
+    Binding {
+        target: root.page(keyMatrixPlace)
+        property: "selectedButton"
+        value: root.selectedButton
+        when: root.page(keyMatrixPlace) !== null
+    }
+
+    // The list's texts are made of the button page's words.
+    Binding {
+        target: root.page(keyMatrixPlace)
+        property: "labels"
+        value: root.page(keyAssignmentPlace).texts
+        when: root.page(keyMatrixPlace) !== null && root.page(keyAssignmentPlace) !== null
+    }
+
+    Binding {
+        target: root.page(keyMatrixPlace)
+        property: "gunPeriods"
+        value: root.page(gunPlace).periods()
+        when: root.page(keyMatrixPlace) !== null && root.page(gunPlace) !== null
+    }
+
+    Binding {
+        target: mousePicture
+        property: "functionTexts"
+        value: root.page(keyMatrixPlace).entryTexts
+        when: root.page(keyMatrixPlace) !== null
+    }
+
+    Binding {
+        target: mousePicture
+        property: "frontText"
+        value: root.page(keyMatrixPlace).texts[5]
+        when: root.page(keyMatrixPlace) !== null
+    }
+
+    Binding {
+        target: mousePicture
+        property: "sideText"
+        value: root.page(keyMatrixPlace).texts[6]
+        when: root.page(keyMatrixPlace) !== null
+    }
+
+    Binding {
+        target: mousePicture
+        property: "buttonText"
+        value: root.page(keyMatrixPlace).texts[1]
+        when: root.page(keyMatrixPlace) !== null
+    }
+
+    Connections {
+        target: root.page(keyMatrixPlace)
+        ignoreUnknownSignals: true
+        function onButtonHovered(position) { root.hoveredButton = position }
+        function onButtonChosen(position) { root.openKeyAssignment(position) }
+    }
+
     Connections {
         target: root.page(keyAssignmentPlace)
         ignoreUnknownSignals: true
         function onOpenMacroEditor() { root.openPopup(root.page(macroEditorPlace)) }
+        function onAssigned(position, entry, text) {
+            root.callPage(keyMatrixPlace, "assign", [position, entry, text])
+        }
+        function onSendMacro(name, slot) { root.sendMacro(name, slot) }
+        function onClosed() { root.selectedButton = -1 }
     }
 }

@@ -11,7 +11,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <initializer_list>
 #include <memory>
 
 namespace rig {
@@ -27,34 +26,8 @@ inline DeviceFacts facts(
     return f;
 }
 
-// A command report as hex, with its checksum worked out here rather than by the program.
-inline QString command(uchar code, std::initializer_list<uchar> params = {})
-{
-    QByteArray report(9, '\0');
-    report[1] = char(code);
-    int i = 2;
-    for (uchar p : params)
-        report[i++] = char(p);
-    uint sum = 0;
-    for (int b = 1; b < 8; ++b)
-        sum += uchar(report[b]);
-    report[8] = char(~sum & 0xFF);
-    return QString::fromLatin1(report.toHex(' ').toUpper());
-}
-
-// A command report followed by the interrupt reports (32 data bytes each) carrying data.
-inline QStringList write(
-    uchar code, std::initializer_list<uchar> params, const QByteArray &data = {})
-{
-    QStringList out {command(code, params)};
-    for (int offset = 0; offset < data.size(); offset += 32) {
-        QByteArray report(33, '\0');
-        const QByteArray chunk = data.mid(offset, 32);
-        report.replace(1, chunk.size(), chunk);
-        out.append(QString::fromLatin1(report.toHex(' ').toUpper()));
-    }
-    return out;
-}
+using simtest::command;
+using simtest::write;
 
 // A profile image, of the program or of the simulated firmware.
 inline QByteArray bytes(const ProfileImage &image)

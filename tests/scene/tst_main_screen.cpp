@@ -34,15 +34,6 @@ QStringList sectionOf(const QString &languageFile, const QString &section)
     return texts;
 }
 
-// The command codes (byte 1 of each command report) the host sent, in order.
-QList<int> commandCodes()
-{
-    QList<int> codes;
-    for (const sim::WireRecord &r : records(sim::Direction::FeatureOut))
-        codes.append(r.bytes.at(1));
-    return codes;
-}
-
 }  // namespace
 
 class TestMainScreen : public QObject
@@ -241,12 +232,14 @@ void TestMainScreen::resetRestoresTheProfileAndTheDevice()
         QCOMPARE(first.value(key), factory.value(key));
     QCOMPARE(rig->fileBytes(rig->profileFile(1)), second);
 
-    // The device got the factory lift-off distance, then DPI stage 2.
+    // The device got the factory lift-off distance, then DPI stage 2, then the three gun
+    // slots (the options read before each).
     QCOMPARE(int(rig->state().liftOff), 107);
     QCOMPARE(int(rig->state().currentDpi), 2);
     const QList<int> codes = commandCodes();
     QVERIFY(codes.indexOf(0x07) >= 0);
-    QCOMPARE(codes.last(), 0x0B);
+    QCOMPARE(
+        codes.mid(codes.lastIndexOf(0x0B)), QList<int>({0x0B, 0x83, 0x04, 0x83, 0x04, 0x83, 0x04}));
     QCOMPARE(scene().property("lodSlider", "value").toInt(), 46);
     QVERIFY(!scene().property("saveButton", "alert").toBool());
 }
@@ -320,7 +313,8 @@ void TestMainScreen::startUpPutsA560OnProfileOne()
     QFETCH(int, deviceProfile);
     QFETCH(bool, switched);
     rig->configure(sim::Family::F560);
-    sim::modifyState(rig->plug(), [&](sim::DeviceState &s) { s.currentProfile = uint8_t(deviceProfile); });
+    sim::modifyState(
+        rig->plug(), [&](sim::DeviceState &s) { s.currentProfile = uint8_t(deviceProfile); });
     // The wire log of the start-up is what counts here: keep it.
     rig->window = std::make_unique<Widget>();
     rig->window->showNormal();
@@ -397,7 +391,7 @@ void TestMainScreen::helpMenu()
 
     QVERIFY(scene().click("askButton"));
     QVERIFY(scene().click("askMenuUrl"));
-    QTRY_COMPARE(catcher.urls, QList<QUrl>{QUrl("https://help.example/z7")});
+    QTRY_COMPARE(catcher.urls, QList<QUrl> {QUrl("https://help.example/z7")});
     QVERIFY(!scene().isShown("askMenuUrl"));
     QDesktopServices::unsetUrlHandler("https");
 }

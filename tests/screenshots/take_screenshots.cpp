@@ -62,6 +62,36 @@ const Shot kShots[] = {
             rig.scene->click("stepListMenuEntry2");
             rig.scene->hookKey(0x2C, true);
         }},
+    {"buttons-hovered", [](SceneRig &rig) { rig.scene->hover("keyMatrixRow4"); }},
+    {"key-assignment",
+        [](SceneRig &rig) {
+            rig.scene->click("keyMatrixRow1");
+            rig.scene->hover("assignChoice3");
+        }},
+    {"key-assignment-fire",
+        [](SceneRig &rig) {
+            rig.scene->click("keyMatrixRow7");
+            rig.scene->click("assignSection1");
+            rig.scene->click("fireKeyField");
+            rig.scene->hookKey(0x04, true);
+            rig.scene->click("fireRateSlider");
+        }},
+    {"key-assignment-macro",
+        [](SceneRig &rig) {
+            for (const char *name : {"Reload", "Burst_3", "Macro_1"}) {
+                rig.scene->evaluate(
+                    QStringLiteral("ui_View.createMacroIni('%1', 0)").arg(QLatin1String(name)));
+            }
+            rig.scene->evaluate(QStringLiteral("macroNames = ['Reload', 'Burst_3', 'Macro_1']"));
+            rig.scene->click("keyMatrixRow4");
+            rig.scene->click("assignSection4");
+            rig.scene->click("macroChoice1");
+        }},
+    {"gun-page",
+        [](SceneRig &rig) {
+            rig.scene->evaluate(QStringLiteral("openPopup(page(gunPlace))"));
+            rig.scene->click("gunListRow1");
+        }},
 };
 
 bool take(const Shot &shot, const QString &folder, const QString &language)
@@ -70,18 +100,18 @@ bool take(const Shot &shot, const QString &folder, const QString &language)
     rig.dir.setGlobal(QStringLiteral("common/language"), language);
     QSettings names(rig.file(QStringLiteral("modules/setting/name.bin")), QSettings::IniFormat);
     names.setValue(QStringLiteral("profile/profileName"),
-        QStringList {QStringLiteral("Standard0"), QStringLiteral("Tournament1"),
-            QStringLiteral("Office2")});
+        QStringList {
+            QStringLiteral("Standard0"), QStringLiteral("Tournament1"), QStringLiteral("Office2")});
     names.sync();
     if (!rig.start())
         return false;
     shot.prepare(rig);
     SceneDriver::settle(600);
     const QImage picture = rig.window->view()->grabFramebuffer();
-    const QString file = QStringLiteral("%1/%2-%3.png")
-                             .arg(folder, QLatin1String(shot.name),
-                                 language == QLatin1String("English") ? QStringLiteral("en")
-                                                                      : QStringLiteral("zh"));
+    const QString file =
+        QStringLiteral("%1/%2-%3.png")
+            .arg(folder, QLatin1String(shot.name),
+                language == QLatin1String("English") ? QStringLiteral("en") : QStringLiteral("zh"));
     return picture.save(file);
 }
 

@@ -162,6 +162,17 @@ public:
         settle();
     }
 
+    // Clicks a text field, replaces what it holds by text and presses Return.
+    bool replaceText(const QString &objectName, const QString &text)
+    {
+        if (!click(objectName))
+            return false;
+        key(Qt::Key_A, Qt::ControlModifier);
+        typeText(text);
+        key(Qt::Key_Return);
+        return true;
+    }
+
     // A key or button of the desktop, as the global hooks hand it to the window.
     void hookKey(int usbCode, bool pressed)
     {

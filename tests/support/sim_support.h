@@ -8,9 +8,11 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <algorithm>
 #include <chrono>
+#include <initializer_list>
 #include <vector>
 
 namespace simtest {
@@ -68,6 +70,15 @@ inline QStringList sentReports()
     return out;
 }
 
+// The command codes (byte 1 of each command report) the host sent, in order.
+inline QList<int> commandCodes()
+{
+    QList<int> codes;
+    for (const sim::WireRecord &r : records(sim::Direction::FeatureOut))
+        codes.append(r.bytes.at(1));
+    return codes;
+}
+
 // The data the host sent in interrupt reports on the command interface, without the report
 // ids, in order.
 inline QByteArray carried()
@@ -84,6 +95,35 @@ inline QByteArray pattern(int length, int seed)
     QByteArray out(length, '\0');
     for (int i = 0; i < length; ++i)
         out[i] = char(seed + i * 7);
+    return out;
+}
+
+// A command report as hex, with its checksum worked out here rather than by the program.
+inline QString command(uchar code, std::initializer_list<uchar> params = {})
+{
+    QByteArray report(9, '\0');
+    report[1] = char(code);
+    int i = 2;
+    for (uchar p : params)
+        report[i++] = char(p);
+    uint sum = 0;
+    for (int b = 1; b < 8; ++b)
+        sum += uchar(report[b]);
+    report[8] = char(~sum & 0xFF);
+    return QString::fromLatin1(report.toHex(' ').toUpper());
+}
+
+// A command report followed by the interrupt reports (32 data bytes each) carrying data.
+inline QStringList write(
+    uchar code, std::initializer_list<uchar> params, const QByteArray &data = {})
+{
+    QStringList out {command(code, params)};
+    for (int offset = 0; offset < data.size(); offset += 32) {
+        QByteArray report(33, '\0');
+        const QByteArray chunk = data.mid(offset, 32);
+        report.replace(1, chunk.size(), chunk);
+        out.append(QString::fromLatin1(report.toHex(' ').toUpper()));
+    }
     return out;
 }
 

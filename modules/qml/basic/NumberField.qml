@@ -2,6 +2,7 @@ import QtQuick
 
 // A whole number typed in a small box, kept within bounds. Input that is not a number in
 // range when editing ends gives the old value back; an accepted number is announced once.
+// A blank field (no value known) shows nothing until a number is typed.
 Rectangle {
     id: field
 
@@ -9,6 +10,9 @@ Rectangle {
     property int value: 0
     property int minimum: 0
     property int maximum: 255
+    property bool blank: false
+    // Typed and not taken yet: the value stays off the box until editing ends.
+    property bool typing: false
     readonly property alias text: input.text
     readonly property alias editing: input.activeFocus
 
@@ -22,22 +26,28 @@ Rectangle {
 
     Accessible.role: Accessible.EditableText
     Accessible.name: name
-    Accessible.description: String(value)
+    Accessible.description: shownText()
 
-    onValueChanged: if (!input.activeFocus) input.text = String(value)
-    Component.onCompleted: input.text = String(value)
+    onValueChanged: if (!typing) input.text = shownText()
+    onBlankChanged: if (!typing) input.text = shownText()
+    Component.onCompleted: input.text = shownText()
+
+    function shownText() {
+        return blank ? "" : String(value)
+    }
 
     // Takes what was typed: a number in range becomes the value, anything else restores.
     function commit() {
+        typing = false
         var n = Number(input.text)
         if (input.text.trim() !== "" && Number.isInteger(n) && n >= minimum && n <= maximum) {
-            var changed = n !== value
+            var changed = n !== value || blank
             value = n
             input.text = String(n)
             if (changed)
                 accepted(n)
         } else {
-            input.text = String(value)
+            input.text = shownText()
         }
     }
 
@@ -57,8 +67,13 @@ Rectangle {
         font.pixelSize: root.fontNormalSize
         maximumLength: 6
         inputMethodHints: Qt.ImhDigitsOnly
+        onTextEdited: field.typing = true
         onEditingFinished: field.commit()
         onActiveFocusChanged: if (!activeFocus) field.commit()
-        Keys.onEscapePressed: { text = String(field.value); focus = false }
+        Keys.onEscapePressed: {
+            field.typing = false
+            text = field.shownText()
+            focus = false
+        }
     }
 }

@@ -1,0 +1,90 @@
+.pragma library
+.import "key_names.js" as KeyNames
+
+// What the button page makes of keys pressed on the desktop: the combination collector
+// (modifiers as bits, at most two other keys) and the repeat rate of a fire key.
+
+var firstModifier = 0xE0;
+var lastModifier = 0xE7;
+var maxKeys = 2;
+var separator = " + ";
+
+function emptyCollector() {
+    return { kind: 2, modifiers: 0, first: 0, second: 0, count: 0, text: "" };
+}
+
+function isModifier(code) {
+    return code >= firstModifier && code <= lastModifier;
+}
+
+function withName(text, code) {
+    var name = KeyNames.nameOf(code);
+    return text === "" ? name : text + separator + name;
+}
+
+// The collector after one more key press (the given one stays as it was). A modifier sets
+// its bit; any other key is taken while fewer than two are. A modifier already set and a key
+// already taken change nothing: the entry could not hold them twice.
+function collect(collector, code) {
+    var c = {
+        kind: collector.kind, modifiers: collector.modifiers, first: collector.first,
+        second: collector.second, count: collector.count, text: collector.text
+    };
+    if (code <= 0 || code > 0xFF)
+        return c;
+    if (isModifier(code)) {
+        var bit = 1 << (code - firstModifier);
+        if (c.modifiers & bit)
+            return c;
+        c.modifiers |= bit;
+    } else {
+        if (c.count >= maxKeys || code === c.first || code === c.second)
+            return c;
+        if (c.count === 0)
+            c.first = code;
+        else
+            c.second = code;
+        c.count += 1;
+    }
+    c.text = withName(c.text, code);
+    return c;
+}
+
+function isEmpty(collector) {
+    return collector.modifiers === 0 && collector.count === 0;
+}
+
+function entryOf(collector) {
+    return [collector.kind, collector.modifiers, collector.first, collector.second];
+}
+
+// Fire rate: a drop-down slider whose positions 3 … 89 stand for 4 … 90 ms. It starts with
+// the text defaultRateText; a moved slider shows its position + 1 and "MS", and the rate is
+// the number in the text before its last two characters.
+var rateFirst = 3;
+var rateLast = 89;
+var defaultRateText = "10ms";
+
+function rateText(position) {
+    return String(position + 1) + "MS";
+}
+
+function rateOf(text) {
+    var t = String(text);
+    var n = Number(t.substring(0, t.length - 2));
+    return Number.isInteger(n) ? n : 10;
+}
+
+// Where the slider stands for a rate (the nearest end for a rate outside 4 … 90).
+function ratePosition(rate) {
+    var p = Math.round(Number(rate)) - 1;
+    if (!isFinite(p))
+        return rateOf(defaultRateText) - 1;
+    return Math.max(rateFirst, Math.min(rateLast, p));
+}
+
+// The text shown for a stored rate: the default text for the default rate, so a fresh page
+// and a stored 10 ms look alike.
+function textOfRate(rate) {
+    return Number(rate) === rateOf(defaultRateText) ? defaultRateText : String(rate) + "MS";
+}
