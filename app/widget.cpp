@@ -2,6 +2,7 @@
 
 #include "device_change_monitor.h"
 #include "device_list.h"
+#include "held_input.h"
 #include "myqquickview.h"
 #include "ui_controler.h"
 
@@ -41,6 +42,7 @@ Widget::Widget(QWidget *parent)
     : QWidget(parent)
 {
     hidThread.setOwner(this);
+    connect(&hidThread, &Hid_Thread::interlockFree, this, &Widget::onInterlockFree);
     controler = new Ui_Controler;
     controler->setup(this, &hidThread);
     controler->view()->setHidThread(&hidThread);
@@ -150,8 +152,18 @@ void Widget::customEvent(QEvent *event)
         view()->runUI();
 }
 
+// A check releases the interlock and runs exchanges of its own; one that comes due while a
+// command is in progress (the command's pauses keep the event loop turning) would overwrite
+// the reports of that command. It waits until the command is done instead.
 void Widget::checkDevice()
 {
+    if (hidThread.isCommandInProgress()) {
+        if (!checkDeferred)
+            qDebug().noquote() << "A device check waits for the command in progress";
+        checkDeferred = true;
+        return;
+    }
+    checkDeferred = false;
     QSettings config(QString::fromLatin1(kGlobalConfig), QSettings::IniFormat);
     DevInfoList devices = DeviceList::read(config);
     DeviceList::locateInterfaces(devices);
@@ -165,6 +177,28 @@ void Widget::checkDevice()
     qDebug().noquote() << "Device DisConnect";
     deviceConnected = false;
     setVisible(false);
+}
+
+// A command is done: input held back during its pauses is handed on at the next turn of the
+// event loop, and a check that came due meanwhile runs, from the event loop rather than from
+// inside the command that has just ended. A sequence of commands (a Save is several) ends
+// first, since a check that comes round inside the pauses of a later command waits again.
+void Widget::onInterlockFree()
+{
+#ifndef Q_OS_WIN
+    HeldInput::release(windowHandle());
+#endif
+    if (checkDeferred && !deferredCheckPosted) {
+        deferredCheckPosted = true;
+        QMetaObject::invokeMethod(this, &Widget::runDeferredCheck, Qt::QueuedConnection);
+    }
+}
+
+void Widget::runDeferredCheck()
+{
+    deferredCheckPosted = false;
+    if (checkDeferred)
+        checkDevice();
 }
 
 void Widget::acceptDevice(int index)

@@ -91,11 +91,13 @@ protected:
 
 private slots:
     void restoreWindow();
+    void runDeferredCheck();
 
 private:
     void createTrayIcon();
     void postRestoreRequest();
     void acceptDevice(int index);
+    void onInterlockFree();
     void checkPermissions(const QString &path);
 
     QTimer pollTimer;
@@ -104,5 +106,7 @@ private:
     QSystemTrayIcon *trayIcon = nullptr;
     DeviceChangeMonitor *deviceChanges = nullptr;
     bool deviceConnected = false;
+    bool checkDeferred = false;        // a check came due while a command was in progress
+    bool deferredCheckPosted = false;  // … and is queued to run once the interlock is free
     bool permissionHintShown = false;
 };

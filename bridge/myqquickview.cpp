@@ -58,10 +58,17 @@ void myQQuickView::detectMouse(bool isDown, uint code, uint x, uint y)
     callScene("detectMouse", {isDown, code, x, y}, Qt::QueuedConnection);
 }
 
+// Releases an interlock that an earlier exchange left taken. The interlock of a command still
+// in progress (this may be called from events processed during its pauses) stays with it.
 void myQQuickView::clearHidBusy()
 {
-    if (m_context.hid)
-        m_context.hid->setIdle(true);
+    if (!m_context.hid)
+        return;
+    if (m_context.hid->isCommandInProgress()) {
+        qDebug().noquote() << "clearHidBusy: a command is in progress, the interlock stays taken";
+        return;
+    }
+    m_context.hid->setIdle(true);
 }
 
 void myQQuickView::initUI()
@@ -129,9 +136,11 @@ void myQQuickView::setCurrentDPI(int dpiValue)
         Qt::QueuedConnection);
 }
 
+// The base class hands the focus back to the scene's focused item.
 void myQQuickView::focusInEvent(QFocusEvent *event)
 {
     update();
+    QQuickWidget::focusInEvent(event);
     event->accept();
 }
 

@@ -20,12 +20,13 @@ void Hid_Thread::runSet(const CommandSpec &command, std::initializer_list<uchar>
         qDebug().noquote() << command.failureText;
         return;
     }
+    const CommandScope scope(*this);
     m_cmdReport = commandReport(command.code, params);
     if (data)
         std::memcpy(m_dataBuffer, data, size_t(qBound(0, dataLength, kDataBufferSize)));
     sendCommand(data ? dataLength : 0, command.settle);
     if (command.pause)
-        QThread::msleep(kCommandPauseMs);
+        pause(kCommandPauseMs);
 }
 
 // Returns whether the reply arrived; the slots do not look at it.
@@ -36,6 +37,7 @@ bool Hid_Thread::runQuery(const CommandSpec &command, std::initializer_list<ucha
         qDebug().noquote() << command.failureText;
         return false;
     }
+    const CommandScope scope(*this);
     m_cmdReport = commandReport(command.code, params);
     m_replyReport.fill(0);
     int offset = kReplyValueOffset;
@@ -57,6 +59,7 @@ void Hid_Thread::runPerProfile(const CommandSpec &command, uchar value)
         qDebug().noquote() << command.failureText;
         return;
     }
+    const CommandScope scope(*this);
     const bool gun = m_owner && m_owner->isGun();
     const int last = gun ? Cmd560::kFirstProfile : Cmd560::kLastProfile;
     for (int profile = Cmd560::kFirstProfile; profile <= last; ++profile) {
@@ -203,6 +206,7 @@ void Hid_Thread::hid560_8CH_readProfile(uchar *src128, uchar profileNo)
         qDebug().noquote() << Cmd560::ReadProfile.failureText;
         return;
     }
+    const CommandScope scope(*this);
     m_cmdReport = commandReport(Cmd560::ReadProfile.code, {profileNo});
     m_replyReport.fill(0);
     std::memcpy(m_dataBuffer, src128, kProfileImageSize);

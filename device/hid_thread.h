@@ -18,8 +18,9 @@ struct CommandSpec;
 
 // The program's only door to the device. Every command is a slot that runs synchronously on
 // the calling (GUI) thread: it takes the interlock, sends one 9-byte command report with its
-// checksum, carries bulk data in interrupt reports and gives the interlock back. The class
-// derives from QThread by tradition; the thread is never started. The only background
+// checksum, carries bulk data in interrupt reports and gives the interlock back. While it waits
+// out the pauses the device needs, timers, posted events and painting go on; user input waits. The
+// class derives from QThread by tradition; the thread is never started. The only background
 // activity is the monitor job, which listens on the event interface from the thread pool.
 class Hid_Thread : public QThread
 {
@@ -42,11 +43,21 @@ public:
     bool isIdle() const { return m_idle; }
     void setIdle(bool idle) { m_idle = idle; }
 
+    // True from the moment a command has taken the interlock until its slot returns, its
+    // closing pause included. Events processed meanwhile (the pauses keep the window painting)
+    // must not release the interlock or run exchanges of their own.
+    bool isCommandInProgress() const { return m_commandDepth > 0; }
+
     // Device monitor (runs on the global thread pool while a device is connected).
     void startMonitor(uint index);
     void stopMonitor();
     void waitForMonitor();
     bool isMonitorRunning() const { return m_monitorRunning.load(); }
+
+signals:
+    // The command in progress has ended and the interlock is free again; emitted once per
+    // command (a 560 sequence of sends is one), when its slot is about to return.
+    void interlockFree();
 
 public slots:
     uchar hidCS(uchar *cmd);
@@ -77,7 +88,21 @@ public slots:
     void hid553_10H_SetLED8StageColor(uchar type, uchar *src24);
 
 private:
+    // Marks a command in progress while it lives (see isCommandInProgress).
+    class CommandScope
+    {
+    public:
+        explicit CommandScope(Hid_Thread &hid);
+        ~CommandScope();
+        CommandScope(const CommandScope &) = delete;
+        CommandScope &operator=(const CommandScope &) = delete;
+
+    private:
+        Hid_Thread &m_hid;
+    };
+
     // Transport.
+    static void pause(int ms);
     hid_device *openInterface(int index, QString DevInfo::*path);
     hid_device *openCmdInterface(int index);
     void closeCmdInterface();
@@ -111,6 +136,7 @@ private:
     hid_device *m_cmdHandle = nullptr;
     hid_device *m_eventHandle = nullptr;
     bool m_idle = true;
+    int m_commandDepth = 0;
     std::atomic<bool> m_monitorRunning {false};
     QFuture<void> m_monitorFuture;
     HidFraming::CommandReport m_cmdReport {};

@@ -5,8 +5,10 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QLoggingCategory>
 #include <QMutexLocker>
+#include <QTimer>
 
 #include <hidapi.h>
 
@@ -103,16 +105,56 @@ void Hid_Thread::closeCmdInterface()
     }
 }
 
+Hid_Thread::CommandScope::CommandScope(Hid_Thread &hid)
+    : m_hid(hid)
+{
+    ++m_hid.m_commandDepth;
+}
+
+Hid_Thread::CommandScope::~CommandScope()
+{
+    if (--m_hid.m_commandDepth == 0)
+        emit m_hid.interlockFree();
+}
+
+// Waits at least ms milliseconds, measured, however early the wait is woken. On a thread with
+// an event loop the window keeps painting and timers keep running meanwhile, but user input
+// is held back until a later turn of the loop; without one the thread just sleeps.
+void Hid_Thread::pause(int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 total = qint64(ms) * 1000000;
+    if (!QThread::currentThread()->eventDispatcher()) {
+        for (qint64 left = total; left > 0; left = total - clock.nsecsElapsed())
+            QThread::usleep(ulong((left + 999) / 1000));
+        return;
+    }
+    QTimer wake;  // only wakes the wait below; nothing listens to it
+    wake.setTimerType(Qt::PreciseTimer);
+    wake.setSingleShot(true);
+    for (qint64 left = total; left > 0; left = total - clock.nsecsElapsed()) {
+        if (!wake.isActive())
+            wake.start(int((left + 999999) / 1000000));
+        QCoreApplication::processEvents(
+            QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
+    }
+}
+
+// The interlock counts as taken while a command is still in progress, even where the flag is
+// already true again (between the sends of a sequence, in a command's closing pause): a
+// command issued from the events processed there must not cut into the pauses the device
+// needs.
 bool Hid_Thread::waitIdle()
 {
     for (int check = 0; check <= kIdlePollCount; ++check) {
-        if (m_idle) {
+        if (m_idle && m_commandDepth == 0) {
             m_idle = false;
             return true;
         }
         if (check == kIdlePollCount)
             break;
-        QThread::msleep(kIdlePollMs);
+        pause(kIdlePollMs);
         QCoreApplication::processEvents(QEventLoop::AllEvents);
     }
     return false;
@@ -120,8 +162,8 @@ bool Hid_Thread::waitIdle()
 
 void Hid_Thread::settleDelay()
 {
-    QThread::msleep(kSettleStepMs);
-    QThread::msleep(kSettleStepMs);
+    pause(kSettleStepMs);
+    pause(kSettleStepMs);
 }
 
 // Every exchange ends here: no handle survives it, and the interlock is free again.
@@ -162,7 +204,7 @@ bool Hid_Thread::sendCommand(int dataLength, bool settle)
         logReport("interrupt out", bytes, int(report.size()));
         if (hid_write(handle, bytes, size_t(report.size())) < 0)
             return endExchange(false);
-        QThread::msleep(kReportGapMs);
+        pause(kReportGapMs);
     }
     if (settle)
         settleDelay();

@@ -2,6 +2,7 @@
 // bridge, with the real scene and a simulated mouse behind it.
 
 #include "device_rig.h"
+#include "diagnostics.h"
 #include "hid_thread.h"
 #include "myqquickview.h"
 #include "runtime_dir.h"
@@ -39,6 +40,8 @@ private slots:
     void sceneCallsReachTheDevice();
     void slotTable();
     void sceneReachesEveryUnit();
+    void clearHidBusyLeavesACommandAlone();
+    void focusComesBackToTheScene();
 
 private:
     void build(const QUrl &scene = Ui_Controler::kSceneUrl);
@@ -258,6 +261,69 @@ void TestWindowControl::sceneReachesEveryUnit()
     evaluate("ui_View.setData('mouse/reportRate', 46)");
     QCOMPARE(
         evaluate("ui_View.getData('mouse/reportRate', false)").toString(), QStringLiteral("46"));
+}
+
+// Releasing the interlock from events processed during a command's pauses would let another
+// exchange in; it is kept for the command. Outside a command a stuck interlock is released.
+void TestWindowControl::clearHidBusyLeavesACommandAlone()
+{
+    const sim::DeviceId mouse = plugInto(*hid, sim::referenceMouse(sim::Family::F553));
+    build();
+    DiagnosticCapture diagnostics;
+    bool called = false, idleAfter = true;
+    QTimer::singleShot(30, this, [&] {
+        evaluate("ui_View.clearHidBusy()");
+        idleAfter = hid->isIdle();
+        called = true;
+    });
+    evaluate("ui_View.mouseSetCurrentDPI(5)");  // 128 ms of settle after the report
+    QVERIFY(called);
+    QVERIFY(!idleAfter);
+    QCOMPARE(
+        diagnostics.count("clearHidBusy: a command is in progress, the interlock stays taken"), 1);
+    QCOMPARE(int(sim::state(mouse).currentDpi), 5);
+
+    hid->setIdle(false);
+    evaluate("ui_View.clearHidBusy()");
+    QVERIFY(hid->isIdle());
+}
+
+// Keys as the window system delivers them, to whatever has the focus in window.
+static void type(QWindow *window, const char *text)
+{
+    for (const char *c = text; *c; ++c)
+        QTest::keyClick(window, *c);
+}
+
+// Keys typed into a scene text field keep arriving after the focus has been in another window
+// and come back.
+void TestWindowControl::focusComesBackToTheScene()
+{
+    build(QUrl::fromLocalFile(QStringLiteral(STRYLA_SOURCE_DIR "/tests/app/focus_probe.qml")));
+    myQQuickView *view = controler->view();
+    QQuickItem *field = view->rootObject()->findChild<QQuickItem *>("field");
+    QVERIFY(field);
+    host->show();
+    host->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(host.get()));
+    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));  // into the field
+    QTRY_VERIFY(field->hasActiveFocus());
+    type(host->windowHandle(), "ab");
+    QCOMPARE(field->property("text").toString(), QStringLiteral("ab"));
+
+    QWidget other;
+    other.resize(100, 100);
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QVERIFY(!field->hasActiveFocus());
+    type(other.windowHandle(), "x");  // to the other window, not the scene
+
+    host->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(host.get()));
+    type(host->windowHandle(), "cd");
+    QCOMPARE(field->property("text").toString(), QStringLiteral("abcd"));
+    QVERIFY(field->hasActiveFocus());
 }
 
 QTEST_MAIN(TestWindowControl)

@@ -3,6 +3,7 @@
 
 #include "device_rig.h"
 #include "diagnostics.h"
+#include "save_reports.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -29,6 +30,9 @@ private slots:
     void queryReadsReply();
     void queryWithoutReplyKeepsOutputs();
     void nestedCommandGivesUp();
+    void commandDuringAPauseIsRefused_data();
+    void commandDuringAPauseIsRefused();
+    void interlockFreeOncePerCommand();
     void busyInterlockUntilCleared();
     void failedOpenEmptiesPath();
     void silentInterruptReadIsBounded();
@@ -167,6 +171,92 @@ void TestTransport::nestedCommandGivesUp()
     QCOMPARE(sent.size(), 3);  // the outer command report and its two data reports
     QVERIFY(sent.first().startsWith("00 12 01"));
     QVERIFY(hid->isIdle());
+}
+
+void TestTransport::commandDuringAPauseIsRefused_data()
+{
+    QTest::addColumn<bool>("keyMatrix");  // else the keyboard options, with their closing pause
+    QTest::addColumn<int>("direction");   // the report after which the nested command comes
+    QTest::newRow("settle after the command report") << true << int(sim::Direction::FeatureOut);
+    QTest::newRow("gap after a data report") << true << int(sim::Direction::InterruptOut);
+    QTest::newRow("closing pause") << false << int(sim::Direction::FeatureOut);
+}
+
+// A command issued from a timer while another one waits in one of its pauses, the interlock
+// flag already free again in the closing pause, waits, gives up with its failure text and sends
+// nothing; the first command's reports and pauses are untouched.
+void TestTransport::commandDuringAPauseIsRefused()
+{
+    QFETCH(bool, keyMatrix);
+    QFETCH(int, direction);
+    DiagnosticCapture diagnostics;
+    QElapsedTimer nestedClock;
+    qint64 nestedTime = -1;
+    QTimer poll;
+    poll.setTimerType(Qt::PreciseTimer);
+    connect(&poll, &QTimer::timeout, this, [&] {
+        if (nestedTime >= 0 || records(sim::Direction(direction)).empty())
+            return;
+        nestedClock.start();
+        nestedTime = 0;
+        hid->hid553_0BH_SetCurrentDPI(5);
+        nestedTime = nestedClock.elapsed();
+    });
+    poll.start(1);
+    uchar matrix[64] {};
+    matrix[0] = 0x42;
+    if (keyMatrix)
+        hid->hid553_12H_SetKeyMatrix(matrix, 1);
+    else
+        hid->hid553_03H_SetKeyboardoption(1, 2, 3, 4);
+    const auto end = std::chrono::steady_clock::now();
+    poll.stop();
+
+    QVERIFY2(nestedTime >= 2000 && nestedTime < 4000, qPrintable(QString::number(nestedTime)));
+    QCOMPARE(diagnostics.count("cmd Failed 0B"), 1);
+    QCOMPARE(int(sim::state(device).currentDpi), 2);
+    const std::vector<Exchange> sent = exchanges(sim::wireLog());
+    QCOMPARE(int(sent.size()), 1);
+    QCOMPARE(int(sent[0].code()), keyMatrix ? 0x12 : 0x03);
+    QCOMPARE(int(sent[0].data.size()), keyMatrix ? 2 : 0);
+    QCOMPARE(gapViolations(sent, sim::Family::F553, end), QStringList());
+    QVERIFY(hid->isIdle());
+    QVERIFY(!hid->isCommandInProgress());
+}
+
+// The link says once per command when its interlock is free again: after the closing pause,
+// after the last send of a per-profile sequence, not for a refused command.
+void TestTransport::interlockFreeOncePerCommand()
+{
+    QList<bool> freeWhenSaid;
+    QList<double> msAfterLastReport;
+    connect(hid.get(), &Hid_Thread::interlockFree, this, [&] {
+        freeWhenSaid << (hid->isIdle() && !hid->isCommandInProgress());
+        const std::vector<sim::WireRecord> log = sim::wireLog();
+        msAfterLastReport << (log.empty()
+                ? -1
+                : msBetween(log.back().time, std::chrono::steady_clock::now()));
+    });
+    hid->hid553_03H_SetKeyboardoption(1, 2, 3, 4);
+    QCOMPARE(freeWhenSaid, QList<bool>({true}));
+    QVERIFY2(msAfterLastReport[0] >= 8, qPrintable(QString::number(msAfterLastReport[0])));
+
+    uchar stage = 0;
+    hid->hid553_8BH_GetCurrentDPI(stage);
+    QCOMPARE(freeWhenSaid.size(), 2);
+
+    hid->setIdle(false);
+    DiagnosticCapture diagnostics;
+    hid->hid553_0BH_SetCurrentDPI(3);
+    QCOMPARE(freeWhenSaid.size(), 2);  // refused: it never held the interlock
+    hid->setIdle(true);
+
+    sim::reset();
+    attach(sim::referenceMouse(sim::Family::F560));
+    freeWhenSaid.clear();
+    hid->hid560_03H_SetReportRate(90);
+    QCOMPARE(int(records(sim::Direction::FeatureOut).size()), 4);
+    QCOMPARE(freeWhenSaid, QList<bool>({true}));
 }
 
 // A device link left busy refuses commands until its interlock is released again.

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QSettings>
 
+#include <algorithm>
 #include <memory>
 
 namespace simtest {
@@ -68,13 +69,41 @@ public:
         window->checkDevice();
         scene = std::make_unique<SceneDriver>(*window);
         const bool shown = SceneDriver::waitFor(
-            [this] { return scene->isShown(QStringLiteral("mainScreen")) && window->view()->isEnabled(); },
+            [this] {
+                return scene->isShown(QStringLiteral("mainScreen")) && window->view()->isEnabled();
+            },
             4000);
         sim::clearWireLog();
         return shown;
     }
 
     sim::DeviceState state() const { return sim::state(device); }
+
+    // Waits until no command is in progress and nothing has crossed the command interface for
+    // quietMs; false when that does not happen within timeoutMs.
+    bool waitForQuietWire(int quietMs = 400, int timeoutMs = 15000)
+    {
+        auto commandRecords = [] {
+            const std::vector<sim::WireRecord> log = sim::wireLog();
+            return std::count_if(log.begin(), log.end(),
+                [](const sim::WireRecord &r) { return r.interface == sim::Interface::Command; });
+        };
+        QElapsedTimer total, quiet;
+        total.start();
+        quiet.start();
+        auto seen = commandRecords();
+        while (total.elapsed() < timeoutMs) {
+            QTest::qWait(20);
+            const auto now = commandRecords();
+            if (now != seen || (window && window->hid().isCommandInProgress())) {
+                seen = now;
+                quiet.restart();
+            } else if (quiet.elapsed() >= quietMs) {
+                return true;
+            }
+        }
+        return false;
+    }
 
     // Paths and keys of the installation folder.
     QString profileFile(int profile) const

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <chrono>
 #include <initializer_list>
 #include <vector>
@@ -126,9 +127,29 @@ inline QStringList write(
     return out;
 }
 
+inline double msBetween(
+    std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b)
+{
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
 inline double msBetween(const sim::WireRecord &a, const sim::WireRecord &b)
 {
-    return std::chrono::duration<double, std::milli>(b.time - a.time).count();
+    return msBetween(a.time, b.time);
+}
+
+// The longest stretch without a tick between start and end.
+inline double longestGap(std::chrono::steady_clock::time_point start,
+    const std::vector<std::chrono::steady_clock::time_point> &ticks,
+    std::chrono::steady_clock::time_point end)
+{
+    double longest = 0;
+    auto previous = start;
+    for (const auto &tick : ticks) {
+        longest = std::max(longest, msBetween(previous, tick));
+        previous = tick;
+    }
+    return std::max(longest, msBetween(previous, end));
 }
 
 }  // namespace simtest
