@@ -11,14 +11,14 @@ TestCase {
     function test_colourAt_data() {
         return [
             { tag: "left edge: red", x: 0, rgb: [255, 0, 0] },
-            { tag: "end of part 0", x: 32, rgb: [255, 247, 0] },
+            { tag: "end of the red-to-yellow run", x: 32, rgb: [255, 247, 0] },
             { tag: "d: yellow", x: 33, rgb: [255, 255, 0] },
-            { tag: "inside part 1", x: 40, rgb: [201, 255, 0] },
+            { tag: "inside the yellow-to-green run", x: 40, rgb: [201, 255, 0] },
             { tag: "2d: green", x: 66, rgb: [0, 255, 0] },
             { tag: "3d: cyan", x: 99, rgb: [0, 255, 255] },
             { tag: "4d: blue", x: 132, rgb: [0, 0, 255] },
             { tag: "5d: magenta", x: 165, rgb: [255, 0, 255] },
-            { tag: "end of part 5", x: 197, rgb: [255, 0, 8] },
+            { tag: "end of the magenta-to-red run", x: 197, rgb: [255, 0, 8] },
             { tag: "beyond, at W - 2: white", x: 198, rgb: [255, 255, 255] },
         ]
     }
