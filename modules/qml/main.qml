@@ -13,8 +13,9 @@ import "js/profile_names.js" as ProfileNames
 // only through ui_View, ui_Ctl and hid, which exist once loading is done.
 //
 // Pages plug in through one contract: `texts` (replaced by their language section), and
-// init(send, recovery), save(send), isSave where they keep settings. A page place whose page
-// does not exist yet holds nothing, and the flows pass it by.
+// init(send, recovery), save(send), isSave where they keep settings. Each page lies in a
+// Loader (its place); the root reaches a page only through page(place) and callPage, which
+// pass by a place that holds no page, and through the pages' signals (end of this file).
 Item {
     id: root
 
@@ -112,6 +113,16 @@ Item {
         protectTimer.start()
     }
 
+    // The end of a protection period: the view takes input again, and the first one replaces
+    // the start picture by the main screen.
+    function protectionEnded() {
+        controlUIEnable(true)
+        if (powerOnLogo.visible) {
+            powerOnLogo.visible = false
+            mainScreen.visible = true
+        }
+    }
+
     // The device switched its DPI stage (numbered from 1; 0 says nothing).
     function setCurrentDPI(dpiValue) {
         if (dpiValue !== 0)
@@ -196,8 +207,6 @@ Item {
         loadLanguage()
         initPage(profilesPlace, false, false)
         profileNo = storedProfileNo()
-        if (page(profilesPlace) === null)
-            profileEntries = storedProfileEntries()
         ui_View.setCurrentProfile(profileNo)
         // The lift-off row reads the profile in use, so it comes after the profile is chosen.
         lodRow.init(false, false)
@@ -258,15 +267,6 @@ Item {
         return n
     }
 
-    // Without the profiles page, the drop-down lists the stored names as they are, and a
-    // missing list shows the profile in use alone.
-    function storedProfileEntries() {
-        var entries = ProfileNames.parse(ui_View.getNameList(2))
-        if (entries.length === 0)
-            entries = [{ name: "Standard", number: profileNo }]
-        return entries
-    }
-
     // --- flows ---------------------------------------------------------------------------------
 
     // Saves and sends the key matrix, the DPI page, the lighting page and the lift-off
@@ -275,18 +275,29 @@ Item {
         mainFocus()
         if (!unsaved)
             return
-        controlUIEnable(false)
-        var pages = [keyMatrixPlace, dpiPlace, lightingPlace]
-        for (var i = 0; i < pages.length; ++i) {
-            var p = page(pages[i])
-            if (p !== null) {
-                p.save(true)
-                p.isSave = false
+        locked(function () {
+            var pages = [keyMatrixPlace, dpiPlace, lightingPlace]
+            for (var i = 0; i < pages.length; ++i) {
+                var p = page(pages[i])
+                if (p !== null) {
+                    p.save(true)
+                    p.isSave = false
+                }
             }
+            lodRow.save(true)
+            lodRow.isSave = false
+        })
+    }
+
+    // Runs work behind the busy lock; the lock goes whatever happens in it, so a fault in a
+    // page can never leave the window locked.
+    function locked(work) {
+        controlUIEnable(false)
+        try {
+            work()
+        } finally {
+            controlUIEnable(true)
         }
-        lodRow.save(true)
-        lodRow.isSave = false
-        controlUIEnable(true)
     }
 
     // Re-reads the pages that hold profile settings from the profile in use and sends them.
@@ -300,21 +311,21 @@ Item {
 
     // The current profile back to the factory settings, on the device too.
     function resetToFactory() {
-        controlUIEnable(false)
-        closePopup(resetBox)
-        var pages = [keyMatrixPlace, dpiPlace, lightingPlace]
-        for (var i = 0; i < pages.length; ++i) {
-            var p = page(pages[i])
-            if (p !== null)
-                p.isSave = false
-        }
-        ui_View.resetProfile(profileNo)
-        applyProfile()
-        ui_View.mouseSetCurrentDPI(2)
-        setCurrentStage(1)
-        callPage(gunPlace, "reset")
-        lodRow.isSave = false
-        controlUIEnable(true)
+        locked(function () {
+            closePopup(resetBox)
+            var pages = [keyMatrixPlace, dpiPlace, lightingPlace]
+            for (var i = 0; i < pages.length; ++i) {
+                var p = page(pages[i])
+                if (p !== null)
+                    p.isSave = false
+            }
+            ui_View.resetProfile(profileNo)
+            applyProfile()
+            ui_View.mouseSetCurrentDPI(2)
+            setCurrentStage(1)
+            callPage(gunPlace, "reset")
+            lodRow.isSave = false
+        })
     }
 
     // Sends the stored macro of that name to a macro slot of the device.
@@ -372,12 +383,12 @@ Item {
     function changeProfile(number) {
         if (number === profileNo || number < 0 || number > ProfileNames.maxNumber)
             return
-        controlUIEnable(false)
-        profileNo = number
-        ui_View.setGlobalData("mouse/profileNo", number)
-        ui_View.setCurrentProfile(number)
-        applyProfile()
-        controlUIEnable(true)
+        locked(function () {
+            profileNo = number
+            ui_View.setGlobalData("mouse/profileNo", number)
+            ui_View.setCurrentProfile(number)
+            applyProfile()
+        })
     }
 
     // Opens a pop-up page above every other one (the macro editor opens over key
@@ -453,14 +464,6 @@ Item {
         repeat: false
         interval: 1000
         onTriggered: root.protectionEnded()
-    }
-
-    function protectionEnded() {
-        controlUIEnable(true)
-        if (powerOnLogo.visible) {
-            powerOnLogo.visible = false
-            mainScreen.visible = true
-        }
     }
 
     Item {

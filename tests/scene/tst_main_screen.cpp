@@ -51,6 +51,7 @@ private slots:
     void liftOffLabels_data();
     void liftOffLabels();
     void saveWithNothingUnsavedSendsNothing();
+    void aFaultInAFlowLeavesTheWindowUnlocked();
     void resetCancelChangesNothing();
     void resetRestoresTheProfileAndTheDevice();
     void resetBoxStaysInsideTheWindow();
@@ -187,6 +188,17 @@ void TestMainScreen::saveWithNothingUnsavedSendsNothing()
     SceneDriver::settle(300);
     QVERIFY(sim::wireLog().empty());
     QCOMPARE(rig->fileBytes(rig->profileFile(0)), before);
+}
+
+// A page that fails half-way through Save, Reset or a profile switch must not leave the
+// window locked behind the busy indicator.
+void TestMainScreen::aFaultInAFlowLeavesTheWindowUnlocked()
+{
+    QVERIFY(rig->start());
+    scene().evaluate("locked(function () { throw new Error('a page failed') })");
+    QVERIFY(rig->window->view()->isEnabled());
+    QVERIFY(!scene().isShown("busyIndicator"));
+    QVERIFY(scene().click("saveButton"));  // and the window still answers
 }
 
 void TestMainScreen::resetCancelChangesNothing()
