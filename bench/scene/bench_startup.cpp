@@ -21,7 +21,6 @@ using namespace simtest;
 namespace {
 
 constexpr int kRuns = 7;
-constexpr double kProtectionMs = 1000;
 
 double median(std::vector<double> values)
 {
@@ -46,12 +45,18 @@ double bareQuickWidget(const QUrl &scene)
 
 struct Stages
 {
-    std::vector<double> built, checked, shown;
+    std::vector<double> built, checked, locked, drawing, total;
 };
 
-// One start of the program; records when the window was built, when the first device check
-// (with its exchanges and the first frame they let through) was over, and when the main
-// screen was drawn, less the protection period.
+double msSince(const QElapsedTimer &clock)
+{
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+// One start of the program, timed at its steps: the window and scene built, the first device
+// check over (with its exchanges and the frames they let through), the protection period
+// begun (initUI), and the main screen drawn after it. The protection period is left out as it
+// really lasted (its timer runs on the scene's animation clock, which a slow frame delays).
 void program(Stages &stages)
 {
     SceneRig rig;
@@ -59,19 +64,29 @@ void program(Stages &stages)
     QElapsedTimer clock;
     clock.start();
     rig.window = std::make_unique<Widget>();
-    const double built = double(clock.nsecsElapsed()) / 1e6;
+    const double built = msSince(clock);
+    rig.scene = std::make_unique<SceneDriver>(*rig.window);
+    double lockedAt = -1, shownAt = 0;
+    QObject::connect(rig.scene->item(QStringLiteral("busyIndicator")), &QQuickItem::visibleChanged,
+        [&] {
+            if (lockedAt < 0)
+                lockedAt = msSince(clock);
+        });
+    QObject::connect(rig.scene->item(QStringLiteral("mainScreen")), &QQuickItem::visibleChanged,
+        [&] { shownAt = msSince(clock); });
+    bool drawn = false;
+    QObject::connect(rig.window->view()->quickWindow(), &QQuickWindow::afterRendering,
+        [&] { drawn = rig.scene->isShown(QStringLiteral("mainScreen")); });
     rig.window->showNormal();
     rig.window->checkDevice();
-    const double checked = double(clock.nsecsElapsed()) / 1e6;
-    rig.scene = std::make_unique<SceneDriver>(*rig.window);
-    bool drawn = false;
-    QObject::connect(rig.window->view()->quickWindow(), &QQuickWindow::afterRendering, [&] {
-        drawn = rig.scene->isShown(QStringLiteral("mainScreen"));
-    });
+    const double checked = msSince(clock);
     SceneDriver::waitFor([&] { return drawn; }, 10000);
+    const double drawing = msSince(clock) - shownAt;
     stages.built.push_back(built);
     stages.checked.push_back(checked);
-    stages.shown.push_back(double(clock.nsecsElapsed()) / 1e6 - kProtectionMs);
+    stages.locked.push_back(lockedAt);
+    stages.drawing.push_back(drawing);
+    stages.total.push_back(lockedAt + drawing);
 }
 
 }  // namespace
@@ -95,12 +110,14 @@ int main(int argc, char *argv[])
         bare.push_back(bareQuickWidget(scene));
         program(stages);
     }
-    const double b = median(bare), f = median(stages.shown);
+    const double b = median(bare), f = median(stages.total);
     std::printf("start-up to the first frame, median of %d runs:\n"
-                "  bare QQuickWidget, one rectangle:            %7.1f ms\n"
-                "  program to its main screen (less %4.0f ms):   %7.1f ms\n"
-                "    of which: window and scene built %.1f ms, first device check done %.1f ms\n"
+                "  bare QQuickWidget, one rectangle:                  %7.1f ms\n"
+                "  program to its main screen, less the protection:   %7.1f ms\n"
+                "    window and scene built at %.1f ms, first device check over at %.1f ms,\n"
+                "    protection begun at %.1f ms; the main screen drawn %.1f ms after it ended\n"
                 "  ratio %.2f (goal at most 1.5)\n",
-        kRuns, b, kProtectionMs, f, median(stages.built), median(stages.checked), f / b);
+        kRuns, b, f, median(stages.built), median(stages.checked), median(stages.locked),
+        median(stages.drawing), f / b);
     return 0;
 }
