@@ -248,10 +248,19 @@ void TestMainScreen::resetRestoresTheProfileAndTheDevice()
     // slots (the options read before each).
     QCOMPARE(int(rig->state().liftOff), 107);
     QCOMPARE(int(rig->state().currentDpi), 2);
+    // The pages went out in their order first: key matrix (12), lift-off (07), DPI stages
+    // (11), lighting effect and colours (0D, 10).
     const QList<int> codes = commandCodes();
-    QVERIFY(codes.indexOf(0x07) >= 0);
+    QList<int> pages;
+    for (int code : codes)
+        if (!pages.contains(code) && QList<int>({0x12, 0x07, 0x11, 0x0D, 0x10}).contains(code))
+            pages.append(code);
+    QCOMPARE(pages, QList<int>({0x12, 0x07, 0x11, 0x0D, 0x10}));
+    QVERIFY(codes.lastIndexOf(0x10) < codes.lastIndexOf(0x0B));
     QCOMPARE(
         codes.mid(codes.lastIndexOf(0x0B)), QList<int>({0x0B, 0x83, 0x04, 0x83, 0x04, 0x83, 0x04}));
+    QCOMPARE(scene().evaluate("currentStage").toInt(), 1);
+    QCOMPARE(scene().property("dpiPage", "currentStage").toInt(), 1);
     QCOMPARE(scene().property("lodSlider", "value").toInt(), 46);
     QVERIFY(!scene().property("saveButton", "alert").toBool());
 }
