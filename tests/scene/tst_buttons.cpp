@@ -101,7 +101,6 @@ private:
     }
     bool saveIsRed() { return scene().property("saveButton", "alert").toBool(); }
     QByteArray deviceMatrix(int number);
-    void writeMacro(const QString &name, const QStringList &steps, int repeat);
 
     std::unique_ptr<SceneRig> rig;
 };
@@ -160,18 +159,6 @@ QByteArray TestButtons::deviceMatrix(int number)
     const sim::DeviceState state = rig->state();
     const auto found = state.keyMatrices.find(number);
     return found == state.keyMatrices.end() ? QByteArray() : bytes(found->second);
-}
-
-void TestButtons::writeMacro(const QString &name, const QStringList &steps, int repeat)
-{
-    QSettings file(
-        rig->file(QStringLiteral("modules/macro/%1.bin").arg(name)), QSettings::IniFormat);
-    file.setValue(QStringLiteral("config/index"), 0);
-    file.setValue(QStringLiteral("config/total"), steps.size());
-    file.setValue(QStringLiteral("config/repeat"), repeat);
-    file.setValue(QStringLiteral("config/did"), -1);
-    for (int i = 0; i < steps.size(); ++i)
-        file.setValue(QStringLiteral("macro/%1").arg(i), steps.at(i));
 }
 
 // One row per button with the function read from the profile, one marker per button on the
@@ -566,8 +553,8 @@ void TestButtons::closeAndBackIcons()
 // is stored for that slot; choosing another macro for the same slot sends that one.
 void TestButtons::chosenMacroIsSentOnce()
 {
-    writeMacro("Burst", {"1,A", "2,A", "1,B", "2,B"}, 2);
-    writeMacro("Reload", {"1,A", "0,50", "2,A"}, 1);
+    rig->writeMacro("Burst", {"1,A", "2,A", "1,B", "2,B"}, 2);
+    rig->writeMacro("Reload", {"1,A", "0,50", "2,A"}, 1);
     QSettings(rig->file("modules/setting/name.bin"), QSettings::IniFormat)
         .setValue("macro/macroName", QStringList {"Burst", "Reload"});
     QVERIFY(rig->start());

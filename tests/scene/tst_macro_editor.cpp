@@ -73,7 +73,6 @@ private:
     {
         return rig->file(QStringLiteral("modules/macro/%1.bin").arg(name));
     }
-    void writeMacro(const QString &name, const QStringList &steps, int repeat = 1);
     QStringList stepsOf(const QString &name) const;
     int repeatOf(const QString &name) const;
     void writeNames(const QStringList &names);
@@ -98,17 +97,6 @@ void TestMacroEditor::init()
 void TestMacroEditor::cleanup()
 {
     rig.reset();
-}
-
-void TestMacroEditor::writeMacro(const QString &name, const QStringList &steps, int repeat)
-{
-    QSettings file(macroFile(name), QSettings::IniFormat);
-    file.setValue(QStringLiteral("config/index"), 0);
-    file.setValue(QStringLiteral("config/total"), steps.size());
-    file.setValue(QStringLiteral("config/repeat"), repeat);
-    file.setValue(QStringLiteral("config/did"), -1);
-    for (int i = 0; i < steps.size(); ++i)
-        file.setValue(QStringLiteral("macro/%1").arg(i), steps.at(i));
 }
 
 QStringList TestMacroEditor::stepsOf(const QString &name) const
@@ -220,7 +208,7 @@ bool TestMacroEditor::edit(const QString &list, int row, const QString &text)
 void TestMacroEditor::loadsTheListAndOpens()
 {
     writeNames({"Only", "loaderpivlan"});
-    writeMacro("Only", kPressAndRelease, 3);
+    rig->writeMacro("Only", kPressAndRelease, 3);
     QVERIFY(rig->start());
     QVERIFY(!scene().isShown("macroEditor"));
     QCOMPARE(scene().evaluate("macroNames").toStringList(), QStringList {"Only"});
@@ -369,7 +357,7 @@ void TestMacroEditor::newTakesTheLowestFreeNumber()
     for (int k = 0; k < 100; ++k)
         hundred << QStringLiteral("Macro_%1").arg(k);
     writeNames(hundred);
-    writeMacro("Macro_3", kPressAndRelease);
+    rig->writeMacro("Macro_3", kPressAndRelease);
     QVERIFY(rig->start());
     QVERIFY(openEditor());
     const QByteArray names = rig->fileBytes(rig->file("modules/setting/name.bin"));
@@ -406,9 +394,9 @@ void TestMacroEditor::newTakesTheLowestFreeNumber()
 void TestMacroEditor::renameChecksTheNewName()
 {
     writeNames({"Macro_0", "Macro_1", "Ghost"});  // Ghost has lost its file
-    writeMacro("Macro_0", kPressAndRelease);
-    writeMacro("Macro_1", {"1,B", "2,B"});
-    writeMacro("Stray", {"1,C", "2,C"});
+    rig->writeMacro("Macro_0", kPressAndRelease);
+    rig->writeMacro("Macro_1", {"1,B", "2,B"});
+    rig->writeMacro("Stray", {"1,C", "2,C"});
     for (int profile : {0, 2, 7})
         bindButton(profile, 2, "Macro_0");
     bindButton(0, 11, "Ghost");
@@ -462,8 +450,8 @@ void TestMacroEditor::renameChecksTheNewName()
 void TestMacroEditor::deleteRestoresTheBoundButtons()
 {
     writeNames({"Macro_0", "Macro_1"});
-    writeMacro("Macro_0", kPressAndRelease);
-    writeMacro("Macro_1", {"1,B", "2,B"});
+    rig->writeMacro("Macro_0", kPressAndRelease);
+    rig->writeMacro("Macro_1", {"1,B", "2,B"});
     bindButton(0, 4, "Macro_0");
     bindButton(1, 4, "Macro_0");
     bindButton(0, 10, "Macro_1");
@@ -496,7 +484,7 @@ void TestMacroEditor::deleteRestoresTheBoundButtons()
 void TestMacroEditor::editingSteps()
 {
     writeNames({"Macro_0", "loaderpivlan"});
-    writeMacro("Macro_0", kPressAndRelease);
+    rig->writeMacro("Macro_0", kPressAndRelease);
     QVERIFY(rig->start());
     QVERIFY(openEditor());
 
@@ -583,8 +571,8 @@ void TestMacroEditor::editingSteps()
 void TestMacroEditor::editingSendsToTheBoundSlotOnly()
 {
     writeNames({"Macro_0", "Macro_1"});
-    writeMacro("Macro_0", {});
-    writeMacro("Macro_1", {"1,B", "2,B"});
+    rig->writeMacro("Macro_0", {});
+    rig->writeMacro("Macro_1", {"1,B", "2,B"});
     bindButton(0, 3, "Macro_0");  // button 4: slot 3
     bindButton(1, 5, "Macro_0");  // another profile
     bindButton(0, 6, "Macro_1");
@@ -636,8 +624,8 @@ void TestMacroEditor::editingSendsToTheBoundSlotOnly()
 void TestMacroEditor::exportThenImport()
 {
     writeNames({"Macro_0", "loaderpivlan"});
-    writeMacro("Macro_0", {"1,A", "0,50", "2,A", "3,MS-M", "4,MS-M"}, 7);
-    writeMacro("Macro_1", {"1,C", "2,C"});  // a macro file the list does not hold
+    rig->writeMacro("Macro_0", {"1,A", "0,50", "2,A", "3,MS-M", "4,MS-M"}, 7);
+    rig->writeMacro("Macro_1", {"1,C", "2,C"});  // a macro file the list does not hold
     const QByteArray stray = rig->fileBytes(macroFile("Macro_1"));
     QVERIFY(rig->start());
     QVERIFY(openEditor());

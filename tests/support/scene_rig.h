@@ -126,6 +126,18 @@ public:
             .value(key);
     }
 
+    // A macro file as the program writes it: the four config keys and the steps.
+    void writeMacro(const QString &name, const QStringList &steps, int repeat = 1)
+    {
+        QSettings macro(file(QStringLiteral("modules/macro/%1.bin").arg(name)), QSettings::IniFormat);
+        macro.setValue(QStringLiteral("config/index"), 0);
+        macro.setValue(QStringLiteral("config/total"), steps.size());
+        macro.setValue(QStringLiteral("config/repeat"), repeat);
+        macro.setValue(QStringLiteral("config/did"), -1);
+        for (int i = 0; i < steps.size(); ++i)
+            macro.setValue(QStringLiteral("macro/%1").arg(i), steps.at(i));
+    }
+
     QByteArray fileBytes(const QString &path) const
     {
         QFile f(path);
