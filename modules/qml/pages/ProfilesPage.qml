@@ -3,7 +3,7 @@ import "../basic"
 import "../js/profile_names.js" as ProfileNames
 
 // The named profiles: up to six entries, each a display name and the profile number of its
-// file. New and Import add an entry, Export writes the selected entry's profile to a file,
+// file. New and Import add an entry, Export writes the profile in use to a file,
 // Delete takes an entry off the list (its file stays), a double click renames, and "Use"
 // makes the selected entry's profile the one in use. The list is stored as the name list of
 // type 2 after every change and announced to the root (the profile drop-down shows it).
@@ -90,8 +90,7 @@ PopupFrame {
     }
 
     function exportProfile() {
-        if (selectedEntry !== null)
-            ui_View.saveProfile(selectedEntry.number)
+        ui_View.saveProfile(root.profileNo)
     }
 
     function canDelete(index) {
@@ -189,7 +188,6 @@ PopupFrame {
             width: parent.width
             height: 28
             text: page.texts[3]
-            enabled: page.selectedEntry !== null
             onClicked: page.exportProfile()
         }
         TextButton {
