@@ -29,8 +29,7 @@ public:
     }
     static QString sourceData(const QString &name)
     {
-        return QFileInfo(QStringLiteral(__FILE__)).absolutePath()
-            + QStringLiteral("/../../modules/") + name;
+        return QStringLiteral(STRYLA_SOURCE_DIR "/modules/") + name;
     }
 
 private:
