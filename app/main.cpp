@@ -1,5 +1,6 @@
 // Start-up and shutdown of the program, in a fixed order.
 
+#include "command_line.h"
 #include "data_folder.h"
 #include "input_hook.h"
 #include "qtsinglecoreapplication.h"
@@ -27,6 +28,9 @@ int run(QtSingleCoreApplication &app)
     Widget window;
     QObject::connect(
         &app, &QtSingleCoreApplication::messageReceived, &window, &Widget::receiveMessage);
+    // Commands of the command line started meanwhile are done here, by the running copy.
+    CommandLine::Executor commands(window.view()->store(), &window);
+    commands.serve(app);
 #ifdef Q_OS_UNIX
     TerminationSignals terminationSignals;
     QObject::connect(
@@ -51,6 +55,8 @@ int run(QtSingleCoreApplication &app)
 
 int main(int argc, char *argv[])
 {
+    if (argc > 1)
+        return CommandLine::run(argc, argv);
     QtSingleCoreApplication app(argc, argv);
     if (app.lockFailed())
         return kLockErrorExit;
