@@ -87,7 +87,12 @@ void defineOptions(Options &options)
         "the program; with one of the options below it does that one thing and ends, through "
         "the running copy of the program if there is one."));
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    options.all << parser.addHelpOption() << parser.addVersionOption();
+    // Help is an option of our own: the parser's would add --help-all for the toolkit's
+    // options, which this program does not take.
+    const QCommandLineOption help(
+        {QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help."));
+    parser.addOption(help);
+    options.all << help << parser.addVersionOption();
     for (const OptionSpec &spec : kCommands) {
         QCommandLineOption option(QString::fromLatin1(spec.name),
             QString::fromLatin1(spec.description),
@@ -115,7 +120,7 @@ Parsed usageError(const QCommandLineParser &parser, const QString &why)
     Parsed parsed;
     parsed.kind = Parsed::Error;
     parsed.text = QStringLiteral("%1\n%2\nTry '%3 --help' for more information.\n")
-                      .arg(why, usageLine(parser), QCoreApplication::applicationName());
+                      .arg(why, usageLine(parser), QCoreApplication::arguments().value(0));
     return parsed;
 }
 
@@ -152,12 +157,21 @@ int finish(const Reply &reply)
     return reply.code;
 }
 
-// A process started for one command answers with its result only: the program's diagnostic
-// lines (data folder, device found, …) stay out of the command's output.
+// A command answers with its result only: the program's diagnostic lines and the toolkit's
+// warnings (data folder, device found, runtime folder, …) stay out of its output. The last one
+// is kept, to say why where nothing else can.
+QString &lastDiagnostic()
+{
+    static QString line;
+    return line;
+}
+
 void quietDiagnostics(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type == QtDebugMsg || type == QtInfoMsg)
+    if (type == QtDebugMsg || type == QtInfoMsg || type == QtWarningMsg) {
+        lastDiagnostic() = message;
         return;
+    }
     std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
@@ -379,7 +393,7 @@ QString manPage()
         "A game launcher's command that switches to the profile \"shooter\" for the game and "
         "back to profile 1 after it:\n"
         ".PP\n.nf\n"
-        "stryla\\-config \\-\\-profile shooter; %%command%%; stryla\\-config \\-\\-profile 1\n"
+        "stryla\\-config \\-\\-profile shooter; %command%; stryla\\-config \\-\\-profile 1\n"
         ".fi\n"
         ".SH FILES\n"
         ".TP\n~/.local/share/stryla\\-config/modules\nthe settings and profiles of the user\n");
@@ -435,6 +449,7 @@ int run(int argc, char **argv)
 {
     // A command never shows a window, and must work where no display is.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietDiagnostics);
     QtSingleCoreApplication app(argc, argv);
     describeProgram();
     const Parsed parsed = parse(QCoreApplication::arguments());
@@ -443,9 +458,7 @@ int run(int argc, char **argv)
         return parsed.kind == Parsed::Error ? UsageError : Done;
     }
     if (app.lockFailed())
-        return finish(Reply::refused(Refused,
-            QStringLiteral("Cannot tell whether the program is running: its lock file cannot be "
-                           "made.")));
+        return finish(Reply::refused(Refused, lastDiagnostic()));
     if (app.isRunning()) {
         QString answer;
         if (!app.sendRequest(parsed.request.toText(), &answer, kAnswerTimeoutMs))
@@ -453,7 +466,6 @@ int run(int argc, char **argv)
                 QStringLiteral("The running copy of the program did not answer.")));
         return finish(Reply::fromText(answer));
     }
-    qInstallMessageHandler(quietDiagnostics);
     turnAwayRequests(app);
     enterDataFolder(QCoreApplication::applicationFilePath());
     return finish(runHere(parsed.request));

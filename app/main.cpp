@@ -3,6 +3,7 @@
 #include "command_line.h"
 #include "data_folder.h"
 #include "input_hook.h"
+#include "myqquickview.h"
 #include "qtsinglecoreapplication.h"
 #include "widget.h"
 

@@ -208,8 +208,9 @@ void TestCommandLine::switchWithNothingRunning()
     QCOMPARE(run.code, 0);
     QCOMPARE(run.out, QByteArray("2 Work\n"));
     QCOMPARE(rig->globalValue("mouse/profileNo").toInt(), 1);
-    // The lift-off distance of profile 2 reached the mouse (553 command 07H, stage 0x7D).
-    QVERIFY2(rig->fileBytes(wire).contains("00 07 7D"), rig->fileBytes(wire).constData());
+    // The lift-off distance of profile 2 reached the mouse (553 command 07H, value 0x7D).
+    QVERIFY2(rig->fileBytes(wire).contains("FeatureOut   00 07 00 7D 7D"),
+        rig->fileBytes(wire).constData());
 }
 
 void TestCommandLine::listingsAsJson()
@@ -300,7 +301,7 @@ void TestCommandLine::manualPageListsTheOptionsOfHelp()
 {
     const Run help = runProgram({"--help"});
     QCOMPARE(help.code, 0);
-    const QRegularExpression helpOption(QStringLiteral("^\\s+(?:-\\w, )?--([\\w-]+)"),
+    const QRegularExpression helpOption(QStringLiteral("^  (?:-\\w, )?--([\\w-]+)"),
         QRegularExpression::MultilineOption);
     QStringList inHelp;
     for (const auto &match : helpOption.globalMatch(QString::fromLocal8Bit(help.out)))
