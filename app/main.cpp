@@ -1,6 +1,6 @@
 // Start-up and shutdown of the program, in a fixed order.
 
-#include "command_line.h"
+#include "command_executor.h"
 #include "data_folder.h"
 #include "input_hook.h"
 #include "myqquickview.h"

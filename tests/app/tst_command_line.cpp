@@ -3,7 +3,7 @@
 // as the command, which find it through the single-instance channel. With nothing running:
 // the simulated program, copied into a fresh installation folder, does the work itself.
 
-#include "command_line.h"
+#include "command_executor.h"
 #include "qtsinglecoreapplication.h"
 #include "scene_rig.h"
 
@@ -105,8 +105,8 @@ bool TestCommandLine::startRunningCopy()
 {
     if (!rig->start())
         return false;
-    executor = std::make_unique<CommandLine::Executor>(
-        rig->window->view()->store(), rig->window.get());
+    executor =
+        std::make_unique<CommandLine::Executor>(rig->window->view()->store(), rig->window.get());
     executor->serve(*static_cast<QtSingleCoreApplication *>(QCoreApplication::instance()));
     return true;
 }
@@ -226,8 +226,8 @@ void TestCommandLine::listingsAsJson()
     QCOMPARE(profiles.size(), 2);
     QCOMPARE(profiles.at(0).toObject(),
         QJsonObject({{"number", 1}, {"name", "Standard"}, {"inUse", false}}));
-    QCOMPARE(profiles.at(1).toObject(),
-        QJsonObject({{"number", 2}, {"name", "Work"}, {"inUse", true}}));
+    QCOMPARE(
+        profiles.at(1).toObject(), QJsonObject({{"number", 2}, {"name", "Work"}, {"inUse", true}}));
     QCOMPARE(runProgram({"--list-profiles"}).out, QByteArray("  1 Standard\n* 2 Work\n"));
 
     run = runProgram({"--list-devices", "--json"});
@@ -236,11 +236,11 @@ void TestCommandLine::listingsAsJson()
     const QJsonArray devices = QJsonDocument::fromJson(run.out).array();
     QCOMPARE(devices.size(), 2);
     QCOMPARE(devices.at(0).toObject(),
-        QJsonObject({{"kind", "keyboard"}, {"id", "04d9:8008"}, {"connected", false},
-            {"family", "553"}}));
+        QJsonObject(
+            {{"kind", "keyboard"}, {"id", "04d9:8008"}, {"connected", false}, {"family", "553"}}));
     QCOMPARE(devices.at(1).toObject(),
-        QJsonObject({{"kind", "mouse"}, {"id", "04d9:a1ee"}, {"connected", true},
-            {"family", "553"}}));
+        QJsonObject(
+            {{"kind", "mouse"}, {"id", "04d9:a1ee"}, {"connected", true}, {"family", "553"}}));
 }
 
 void TestCommandLine::exportThenImport()
@@ -309,8 +309,8 @@ void TestCommandLine::manualPageListsTheOptionsOfHelp()
 {
     const Run help = runProgram({"--help"});
     QCOMPARE(help.code, 0);
-    const QRegularExpression helpOption(QStringLiteral("^  (?:-\\w, )?--([\\w-]+)"),
-        QRegularExpression::MultilineOption);
+    const QRegularExpression helpOption(
+        QStringLiteral("^  (?:-\\w, )?--([\\w-]+)"), QRegularExpression::MultilineOption);
     QStringList inHelp;
     for (const auto &match : helpOption.globalMatch(QString::fromLocal8Bit(help.out)))
         inHelp << match.captured(1);
