@@ -94,9 +94,12 @@ void QtSingleCoreApplication::listen()
         m_server, &QLocalServer::newConnection, this, &QtSingleCoreApplication::acceptConnection);
 }
 
-// A message is a kind and a text; a plain message is taken with "ack" at once, a request is
-// answered with a text when the program has done it.
-enum class MessageKind : quint8 { Plain = 0, Request = 1 };
+// A plain message is taken with "ack" at once; a request, a text that starts with this mark,
+// is answered with a text when the program has done it. Plain messages travel as they always
+// did, so a copy of an earlier version still brings the window back.
+namespace {
+const QString kRequestMark = QStringLiteral("stryla-request:");
+}  // namespace
 
 void QtSingleCoreApplication::acceptConnection()
 {
@@ -110,15 +113,14 @@ void QtSingleCoreApplication::readMessage(QLocalSocket *socket)
 {
     QDataStream in(socket);
     in.startTransaction();
-    quint8 kind = 0;
     QString message;
-    in >> kind >> message;
+    in >> message;
     if (!in.commitTransaction())
         return;  // wait for the rest
-    if (MessageKind(kind) == MessageKind::Request) {
+    if (message.startsWith(kRequestMark)) {
         const quint64 id = ++m_lastRequest;
         m_pendingRequests.insert(id, socket);
-        emit requestReceived(id, message);
+        emit requestReceived(id, message.mid(kRequestMark.size()));
         return;
     }
     socket->write("ack", 3);
@@ -166,7 +168,7 @@ bool QtSingleCoreApplication::exchange(const QString &message, QByteArray *answe
         return false;
     QByteArray payload;
     QDataStream out(&payload, QIODevice::WriteOnly);
-    out << quint8(answer ? MessageKind::Request : MessageKind::Plain) << message;
+    out << (answer ? kRequestMark + message : message);
     socket.write(payload);
     if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
         return false;

@@ -36,7 +36,7 @@ public:
 
     // Sends a request to the running copy and waits for its answer; false when there is no
     // answer within timeout ms. The running copy gets it as requestReceived and answers with
-    // answerRequest; an empty request is a plain message.
+    // answerRequest.
     bool sendRequest(const QString &request, QString *answer, int timeout);
     // The answer to a request; nothing when its sender has gone meanwhile.
     void answerRequest(quint64 id, const QString &answer);
