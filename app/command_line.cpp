@@ -21,14 +21,14 @@ namespace {
 
 constexpr int kAnswerTimeoutMs = 60000;  // the running copy may finish a Save first
 // The commands, each an option of its own, in the order of the help text.
-struct OptionSpec
+struct CommandOption
 {
     const char *name;
     const char *valueName;  // null for a switch
     const char *description;
 };
 
-constexpr OptionSpec kCommands[] = {
+constexpr CommandOption kCommands[] = {
     {"profile", "NAME|NUMBER",
         "Make that profile the one in use: it is stored and its settings are sent to the "
         "device, as when it is chosen in the window."},
@@ -73,10 +73,10 @@ void defineOptions(Options &options)
         {QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help."));
     parser.addOption(help);
     options.all << help << parser.addVersionOption();
-    for (const OptionSpec &spec : kCommands) {
-        QCommandLineOption option(QString::fromLatin1(spec.name),
-            QString::fromLatin1(spec.description),
-            spec.valueName ? QString::fromLatin1(spec.valueName) : QString());
+    for (const CommandOption &command : kCommands) {
+        QCommandLineOption option(QString::fromLatin1(command.name),
+            QString::fromLatin1(command.description),
+            command.valueName ? QString::fromLatin1(command.valueName) : QString());
         parser.addOption(option);
         options.all << option;
     }
@@ -274,9 +274,9 @@ Parsed parse(const QStringList &arguments)
     }
 
     QStringList given;
-    for (const OptionSpec &spec : kCommands) {
-        if (parser.isSet(QString::fromLatin1(spec.name)))
-            given << QString::fromLatin1(spec.name);
+    for (const CommandOption &command : kCommands) {
+        if (parser.isSet(QString::fromLatin1(command.name)))
+            given << QString::fromLatin1(command.name);
     }
     if (given.isEmpty())
         return usageError(parser, QStringLiteral("No command given."));
