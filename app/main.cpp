@@ -1,7 +1,9 @@
 // Start-up and shutdown of the program, in a fixed order.
 
+#include "command_executor.h"
 #include "data_folder.h"
 #include "input_hook.h"
+#include "myqquickview.h"
 #include "qtsinglecoreapplication.h"
 #include "widget.h"
 
@@ -27,6 +29,9 @@ int run(QtSingleCoreApplication &app)
     Widget window;
     QObject::connect(
         &app, &QtSingleCoreApplication::messageReceived, &window, &Widget::receiveMessage);
+    // Commands of the command line started meanwhile are done here, by the running copy.
+    CommandLine::Executor commands(window.view()->store(), &window);
+    commands.serve(app);
 #ifdef Q_OS_UNIX
     TerminationSignals terminationSignals;
     QObject::connect(
@@ -51,6 +56,8 @@ int run(QtSingleCoreApplication &app)
 
 int main(int argc, char *argv[])
 {
+    if (argc > 1)
+        return CommandLine::run(argc, argv);
     QtSingleCoreApplication app(argc, argv);
     if (app.lockFailed())
         return kLockErrorExit;

@@ -94,25 +94,70 @@ void QtSingleCoreApplication::listen()
         m_server, &QLocalServer::newConnection, this, &QtSingleCoreApplication::acceptConnection);
 }
 
+// A plain message is taken with "ack" at once; a request, a text that starts with this mark,
+// is answered with a text when the program has done it. Plain messages travel as they always
+// did, so a copy of an earlier version still brings the window back.
+namespace {
+const QString kRequestMark = QStringLiteral("stryla-request:");
+}  // namespace
+
 void QtSingleCoreApplication::acceptConnection()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            QDataStream in(socket);
-            in.startTransaction();
-            QString message;
-            in >> message;
-            if (!in.commitTransaction())
-                return;  // wait for the rest
-            socket->write("ack", 3);
-            socket->flush();
-            emit messageReceived(message);
-        });
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readMessage(socket); });
     }
 }
 
+void QtSingleCoreApplication::readMessage(QLocalSocket *socket)
+{
+    QDataStream in(socket);
+    in.startTransaction();
+    QString message;
+    in >> message;
+    if (!in.commitTransaction())
+        return;  // wait for the rest
+    if (message.startsWith(kRequestMark)) {
+        const quint64 id = ++m_lastRequest;
+        m_pendingRequests.insert(id, socket);
+        emit requestReceived(id, message.mid(kRequestMark.size()));
+        return;
+    }
+    socket->write("ack", 3);
+    socket->flush();
+    emit messageReceived(message);
+}
+
+void QtSingleCoreApplication::answerRequest(quint64 id, const QString &answer)
+{
+    const QPointer<QLocalSocket> socket = m_pendingRequests.take(id);
+    if (!socket || socket->state() != QLocalSocket::ConnectedState)
+        return;
+    QByteArray payload;
+    QDataStream out(&payload, QIODevice::WriteOnly);
+    out << answer;
+    socket->write(payload);
+    socket->flush();
+}
+
 bool QtSingleCoreApplication::sendMessage(const QString &message, int timeout)
+{
+    return exchange(message, nullptr, timeout);
+}
+
+bool QtSingleCoreApplication::sendRequest(const QString &request, QString *answer, int timeout)
+{
+    QByteArray payload;
+    if (!exchange(request, &payload, timeout))
+        return false;
+    QDataStream in(payload);
+    in >> *answer;
+    return in.status() == QDataStream::Ok;
+}
+
+// Hands a message over and waits for the acknowledgement, or with answer set for the whole
+// answer to a request, within timeout ms.
+bool QtSingleCoreApplication::exchange(const QString &message, QByteArray *answer, int timeout)
 {
     if (m_primary)
         return false;
@@ -123,11 +168,23 @@ bool QtSingleCoreApplication::sendMessage(const QString &message, int timeout)
         return false;
     QByteArray payload;
     QDataStream out(&payload, QIODevice::WriteOnly);
-    out << message;
+    out << (answer ? kRequestMark + message : message);
     socket.write(payload);
     if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
         return false;
-    const bool acknowledged = socket.waitForReadyRead(int(deadline.remainingTime()));
+    bool complete = false;
+    while (!complete && socket.waitForReadyRead(int(deadline.remainingTime()))) {
+        const QByteArray received = socket.readAll();
+        if (!answer) {
+            complete = true;
+            break;
+        }
+        answer->append(received);
+        QDataStream in(*answer);
+        QString text;
+        in >> text;
+        complete = in.status() == QDataStream::Ok;
+    }
     socket.disconnectFromServer();
-    return acknowledged;
+    return complete;
 }

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QApplication>
+#include <QHash>
+#include <QPointer>
 #include <QString>
 
 #include <memory>
 
 class QLocalServer;
+class QLocalSocket;
 class QLockFile;
 
 // The application object that lets only one copy run per user and executable: the first
@@ -31,19 +34,32 @@ public:
     // Sends a message to the running copy; false when it does not take it within timeout ms.
     bool sendMessage(const QString &message, int timeout = 5000);
 
+    // Sends a request to the running copy and waits for its answer; false when there is no
+    // answer within timeout ms. The running copy gets it as requestReceived and answers with
+    // answerRequest.
+    bool sendRequest(const QString &request, QString *answer, int timeout);
+    // The answer to a request; nothing when its sender has gone meanwhile.
+    void answerRequest(quint64 id, const QString &answer);
+
     QString id() const { return m_id; }
 
 signals:
     void messageReceived(const QString &message);
+    // A request that waits for answerRequest(id, …).
+    void requestReceived(quint64 id, const QString &request);
 
 private:
     void listen();
     void acceptConnection();
+    void readMessage(QLocalSocket *socket);
+    bool exchange(const QString &message, QByteArray *answer, int timeout);
 
     QString m_id;
     QString m_socketPath;
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer *m_server = nullptr;
+    QHash<quint64, QPointer<QLocalSocket>> m_pendingRequests;
+    quint64 m_lastRequest = 0;
     bool m_primary = false;
     bool m_lockFailed = false;
 };

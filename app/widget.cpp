@@ -39,6 +39,10 @@ constexpr int kBalloonMs = 10000;
 }  // namespace
 
 Widget::Widget(QWidget *parent)
+    : Widget(Presence::Resident, parent)
+{ }
+
+Widget::Widget(Presence presence, QWidget *parent)
     : QWidget(parent)
 {
     hidThread.setOwner(this);
@@ -52,6 +56,8 @@ Widget::Widget(QWidget *parent)
     pollTimer.setTimerType(Qt::PreciseTimer);  // a coarse timer may fire up to 5 % early
     connect(&pollTimer, &QTimer::timeout, this, &Widget::checkDevice);
 
+    if (presence == Presence::Command)
+        return;
     createTrayIcon();
 
 #ifndef Q_OS_WIN
@@ -261,7 +267,8 @@ void Widget::setCurrentDPI(int stage)
 
 void Widget::showBalloon(const QString &title, const QString &message)
 {
-    trayIcon->showMessage(title, message, QSystemTrayIcon::Information, kBalloonMs);
+    if (trayIcon)
+        trayIcon->showMessage(title, message, QSystemTrayIcon::Information, kBalloonMs);
     emit balloonShown(title, message);
 }
 

@@ -43,7 +43,12 @@ class Widget : public QWidget, public HidOwner
 public:
     static constexpr int kPollInterval = 2048;  // ms after the last device change
 
+    // How the window lives: as the resident program, or for one command of the command line,
+    // never shown, with neither a tray icon nor a watch on device changes.
+    enum class Presence { Resident, Command };
+
     explicit Widget(QWidget *parent = nullptr);
+    explicit Widget(Presence presence, QWidget *parent = nullptr);
     ~Widget() override;
 
     Hid_Thread &hid() { return hidThread; }

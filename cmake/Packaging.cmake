@@ -1,8 +1,8 @@
 # Installation as a Linux program, and its Debian package (scripts/package).
 #
 # Installed: the program to bin/, its factory data to share/stryla-config/modules (the program
-# finds it relative to its own path and seeds each user's data folder from it), the udev rule,
-# the desktop entry, the icon and the AppStream metainfo. The simulated program, the tests and
+# finds it relative to its own path and seeds each user's data folder from it), the manual page
+# and the bash completion, the udev rule, the desktop entry, the icon and the AppStream metainfo. The simulated program, the tests and
 # the benchmarks stay in the build tree.
 # Installing never builds: scripts/package builds first, and the package test must not build
 # the tree it runs in.
@@ -29,6 +29,11 @@ foreach(n RANGE 1 10)
             DESTINATION ${STRYLA_INSTALL_MODULES}/setting RENAME p${n}.bin)
     endif()
 endforeach()
+
+# The manual page and the bash completion, both written by the build from the option list.
+install(FILES ${STRYLA_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${STRYLA_COMPLETION} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+    RENAME stryla-config)
 
 # udev reads lib/udev/rules.d below /usr; the multiarch library folder is not the place.
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/70-stryla-config.rules DESTINATION lib/udev/rules.d)

@@ -48,10 +48,16 @@ void ProfileFiles::saveProfile(int profile)
         return;
     const QString target = fileDialogs().saveFileName(m_dialogParent,
         QCoreApplication::translate("myQQuickView", "Save File"), dialogDirectory(), filter());
-    if (target.isEmpty())
-        return;
+    if (!target.isEmpty())
+        exportProfile(profile, target);
+}
+
+bool ProfileFiles::exportProfile(int profile, const QString &target)
+{
+    if (!checkProfile(profile, "exportProfile"))
+        return false;
     m_store.profileSettings(profile)->sync();  // the file on disk holds the latest values
-    replaceFileWithCopy(StoreFiles::profileFile(profile), target);
+    return replaceFileWithCopy(StoreFiles::profileFile(profile), target);
 }
 
 bool ProfileFiles::loadProfile(int profile)
@@ -60,9 +66,12 @@ bool ProfileFiles::loadProfile(int profile)
         return false;
     const QString source = fileDialogs().openFileName(m_dialogParent,
         QCoreApplication::translate("myQQuickView", "Open File"), dialogDirectory(), filter());
-    if (source.isEmpty())
-        return false;
-    return m_store.replaceProfile(profile, source);
+    return !source.isEmpty() && importProfile(profile, source);
+}
+
+bool ProfileFiles::importProfile(int profile, const QString &source)
+{
+    return checkProfile(profile, "importProfile") && m_store.replaceProfile(profile, source);
 }
 
 void ProfileFiles::resetProfile(int profile)

@@ -18,6 +18,10 @@ public:
     // True when a file was chosen and has become the profile; false when the dialog was
     // cancelled, the number is out of range or the file could not be copied.
     bool loadProfile(int profile);
+    // The same without a dialog, for a path given by the caller: true when the copy is
+    // complete. A failure leaves the target (the exchange file, or the profile) as it was.
+    bool exportProfile(int profile, const QString &target);
+    bool importProfile(int profile, const QString &source);
     void resetProfile(int profile);
     void copyProfile(int destprofile, int srcprofile);
 

@@ -391,6 +391,21 @@ Item {
         })
     }
 
+    // A profile chosen from outside the window (the command line): the same flow as the
+    // drop-down; false for a number that names no profile of the list.
+    function requestProfile(number) {
+        if (ProfileNames.indexOfNumber(profileEntries, number) < 0)
+            return false
+        changeProfile(number)
+        return true
+    }
+
+    // The stored profile list was changed from outside the window: the profiles page and the
+    // drop-down read it again.
+    function reloadProfileList() {
+        initPage(profilesPlace, false, false)
+    }
+
     // Opens a pop-up page above every other one (the macro editor opens over key
     // assignment, for instance).
     function openPopup(frame) {

@@ -9,7 +9,9 @@ expected_files() {
         echo bin/stryla-config
         echo lib/udev/rules.d/70-stryla-config.rules
         echo share/applications/stryla-config.desktop
+        echo share/bash-completion/completions/stryla-config
         echo share/icons/hicolor/scalable/apps/stryla-config.svg
+        echo share/man/man1/stryla-config.1
         echo share/metainfo/example.korvane.StrylaConfig.metainfo.xml
         echo share/stryla-config/modules/img/logo.ico
         for f in "$source"/modules/setting/*.bin "$source"/modules/i18n/*.ini \

@@ -1,0 +1,443 @@
+#include "command_line.h"
+
+#include "command_executor.h"
+#include "data_folder.h"
+#include "myqquickview.h"
+#include "qtsinglecoreapplication.h"
+#include "settings_store.h"
+#include "widget.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+#include <optional>
+
+namespace CommandLine {
+
+namespace {
+
+constexpr int kAnswerTimeoutMs = 60000;  // the running copy may finish a Save first
+// The commands, each an option of its own, in the order of the help text.
+struct CommandOption
+{
+    const char *name;
+    const char *valueName;  // null for a switch
+    const char *description;
+};
+
+constexpr CommandOption kCommands[] = {
+    {"profile", "NAME|NUMBER",
+        "Make that profile the one in use: it is stored and its settings are sent to the "
+        "device, as when it is chosen in the window."},
+    {"current-profile", nullptr, "Print the number and name of the profile in use."},
+    {"list-profiles", nullptr,
+        "Print one line per profile: '*' on the one in use, its number and its name."},
+    {"export-profile", "NAME|NUMBER", "Write that profile to FILE (a .pf exchange file)."},
+    {"import-profile", "FILE",
+        "Add the profile in FILE (a .pf exchange file) as a new profile named NAME, or "
+        "profile_<k> without NAME. Six profiles at most."},
+    {"list-devices", nullptr,
+        "Print the configured devices: kind, vendor:product id, whether connected, family."},
+};
+constexpr char kJson[] = "json";
+constexpr char kJsonDescription[] =
+    "With --list-profiles, --current-profile or --list-devices: print JSON instead.";
+
+bool isListing(const QString &command)
+{
+    return command == QLatin1String("list-profiles") || command == QLatin1String("current-profile")
+        || command == QLatin1String("list-devices");
+}
+
+// The parser with every option, and the options in the order they were added.
+struct Options
+{
+    QCommandLineParser parser;
+    QList<QCommandLineOption> all;
+};
+
+void defineOptions(Options &options)
+{
+    QCommandLineParser &parser = options.parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Configuration utility for the KORVANE STRYLA Z7 gaming mouse. Without options it starts "
+        "the program; with one of the options below it does that one thing and ends, through "
+        "the running copy of the program if there is one."));
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    // Help is an option of our own: the parser's would add --help-all for the toolkit's
+    // options, which this program does not take.
+    const QCommandLineOption help(
+        {QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help."));
+    parser.addOption(help);
+    options.all << help << parser.addVersionOption();
+    for (const CommandOption &command : kCommands) {
+        QCommandLineOption option(QString::fromLatin1(command.name),
+            QString::fromLatin1(command.description),
+            command.valueName ? QString::fromLatin1(command.valueName) : QString());
+        parser.addOption(option);
+        options.all << option;
+    }
+    QCommandLineOption json(QString::fromLatin1(kJson), QString::fromLatin1(kJsonDescription));
+    parser.addOption(json);
+    options.all << json;
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+        QStringLiteral("With --export-profile: the file to write."), QStringLiteral("[FILE]"));
+    parser.addPositionalArgument(QStringLiteral("NAME"),
+        QStringLiteral("With --import-profile: the name of the new profile."),
+        QStringLiteral("[NAME]"));
+}
+
+QString usageLine(const QCommandLineParser &parser)
+{
+    return parser.helpText().section(QLatin1Char('\n'), 0, 0);
+}
+
+Parsed usageError(const QCommandLineParser &parser, const QString &why)
+{
+    Parsed parsed;
+    parsed.kind = Parsed::Error;
+    parsed.text = QStringLiteral("%1\n%2\nTry '%3 --help' for more information.\n")
+                      .arg(why, usageLine(parser), QCoreApplication::arguments().value(0));
+    return parsed;
+}
+
+// roff: a backslash and a leading dot or quote would be taken as requests, '-' as a hyphen.
+QString roff(QString text)
+{
+    text.replace(QLatin1Char('\\'), QLatin1String("\\e")).replace(QLatin1Char('-'), "\\-");
+    if (text.startsWith(QLatin1Char('.')) || text.startsWith(QLatin1Char('\'')))
+        text.prepend(QLatin1String("\\&"));
+    return text;
+}
+
+QString optionNames(const QCommandLineOption &option, const QString &separator)
+{
+    QStringList names;
+    for (const QString &name : option.names())
+        names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+    return names.join(separator);
+}
+
+void print(FILE *stream, const QString &text)
+{
+    if (text.isEmpty())
+        return;
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+int finish(const Reply &reply)
+{
+    print(stdout, reply.out);
+    print(stderr, reply.err);
+    return reply.code;
+}
+
+// A command answers with its result only: the program's diagnostic lines and the toolkit's
+// warnings (data folder, device found, runtime folder, …) stay out of its output. The last one
+// is kept, to say why where nothing else can.
+QString &lastDiagnostic()
+{
+    static QString line;
+    return line;
+}
+
+void quietDiagnostics(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg || type == QtWarningMsg) {
+        lastDiagnostic() = message;
+        return;
+    }
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
+// The process holds the single-instance lock while it works, so a program started meanwhile
+// finds it and does not become a second resident copy; a command handed to it meanwhile is
+// turned away.
+void turnAwayRequests(QtSingleCoreApplication &app)
+{
+    QObject::connect(
+        &app, &QtSingleCoreApplication::requestReceived, &app, [&app](quint64 id, const QString &) {
+            app.answerRequest(id,
+                Reply::refused(Refused,
+                    QStringLiteral("Another command of the program is running; try again."))
+                    .toText());
+        });
+}
+
+Reply runHere(const Request &request)
+{
+    std::optional<Reply> result;
+    const auto done = [&result](const Reply &reply) {
+        result = reply;
+        QCoreApplication::exit(0);
+    };
+    if (request.command != QLatin1String("profile")) {
+        SettingsStore store;
+        Executor(store, nullptr).execute(request, done);
+        return *result;
+    }
+    {
+        // The switch goes through the scene's flow, as in the window, so the window is built;
+        // it is never shown, and this process never gets a tray icon.
+        Widget window(Widget::Presence::Command);
+        window.checkDevice();
+        Executor executor(window.view()->store(), &window);
+        executor.execute(request, done);
+        if (!result)
+            QCoreApplication::exec();
+    }
+    // The window released its controller, and with it the store, by deferred deletion.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return *result;
+}
+
+}  // namespace
+
+// --- request and reply as they travel between the two processes ------------------------------
+
+QString Request::toText() const
+{
+    const QJsonObject object {{QStringLiteral("command"), command},
+        {QStringLiteral("profile"), profile}, {QStringLiteral("file"), file},
+        {QStringLiteral("name"), name}, {QStringLiteral("json"), json}};
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+bool Request::fromText(const QString &text, Request *request)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
+    if (!document.isObject())
+        return false;
+    const QJsonObject object = document.object();
+    request->command = object.value(QStringLiteral("command")).toString();
+    request->profile = object.value(QStringLiteral("profile")).toString();
+    request->file = object.value(QStringLiteral("file")).toString();
+    request->name = object.value(QStringLiteral("name")).toString();
+    request->json = object.value(QStringLiteral("json")).toBool();
+    return true;
+}
+
+QString Reply::toText() const
+{
+    const QJsonObject object {
+        {QStringLiteral("code"), code}, {QStringLiteral("out"), out}, {QStringLiteral("err"), err}};
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+Reply Reply::fromText(const QString &text)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
+    if (!document.isObject())
+        return refused(
+            Refused, QStringLiteral("The running copy gave an answer that is no answer."));
+    const QJsonObject object = document.object();
+    Reply reply;
+    reply.code = object.value(QStringLiteral("code")).toInt(Refused);
+    reply.out = object.value(QStringLiteral("out")).toString();
+    reply.err = object.value(QStringLiteral("err")).toString();
+    return reply;
+}
+
+Reply Reply::refused(int code, const QString &why)
+{
+    Reply reply;
+    reply.code = code;
+    reply.err = why + QLatin1Char('\n');
+    return reply;
+}
+
+// --- arguments -----------------------------------------------------------------------------------
+
+Parsed parse(const QStringList &arguments)
+{
+    Options options;
+    defineOptions(options);
+    QCommandLineParser &parser = options.parser;
+    if (!parser.parse(arguments))
+        return usageError(parser, parser.errorText());
+    Parsed parsed;
+    if (parser.isSet(QStringLiteral("help"))) {
+        parsed.kind = Parsed::Help;
+        parsed.text = parser.helpText();
+        return parsed;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        parsed.kind = Parsed::Version;
+        parsed.text = QStringLiteral("%1 %2\n").arg(
+            QCoreApplication::applicationName(), QCoreApplication::applicationVersion());
+        return parsed;
+    }
+
+    QStringList given;
+    for (const CommandOption &command : kCommands) {
+        if (parser.isSet(QString::fromLatin1(command.name)))
+            given << QString::fromLatin1(command.name);
+    }
+    if (given.isEmpty())
+        return usageError(parser, QStringLiteral("No command given."));
+    if (given.size() > 1)
+        return usageError(parser,
+            QStringLiteral("One command at a time: --%1 and --%2.").arg(given.at(0), given.at(1)));
+    Request &request = parsed.request;
+    request.command = given.first();
+    request.json = parser.isSet(QString::fromLatin1(kJson));
+    if (request.json && !isListing(request.command))
+        return usageError(parser,
+            QStringLiteral("--json goes with --list-profiles, "
+                           "--current-profile or --list-devices only."));
+
+    const QStringList positional = parser.positionalArguments();
+    int wanted = 0;
+    int allowed = 0;
+    if (request.command == QLatin1String("export-profile"))
+        wanted = allowed = 1;
+    else if (request.command == QLatin1String("import-profile"))
+        allowed = 1;
+    if (positional.size() < wanted)
+        return usageError(parser, QStringLiteral("--export-profile needs the FILE to write."));
+    if (positional.size() > allowed)
+        return usageError(
+            parser, QStringLiteral("Unexpected argument: %1.").arg(positional.last()));
+
+    const QString value = parser.value(request.command);
+    if (request.command == QLatin1String("profile"))
+        request.profile = value;
+    if (request.command == QLatin1String("export-profile")) {
+        request.profile = value;
+        request.file = positional.first();
+    }
+    if (request.command == QLatin1String("import-profile")) {
+        request.file = value;
+        request.name = positional.value(0);
+    }
+    // The running copy and the data folder have working directories of their own.
+    if (!request.file.isEmpty())
+        request.file = QFileInfo(request.file).absoluteFilePath();
+    parsed.kind = Parsed::Command;
+    return parsed;
+}
+
+QString manPage()
+{
+    Options options;
+    defineOptions(options);
+    QString page;
+    page += QStringLiteral(".TH STRYLA\\-CONFIG 1 \"\" \"%1 %2\" \"User Commands\"\n")
+                .arg(QCoreApplication::applicationName(), QCoreApplication::applicationVersion());
+    page += QStringLiteral(".SH NAME\nstryla\\-config \\- configure the KORVANE STRYLA Z7 gaming "
+                           "mouse\n");
+    page += QStringLiteral(".SH SYNOPSIS\n.B stryla\\-config\n.br\n.B stryla\\-config\n"
+                           "[\\fIOPTION\\fR] [\\fIFILE\\fR] [\\fINAME\\fR]\n");
+    page +=
+        QStringLiteral(".SH DESCRIPTION\n%1\n").arg(roff(options.parser.applicationDescription()));
+    page += QStringLiteral(".SH OPTIONS\n");
+    for (const QCommandLineOption &option : options.all) {
+        QStringList names;
+        for (const QString &name : option.names())
+            names << QStringLiteral("\\fB%1\\fR")
+                         .arg(roff((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"))
+                             + name));
+        QString value;
+        if (!option.valueName().isEmpty())
+            value = QStringLiteral(" \\fI%1\\fR").arg(roff(option.valueName()));
+        page += QStringLiteral(".TP\n%1%2\n%3\n")
+                    .arg(names.join(QLatin1String(", ")), value, roff(option.description()));
+    }
+    page += QStringLiteral(
+        ".SH EXIT STATUS\n"
+        ".TP\n0\ndone\n"
+        ".TP\n1\nwithout options: a copy of the program runs already and was asked to show its "
+        "window\n"
+        ".TP\n2\nusage error: unknown option, missing argument, no command or more than one; "
+        "without options: the lock file that keeps the program single cannot be made\n"
+        ".TP\n3\nno device connected, where the command needs one\n"
+        ".TP\n4\nrefused: unknown profile, unreadable file, six profiles already, \\&...; one "
+        "line on standard error says why\n"
+        ".SH EXAMPLES\n"
+        "A game launcher's command that switches to the profile \"shooter\" for the game and "
+        "back to profile 1 after it:\n"
+        ".PP\n.nf\n"
+        "stryla\\-config \\-\\-profile shooter; %command%; stryla\\-config \\-\\-profile 1\n"
+        ".fi\n"
+        ".SH FILES\n"
+        ".TP\n~/.local/share/stryla\\-config/modules\nthe settings and profiles of the user\n");
+    return page;
+}
+
+QString bashCompletion()
+{
+    Options options;
+    defineOptions(options);
+    QStringList words;
+    QStringList profileOptions;
+    QStringList fileOptions;
+    for (const QCommandLineOption &option : options.all) {
+        words << optionNames(option, QStringLiteral(" "));
+        if (option.valueName() == QLatin1String("FILE"))
+            fileOptions << optionNames(option, QStringLiteral("|"));
+        else if (!option.valueName().isEmpty())
+            profileOptions << optionNames(option, QStringLiteral("|"));
+    }
+    return QStringLiteral(
+        "# bash completion for stryla-config\n"
+        "_stryla_config()\n"
+        "{\n"
+        "    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
+        "    case $prev in\n"
+        "        %1)\n"
+        "            COMPREPLY=($(compgen -W \"$(stryla-config --list-profiles 2>/dev/null "
+        "| cut -c3- | cut -d' ' -f1)\" -- \"$cur\"))\n"
+        "            return ;;\n"
+        "        %2)\n"
+        "            COMPREPLY=($(compgen -f -- \"$cur\"))\n"
+        "            return ;;\n"
+        "    esac\n"
+        "    if [[ $cur == -* ]]; then\n"
+        "        COMPREPLY=($(compgen -W \"%3\" -- \"$cur\"))\n"
+        "    else\n"
+        "        COMPREPLY=($(compgen -f -- \"$cur\"))\n"
+        "    fi\n"
+        "}\n"
+        "complete -o filenames -F _stryla_config stryla-config\n")
+        .arg(profileOptions.join(QLatin1Char('|')), fileOptions.join(QLatin1Char('|')),
+            words.join(QLatin1Char(' ')));
+}
+
+void describeProgram()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("stryla-config"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(STRYLA_VERSION));
+}
+
+int run(int argc, char **argv)
+{
+    // A command never shows a window, and must work where no display is.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietDiagnostics);
+    QtSingleCoreApplication app(argc, argv);
+    describeProgram();
+    const Parsed parsed = parse(QCoreApplication::arguments());
+    if (parsed.kind != Parsed::Command) {
+        print(parsed.kind == Parsed::Error ? stderr : stdout, parsed.text);
+        return parsed.kind == Parsed::Error ? UsageError : Done;
+    }
+    if (app.lockFailed())
+        return finish(Reply::refused(Refused, lastDiagnostic()));
+    if (app.isRunning()) {
+        QString answer;
+        if (!app.sendRequest(parsed.request.toText(), &answer, kAnswerTimeoutMs))
+            return finish(Reply::refused(
+                Refused, QStringLiteral("The running copy of the program did not answer.")));
+        return finish(Reply::fromText(answer));
+    }
+    turnAwayRequests(app);
+    enterDataFolder(QCoreApplication::applicationFilePath());
+    return finish(runHere(parsed.request));
+}
+
+}  // namespace CommandLine

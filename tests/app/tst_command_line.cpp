@@ -1,0 +1,346 @@
+// The command line as a script uses it. With a running copy: this test process is that copy
+// (the real window and scene over the simulated mouse) and starts copies of its own executable
+// as the command, which find it through the single-instance channel. With nothing running:
+// the simulated program, copied into a fresh installation folder, does the work itself.
+
+#include "command_executor.h"
+#include "qtsinglecoreapplication.h"
+#include "scene_rig.h"
+
+#include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace simtest;
+
+namespace {
+
+struct Run
+{
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Waits with the event loop turning: the running copy is this process.
+Run finish(QProcess &process)
+{
+    Run run;
+    if (!SceneDriver::waitFor([&] { return process.state() == QProcess::NotRunning; }, 60000))
+        return run;
+    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+// Every file below folder with its contents.
+QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        files.insert(file.fileName(), file.open(QIODevice::ReadOnly) ? file.readAll() : "?");
+    }
+    return files;
+}
+
+}  // namespace
+
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void switchThroughTheRunningCopy();
+    void aCommandDuringASaveWaitsForIt();
+    void switchWithNothingRunning();
+    void listingsAsJson();
+    void exportThenImport();
+    void usageErrors_data();
+    void usageErrors();
+    void manualPageListsTheOptionsOfHelp();
+
+private:
+    // This test's own executable as the command: it hands over to this process.
+    QProcess *startCommand(const QStringList &arguments);
+    // The simulated program installed in the rig's folder, run with nothing running.
+    Run runProgram(const QStringList &arguments, const QStringList &environment = {});
+    void writeProfileNames(const QStringList &names);
+    // Starts the window and answers the commands that reach this process, as the program does.
+    bool startRunningCopy();
+    SceneDriver &scene() { return *rig->scene; }
+
+    std::unique_ptr<CommandLine::Executor> executor;
+
+    std::unique_ptr<SceneRig> rig;
+    QString program;
+};
+
+void TestCommandLine::init()
+{
+    rig = std::make_unique<SceneRig>();
+    writeProfileNames({"Standard0", "Work1"});
+    rig->setProfileValue(1, "mouse/reportRate", 89);  // lift-off 125 on the device
+    program = rig->file(QStringLiteral("stryla-config-sim"));
+    QFile::copy(QStringLiteral(STRYLA_BINARY_DIR "/stryla-config-sim"), program);
+}
+
+void TestCommandLine::cleanup()
+{
+    executor.reset();
+    rig.reset();
+}
+
+bool TestCommandLine::startRunningCopy()
+{
+    if (!rig->start())
+        return false;
+    executor =
+        std::make_unique<CommandLine::Executor>(rig->window->view()->store(), rig->window.get());
+    executor->serve(*static_cast<QtSingleCoreApplication *>(QCoreApplication::instance()));
+    return true;
+}
+
+void TestCommandLine::writeProfileNames(const QStringList &names)
+{
+    QSettings file(rig->file(QStringLiteral("modules/setting/name.bin")), QSettings::IniFormat);
+    file.setValue(QStringLiteral("profile/profileName"), names);
+}
+
+QProcess *TestCommandLine::startCommand(const QStringList &arguments)
+{
+    auto *process = new QProcess(this);
+    process->start(QCoreApplication::applicationFilePath(), QStringList {"--command"} + arguments);
+    return process;
+}
+
+Run TestCommandLine::runProgram(const QStringList &arguments, const QStringList &environment)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &entry : environment)
+        env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(QDir::tempPath());  // files are named from elsewhere
+    process.start(program, arguments);
+    return finish(process);
+}
+
+void TestCommandLine::switchThroughTheRunningCopy()
+{
+    QVERIFY(startRunningCopy());
+    QScopedPointer<QProcess> command(startCommand({"--profile", "2"}));
+    Run run = finish(*command);
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out, QByteArray("2 Work\n"));
+    QCOMPARE(int(rig->state().liftOff), 125);
+    QCOMPARE(rig->globalValue("mouse/profileNo").toInt(), 1);
+    QCOMPARE(scene().property("profileDropDown", "currentIndex").toInt(), 1);
+    QCOMPARE(scene().property("profileDropDown", "model").toStringList().value(1),
+        QStringLiteral("Work"));
+
+    sim::clearWireLog();
+    command.reset(startCommand({"--profile", "nosuch"}));
+    run = finish(*command);
+    QCOMPARE(run.code, 4);
+    QCOMPARE(run.err, QByteArray("No profile \"nosuch\".\n"));
+    QVERIFY(run.out.isEmpty());
+    QVERIFY(sim::wireLog().empty());
+    QCOMPARE(rig->globalValue("mouse/profileNo").toInt(), 1);
+}
+
+// The command arrives while the first report of a Save waits out its pause: it is taken at
+// once but done only when the Save is over, into the profile the Save wrote.
+void TestCommandLine::aCommandDuringASaveWaitsForIt()
+{
+    auto *app = static_cast<QtSingleCoreApplication *>(QCoreApplication::instance());
+    QSignalSpy received(app, &QtSingleCoreApplication::requestReceived);
+    QVERIFY(startRunningCopy());
+    QVERIFY(scene().setSlider("lodSlider", 20));
+
+    QScopedPointer<QProcess> command;
+    QTimer probe;
+    probe.setInterval(5);
+    connect(&probe, &QTimer::timeout, this, [&] {
+        if (!rig->window->hid().isCommandInProgress())
+            return;
+        probe.stop();
+        command.reset(startCommand({"--profile", "Work"}));
+        SceneDriver::waitFor([&] { return received.count() == 1; }, 20000);
+    });
+    QVERIFY(scene().waitUsable("saveButton"));
+    const QPoint save = scene().pointOf(scene().item("saveButton"));
+    QTest::mouseMove(rig->window->view(), save);
+    probe.start();
+    QTest::mouseClick(rig->window->view(), Qt::LeftButton, Qt::NoModifier, save);
+    // The Save is over; the command was taken during it and has not been done yet.
+    QCOMPARE(received.count(), 1);
+    QCOMPARE(scene().evaluate("profileNo").toInt(), 0);
+    const std::vector<sim::WireRecord> saved = sim::wireLog();
+
+    const Run run = finish(*command);
+    QCOMPARE(run.code, 0);
+    QCOMPARE(rig->globalValue("mouse/profileNo").toInt(), 1);
+    QCOMPARE(rig->profileValue(0, "mouse/reportRate").toInt(), 20);
+    QCOMPARE(int(rig->state().liftOff), 125);
+    const std::vector<sim::WireRecord> all = sim::wireLog();
+    QVERIFY(all.size() > saved.size());
+    QCOMPARE(sim::formatWireLog({all.begin(), all.begin() + long(saved.size())}),
+        sim::formatWireLog(saved));
+}
+
+void TestCommandLine::switchWithNothingRunning()
+{
+    const QString wire = rig->file(QStringLiteral("wire.log"));
+    const QByteArray config = rig->fileBytes(rig->file("modules/setting/apConfig.bin"));
+    Run run = runProgram({"--profile", "2"}, {"STRYLA_SIM_DEVICE=none"});
+    QCOMPARE(run.code, 3);
+    QCOMPARE(run.err, QByteArray("No device connected.\n"));
+    QCOMPARE(rig->fileBytes(rig->file("modules/setting/apConfig.bin")), config);
+
+    run = runProgram({"--profile", "2"}, {"STRYLA_SIM_WIRE_LOG=" + wire});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out, QByteArray("2 Work\n"));
+    QCOMPARE(rig->globalValue("mouse/profileNo").toInt(), 1);
+    // The lift-off distance of profile 2 reached the mouse (553 command 07H, value 0x7D).
+    QVERIFY2(rig->fileBytes(wire).contains("FeatureOut   00 07 00 7D 7D"),
+        rig->fileBytes(wire).constData());
+}
+
+void TestCommandLine::listingsAsJson()
+{
+    rig->dir.setGlobal(QStringLiteral("mouse/profileNo"), 1);
+    Run run = runProgram({"--list-profiles", "--json"});
+    QCOMPARE(run.code, 0);
+    const QJsonArray profiles = QJsonDocument::fromJson(run.out).array();
+    QCOMPARE(profiles.size(), 2);
+    QCOMPARE(profiles.at(0).toObject(),
+        QJsonObject({{"number", 1}, {"name", "Standard"}, {"inUse", false}}));
+    QCOMPARE(
+        profiles.at(1).toObject(), QJsonObject({{"number", 2}, {"name", "Work"}, {"inUse", true}}));
+    QCOMPARE(runProgram({"--list-profiles"}).out, QByteArray("  1 Standard\n* 2 Work\n"));
+
+    run = runProgram({"--list-devices", "--json"});
+    QCOMPARE(run.code, 0);
+    // The reference list: the keyboard, then the mouse, which the simulated program plugs in.
+    const QJsonArray devices = QJsonDocument::fromJson(run.out).array();
+    QCOMPARE(devices.size(), 2);
+    QCOMPARE(devices.at(0).toObject(),
+        QJsonObject(
+            {{"kind", "keyboard"}, {"id", "04d9:8008"}, {"connected", false}, {"family", "553"}}));
+    QCOMPARE(devices.at(1).toObject(),
+        QJsonObject(
+            {{"kind", "mouse"}, {"id", "04d9:a1ee"}, {"connected", true}, {"family", "553"}}));
+}
+
+void TestCommandLine::exportThenImport()
+{
+    const QString exported = rig->file(QStringLiteral("work.pf"));
+    Run run = runProgram({"--export-profile", "Work", exported});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(rig->fileBytes(exported), rig->fileBytes(rig->profileFile(1)));
+
+    // The next free profile number not in use (2) and the name given.
+    run = runProgram({"--import-profile", exported, "Copy"});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out, QByteArray("3 Copy\n"));
+    QCOMPARE(rig->fileBytes(rig->profileFile(2)), rig->fileBytes(exported));
+    QSettings names(rig->file("modules/setting/name.bin"), QSettings::IniFormat);
+    QCOMPARE(names.value("profile/profileName").toStringList(),
+        QStringList({"Standard0", "Work1", "Copy2"}));
+
+    // Refusals change no file: a name in use, an unreadable file, a seventh profile.
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(runProgram({"--import-profile", exported}).code, 0);
+    const QMap<QString, QByteArray> before = snapshot(rig->file("modules"));
+    const QList<QPair<QStringList, QByteArray>> refusals = {
+        {{"--import-profile", exported}, "There are six profiles already"},
+        {{"--export-profile", "nosuch", exported}, "No profile \"nosuch\"."},
+    };
+    for (const auto &[arguments, why] : refusals) {
+        run = runProgram(arguments);
+        QCOMPARE(run.code, 4);
+        QVERIFY2(run.err.startsWith(why) && run.err.count('\n') == 1, run.err.constData());
+    }
+    runProgram({"--export-profile", "1", exported});
+    QCOMPARE(snapshot(rig->file("modules")), before);
+    writeProfileNames({"Standard0", "Work1"});
+    const QMap<QString, QByteArray> two = snapshot(rig->file("modules"));
+    QCOMPARE(runProgram({"--import-profile", exported, "Work"}).code, 4);
+    QCOMPARE(runProgram({"--import-profile", rig->file("missing.pf")}).code, 4);
+    QCOMPARE(snapshot(rig->file("modules")), two);
+}
+
+void TestCommandLine::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("unknown option") << QStringList {"--profiel", "2"};
+    QTest::newRow("missing value") << QStringList {"--profile"};
+    QTest::newRow("no command") << QStringList {"--json"};
+    QTest::newRow("two commands") << QStringList {"--list-profiles", "--current-profile"};
+    QTest::newRow("json with a switch") << QStringList {"--profile", "1", "--json"};
+    QTest::newRow("export without a file") << QStringList {"--export-profile", "1"};
+    QTest::newRow("stray argument") << QStringList {"--list-devices", "extra"};
+}
+
+void TestCommandLine::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    const QMap<QString, QByteArray> before = snapshot(rig->file("modules"));
+    const Run run = runProgram(arguments);
+    QCOMPARE(run.code, 2);
+    QVERIFY2(run.err.contains("\nUsage: "), run.err.constData());
+    QVERIFY(run.out.isEmpty());
+    QCOMPARE(snapshot(rig->file("modules")), before);
+}
+
+// Every option of --help is in the manual page the package installs, and no other.
+void TestCommandLine::manualPageListsTheOptionsOfHelp()
+{
+    const Run help = runProgram({"--help"});
+    QCOMPARE(help.code, 0);
+    const QRegularExpression helpOption(
+        QStringLiteral("^  (?:-\\w, )?--([\\w-]+)"), QRegularExpression::MultilineOption);
+    QStringList inHelp;
+    for (const auto &match : helpOption.globalMatch(QString::fromLocal8Bit(help.out)))
+        inHelp << match.captured(1);
+
+    QFile man(QStringLiteral(STRYLA_BINARY_DIR "/stryla-config.1"));
+    QVERIFY(man.open(QIODevice::ReadOnly));
+    const QRegularExpression manOption(
+        QStringLiteral("^\\.TP\\n(?:\\\\fB\\\\-\\w\\\\fR, )?\\\\fB\\\\-\\\\-([\\w\\\\-]+)\\\\fR"),
+        QRegularExpression::MultilineOption);
+    QStringList inMan;
+    for (const auto &match : manOption.globalMatch(QString::fromUtf8(man.readAll())))
+        inMan << match.captured(1).remove(QLatin1Char('\\'));
+    QVERIFY(inHelp.size() >= 8);
+    QCOMPARE(inMan, inHelp);
+}
+
+int main(int argc, char **argv)
+{
+    if (argc > 1 && qstrcmp(argv[1], "--command") == 0) {
+        // The command: the program's own command line, without the role argument.
+        std::vector<char *> arguments {argv[0]};
+        arguments.insert(arguments.end(), argv + 2, argv + argc);
+        int count = int(arguments.size());
+        return CommandLine::run(count, arguments.data());
+    }
+    // This process is the running copy for the commands it starts: they are copies of the
+    // same executable, so they find it.
+    QtSingleCoreApplication app(argc, argv);
+    TestCommandLine test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_command_line.moc"
