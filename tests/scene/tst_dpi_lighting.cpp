@@ -82,6 +82,7 @@ private slots:
     void saveSendsEffectThenColours_data();
     void saveSendsEffectThenColours();
     void mousePicturePlaysTheEffect();
+    void previewRestsWhileTheWindowIsNotSeen();
 
 private:
     SceneDriver &scene() { return *rig->scene; }
@@ -460,6 +461,34 @@ void TestDpiLighting::mousePicturePlaysTheEffect()
     QVERIFY(scene().choose("lightEffectList", 3));
     QCOMPARE(scene().evaluate("mousePicture.lightLevel").toReal(), 0.0);
     QVERIFY(sim::wireLog().empty());
+}
+
+// Nobody sees the preview of a minimised or hidden window: its timer stops and the light
+// stays as it was; shown again, the effect plays on.
+void TestDpiLighting::previewRestsWhileTheWindowIsNotSeen()
+{
+    QVERIFY(rig->start());
+    QVERIFY(scene().choose("lightEffectList", 1));
+    auto *timer = scene().root()->findChild<QObject *>("lightPreviewTimer");
+    QVERIFY(timer);
+    auto running = [&] { return timer->property("running").toBool(); };
+    auto level = [&] { return scene().evaluate("mousePicture.lightLevel").toReal(); };
+    QVERIFY(running());
+
+    rig->window->showMinimized();
+    QVERIFY(!running());
+    const qreal still = level();
+    SceneDriver::settle(700);
+    QCOMPARE(level(), still);
+
+    rig->window->showNormal();
+    QVERIFY(running());
+    QVERIFY(SceneDriver::waitFor([&] { return level() != still; }, 2000));
+
+    rig->window->hide();
+    QVERIFY(!running());
+    rig->window->show();
+    QVERIFY(running());
 }
 
 QTEST_MAIN(TestDpiLighting)
