@@ -301,13 +301,19 @@ int main(int argc, char *argv[])
         kRuns, b, f, median(stages.built), median(stages.checked), median(stages.locked),
         median(stages.drawing), f / b);
     const double bareMapped = median(bare.mapped), mapped = median(stages.mapped);
-    const double content = median(stages.content), ready = median(stages.ready);
+    // Content is seen once it is drawn and the window is mapped, whichever comes last.
+    std::vector<double> bareSeen, seen;
+    for (size_t i = 0; i < bare.drawn.size(); ++i)
+        bareSeen.push_back(std::max(bare.drawn[i], bare.mapped[i]));
+    for (size_t i = 0; i < stages.content.size(); ++i)
+        seen.push_back(std::max(stages.content[i], stages.mapped[i]));
+    const double content = median(seen), ready = median(stages.ready), bareContent = median(bareSeen);
     std::printf("  window mapped:        bare %7.1f ms, program %7.1f ms, ratio %.2f (goal 1.3)\n"
                 "  first content drawn:  bare %7.1f ms, program %7.1f ms, ratio %.2f (goal 1.5)\n"
                 "  main screen drawn:    %7.1f ms = bare first content x %.2f + 1000 ms "
                 "(goal 1.5)\n",
-        bareMapped, mapped, mapped / bareMapped, b, content, content / b, ready,
-        (ready - 1000) / b);
+        bareMapped, mapped, mapped / bareMapped, bareContent, content, content / bareContent, ready,
+        (ready - 1000) / bareContent);
 
     const QMap<QString, QString> bareChild = runChild(QStringLiteral("bare"));
     const QMap<QString, QString> programChild = runChild(QStringLiteral("program"));

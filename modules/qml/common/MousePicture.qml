@@ -243,7 +243,7 @@ Item {
             Repeater {
                 model: picture.lightColours.length
                 Loader {
-                    id: layer
+                    id: glowLayer
                     required property int index
                     readonly property var box: picture.lights[view.index].box
                     active: picture.litBlocks[index] === true
@@ -255,9 +255,12 @@ Item {
                     opacity: picture.layerOpacity(index)
                     z: index === picture.lightTo && picture.lightFrom !== picture.lightTo ? 1 : 0
                     sourceComponent: Canvas {
-                        readonly property color colour: picture.blockColour(layer.index)
+                        readonly property color colour: picture.blockColour(glowLayer.index)
+                        width: glowLayer.width
+                        height: glowLayer.height
                         onColourChanged: requestPaint()
                         onAvailableChanged: requestPaint()
+                        onWidthChanged: requestPaint()
                         onPaint: picture.paintLight(getContext("2d"), view.index, view.modelData.zoom, colour)
                     }
                 }
