@@ -83,6 +83,7 @@ private slots:
     void saveSendsEffectThenColours();
     void mousePicturePlaysTheEffect();
     void previewRestsWhileTheWindowIsNotSeen();
+    void pictureGlowsInTheBlockColour();
 
 private:
     SceneDriver &scene() { return *rig->scene; }
@@ -489,6 +490,24 @@ void TestDpiLighting::previewRestsWhileTheWindowIsNotSeen()
     QVERIFY(!running());
     rig->window->show();
     QVERIFY(running());
+}
+
+// The strip at the bottom of the front view glows in the colour of block 1, drawn as the
+// user sees it.
+void TestDpiLighting::pictureGlowsInTheBlockColour()
+{
+    QVERIFY(rig->start());
+    const QPoint strip(398, 479);  // the strip's lowest point in the window
+    auto shown = [&] { return rig->window->view()->grabFramebuffer().pixelColor(strip); };
+    // Its white-hot core: the colour, lighter.
+    QColor c = shown();
+    QVERIFY2(c.red() > 150 && c.red() > c.green() + 80 && c.red() > c.blue() + 80,
+        qPrintable(c.name()));
+
+    QVERIFY(scene().typeInto("lightGField", "255"));
+    QVERIFY(SceneDriver::waitFor([&] { return shown().green() > 150; }, 2000));
+    c = shown();
+    QVERIFY2(c.red() > 150 && c.red() > c.blue() + 80, qPrintable(c.name()));
 }
 
 QTEST_MAIN(TestDpiLighting)
