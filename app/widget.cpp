@@ -13,6 +13,7 @@
 #include <QIcon>
 #include <QMenu>
 #include <QSettings>
+#include <QWindow>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -248,6 +249,50 @@ void Widget::checkPermissions(const QString &path)
 #else
     Q_UNUSED(path);
 #endif
+}
+
+// The scene's live preview runs only while someone can see it: the window shown, not
+// minimised, and exposed where the platform says (an iconified or unmapped X11 window is not).
+void Widget::tellWindowShown()
+{
+    if (!controler || !view())
+        return;
+    const QWindow *handle = windowHandle();
+    const bool shown = isVisible() && !isMinimized() && (!handle || handle->isExposed());
+    if (shown == windowShown)
+        return;
+    windowShown = shown;
+    view()->setWindowShown(shown);
+}
+
+void Widget::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        tellWindowShown();
+}
+
+void Widget::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!exposureWatched && windowHandle()) {
+        windowHandle()->installEventFilter(this);
+        exposureWatched = true;
+    }
+    tellWindowShown();
+}
+
+void Widget::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    tellWindowShown();
+}
+
+bool Widget::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Expose && watched == windowHandle())
+        tellWindowShown();  // the window's exposure is already updated when it is told
+    return QWidget::eventFilter(watched, event);
 }
 
 QString Widget::icType() const

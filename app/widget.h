@@ -90,6 +90,10 @@ public slots:
 
 protected:
     void customEvent(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 #ifdef Q_OS_WIN
     bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
 #endif
@@ -104,6 +108,7 @@ private:
     void acceptDevice(int index);
     void onInterlockFree();
     void checkPermissions(const QString &path);
+    void tellWindowShown();
 
     QTimer pollTimer;
     Ui_Controler *controler = nullptr;
@@ -114,4 +119,6 @@ private:
     bool checkDeferred = false;        // a check came due while a command was in progress
     bool deferredCheckPosted = false;  // … and is queued to run once the interlock is free
     bool permissionHintShown = false;
+    bool windowShown = false;  // as last told to the scene
+    bool exposureWatched = false;
 };

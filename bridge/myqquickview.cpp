@@ -58,6 +58,11 @@ void myQQuickView::detectMouse(bool isDown, uint code, uint x, uint y)
     callScene("detectMouse", {isDown, code, x, y}, Qt::QueuedConnection);
 }
 
+void myQQuickView::setWindowShown(bool shown)
+{
+    callScene("setWindowShown", {shown}, Qt::DirectConnection);
+}
+
 // Releases an interlock that an earlier exchange left taken. The interlock of a command still
 // in progress (this may be called from events processed during its pauses) stays with it.
 void myQQuickView::clearHidBusy()

@@ -44,6 +44,9 @@ public:
     // Key and button transitions of the global hooks, handed to the scene queued.
     void detectKeyboard(bool isDown, int usbCode);
     void detectMouse(bool isDown, uint code, uint x, uint y);
+    // Whether the host window can be seen (shown, not minimised, exposed), told to the scene
+    // at once so that what only the eye needs rests while it cannot.
+    void setWindowShown(bool shown);
 
 public slots:
     void clearHidBusy();

@@ -4,6 +4,7 @@
 #include "myqquickview.h"
 
 #include <QQmlContext>
+#include <QQuickWindow>
 #include <QSettings>
 #include <QWidget>
 
@@ -23,6 +24,11 @@ void Ui_Controler::setup(QWidget *hostWindow, Hid_Thread *hid, const QUrl &scene
     hostWindow->setAttribute(Qt::WA_TranslucentBackground);
     hostWindow->setStyleSheet(QStringLiteral("background:transparent;"));
 
+    // The scene is flat pictures, text and a few glows. The software renderer redraws only
+    // what changed and needs no GL context; a GL path renders and composites the whole window
+    // for every change, which with Mesa's software GL made each frame of the lighting preview
+    // cost about ten times as much.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     m_view = new myQQuickView(hostWindow);
     m_view->setObjectName(QStringLiteral("ui_View"));
     m_view->setSource(scene);

@@ -2,7 +2,9 @@ import QtQuick
 import "basic"
 import "common"
 import "pages"
+import "js/entry_text.js" as EntryText
 import "js/key_names.js" as KeyNames
+import "js/macro_names.js" as MacroNames
 import "js/macro_record.js" as MacroRecord
 import "js/profile_names.js" as ProfileNames
 
@@ -16,6 +18,9 @@ import "js/profile_names.js" as ProfileNames
 // init(send, recovery), save(send), isSave where they keep settings. Each page lies in a
 // Loader (its place); the root reaches a page only through page(place) and callPage, which
 // pass by a place that holds no page, and through the pages' signals (end of this file).
+// The button page, the macro editor and the system page are built the first time they open
+// or a flow needs them (openPage, ensurePage), and kept; until then the root holds what the
+// main screen takes from them (the macro names, the button page's words).
 Item {
     id: root
 
@@ -33,6 +38,10 @@ Item {
     property var profileEntries: []
     // The macro names in the macro editor's order, for the assignment page.
     property var macroNames: []
+    // The button page's words, which the key matrix list is made of too.
+    property var assignmentTexts: EntryText.defaultLabels.slice()
+    // The language sections of the pages not built yet, as read at start-up.
+    property var pageSections: ({})
     // The DPI stage in use, counted from 0; -1 while the device has not said.
     property int currentStage: -1
     // The button under the pointer (on the list or the picture) and the one being assigned,
@@ -40,6 +49,9 @@ Item {
     property int hoveredButton: -1
     property int selectedButton: -1
     property int popupTop: 20
+    // The host window is shown and not minimised: what only the eye needs (the lighting
+    // preview) rests while it is not.
+    property bool windowShown: false
 
     // Texts of the main screen: 0 "Editor" … 10 "Save", 11 … 14 spare.
     property var mainLang: ["Editor", "Macro Editor", "Gun Editor", "LOD", "Config", "Reset",
@@ -91,6 +103,10 @@ Item {
     }
 
     function run() {
+    }
+
+    function setWindowShown(shown) {
+        windowShown = shown === true
     }
 
     function detectKeyboard(isDown, usbCode) {
@@ -177,6 +193,29 @@ Item {
         callPage(place, "init", [send, recovery])
     }
 
+    // The page of a place that is built on demand, built now if it is not yet.
+    function ensurePage(place) {
+        if (!place.active)
+            place.active = true
+        return page(place)
+    }
+
+    function openPage(place) {
+        openPopup(ensurePage(place))
+    }
+
+    // A page built on demand starts as it would have at start-up: its language section,
+    // then its values from the profile in use.
+    function pageBuilt(place, section) {
+        var p = place.item
+        if (!isPownOn || !p)
+            return
+        if (section in pageSections)
+            p.texts = mergedTexts(section, pageSections[section], p.texts, false)
+        if (typeof p.init === "function")
+            p.init(false, false)
+    }
+
     function setCurrentStage(index) {
         currentStage = index
     }
@@ -185,10 +224,14 @@ Item {
     // built-in texts, and a short one keeps the built-in texts past its end: a missing or
     // cut language file never leaves the window without words.
     function sectionTexts(section, builtIn) {
-        var given = ui_View.getLangStrings(section, language)
+        return mergedTexts(section, ui_View.getLangStrings(section, language), builtIn, true)
+    }
+
+    function mergedTexts(section, given, builtIn, report) {
         if (!given || given.length === 0) {
-            console.log("Language " + language + ": section " + section
-                        + " is missing; the built-in texts are shown")
+            if (report)
+                console.log("Language " + language + ": section " + section
+                            + " is missing; the built-in texts are shown")
             return builtIn
         }
         var texts = []
@@ -210,13 +253,11 @@ Item {
         ui_View.setCurrentProfile(profileNo)
         // The lift-off row reads the profile in use, so it comes after the profile is chosen.
         lodRow.init(false, false)
-        initPage(macroEditorPlace, false, false)
+        macroNames = MacroNames.fromStored(ui_View.getNameList(0))
         initPage(gunPlace, false, false)
-        initPage(keyAssignmentPlace, false, false)
         initPage(keyMatrixPlace, false, false)
         initPage(dpiPlace, false, false)
         initPage(lightingPlace, false, false)
-        initPage(systemPlace, false, false)
         lodRow.isSave = false
         isPownOn = true
     }
@@ -247,12 +288,18 @@ Item {
                         ["dpiSetting", dpiPlace], ["lightControl", lightingPlace],
                         ["macroEditor", macroEditorPlace], ["systemSetting", systemPlace],
                         ["gunControl", gunPlace], ["profile", profilesPlace]]
+        var later = {}
         for (var i = 0; i < sections.length; ++i) {
             var p = page(sections[i][1])
-            var texts = sectionTexts(sections[i][0], p !== null ? p.texts : [])
-            if (p !== null)
-                p.texts = texts
+            if (p !== null) {
+                p.texts = sectionTexts(sections[i][0], p.texts)
+            } else {
+                later[sections[i][0]] = ui_View.getLangStrings(sections[i][0], language)
+                mergedTexts(sections[i][0], later[sections[i][0]], [], true)
+            }
         }
+        pageSections = later
+        assignmentTexts = mergedTexts("keyAssigment", later["keyAssigment"], assignmentTexts, false)
         KeyNames.applyLanguage(ui_View.getLangStrings("keyCode", language))
         ui_View.getLangStrings("other", language)
     }
@@ -306,6 +353,7 @@ Item {
         lodRow.init(true, false)
         initPage(dpiPlace, true, false)
         initPage(lightingPlace, true, false)
+        ensurePage(systemPlace)
         initPage(systemPlace, true, false)
     }
 
@@ -361,7 +409,7 @@ Item {
     // it: the page does not open, the selection is cleared and the list says why.
     function openKeyAssignment(position) {
         var list = page(keyMatrixPlace)
-        var assignment = page(keyAssignmentPlace)
+        var assignment = ensurePage(keyAssignmentPlace)
         if (list === null || assignment === null)
             return
         if (!list.mayReassign(position)) {
@@ -510,7 +558,7 @@ Item {
                 title: root.mainLang[0]
                 macroText: root.mainLang[1]
                 gunText: root.mainLang[2]
-                onMacroEditorClicked: root.openPopup(root.page(macroEditorPlace))
+                onMacroEditorClicked: root.openPage(macroEditorPlace)
                 onGunEditorClicked: root.openPopup(root.page(gunPlace))
             }
             LodRow {
@@ -526,7 +574,7 @@ Item {
                 height: 24
                 text: root.mainLang[9]
                 icon: root.image("index", "settings")
-                onClicked: root.openPopup(root.page(systemPlace))
+                onClicked: root.openPage(systemPlace)
             }
         }
 
@@ -603,10 +651,28 @@ Item {
         }
     }
 
-    Loader { id: macroEditorPlace; z: 20; source: "pages/MacroEditor.qml" }
+    Loader {
+        id: macroEditorPlace
+        z: 20
+        active: false
+        source: "pages/MacroEditor.qml"
+        onLoaded: root.pageBuilt(macroEditorPlace, "macroEditor")
+    }
     Loader { id: gunPlace; z: 20; source: "pages/GunPage.qml" }
-    Loader { id: systemPlace; z: 20; source: "pages/SystemSettings.qml" }
-    Loader { id: keyAssignmentPlace; z: 20; source: "pages/KeyAssignment.qml" }
+    Loader {
+        id: systemPlace
+        z: 20
+        active: false
+        source: "pages/SystemSettings.qml"
+        onLoaded: root.pageBuilt(systemPlace, "systemSetting")
+    }
+    Loader {
+        id: keyAssignmentPlace
+        z: 20
+        active: false
+        source: "pages/KeyAssignment.qml"
+        onLoaded: root.pageBuilt(keyAssignmentPlace, "keyAssigment")
+    }
     Loader { id: profilesPlace; z: 20; source: "pages/ProfilesPage.qml" }
 
     ResetBox {
@@ -641,11 +707,30 @@ Item {
         function onStageChosen(index) { root.chooseStage(index) }
     }
 
-    // The mouse picture plays the lighting page's effect before it is saved.
+    // The mouse picture plays the lighting page's effect before it is saved, while the
+    // window is shown.
     Binding {
         target: mousePicture
-        property: "lightColor"
-        value: root.page(lightingPlace) !== null ? root.page(lightingPlace).previewColor : "#ff0000"
+        property: "lightColours"
+        value: root.page(lightingPlace) !== null ? root.page(lightingPlace).colours : []
+        when: root.page(lightingPlace) !== null
+    }
+    Binding {
+        target: mousePicture
+        property: "lightFrom"
+        value: root.page(lightingPlace) !== null ? root.page(lightingPlace).previewFrom : 0
+        when: root.page(lightingPlace) !== null
+    }
+    Binding {
+        target: mousePicture
+        property: "lightTo"
+        value: root.page(lightingPlace) !== null ? root.page(lightingPlace).previewTo : 0
+        when: root.page(lightingPlace) !== null
+    }
+    Binding {
+        target: mousePicture
+        property: "lightMix"
+        value: root.page(lightingPlace) !== null ? root.page(lightingPlace).previewMix : 0
         when: root.page(lightingPlace) !== null
     }
     Binding {
@@ -698,8 +783,8 @@ Item {
     Binding {
         target: root.page(keyMatrixPlace)
         property: "labels"
-        value: root.page(keyAssignmentPlace).texts
-        when: root.page(keyMatrixPlace) !== null && root.page(keyAssignmentPlace) !== null
+        value: root.assignmentTexts
+        when: root.page(keyMatrixPlace) !== null
     }
 
     Binding {
@@ -747,7 +832,7 @@ Item {
     Connections {
         target: root.page(keyAssignmentPlace)
         ignoreUnknownSignals: true
-        function onOpenMacroEditor() { root.openPopup(root.page(macroEditorPlace)) }
+        function onOpenMacroEditor() { root.openPage(macroEditorPlace) }
         function onAssigned(position, entry, text) {
             root.callPage(keyMatrixPlace, "assign", [position, entry, text])
         }

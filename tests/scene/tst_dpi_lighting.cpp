@@ -82,6 +82,8 @@ private slots:
     void saveSendsEffectThenColours_data();
     void saveSendsEffectThenColours();
     void mousePicturePlaysTheEffect();
+    void previewRestsWhileTheWindowIsNotSeen();
+    void pictureGlowsInTheBlockColour();
 
 private:
     SceneDriver &scene() { return *rig->scene; }
@@ -460,6 +462,52 @@ void TestDpiLighting::mousePicturePlaysTheEffect()
     QVERIFY(scene().choose("lightEffectList", 3));
     QCOMPARE(scene().evaluate("mousePicture.lightLevel").toReal(), 0.0);
     QVERIFY(sim::wireLog().empty());
+}
+
+// Nobody sees the preview of a minimised or hidden window: its timer stops and the light
+// stays as it was; shown again, the effect plays on.
+void TestDpiLighting::previewRestsWhileTheWindowIsNotSeen()
+{
+    QVERIFY(rig->start());
+    QVERIFY(scene().choose("lightEffectList", 1));
+    auto *timer = scene().root()->findChild<QObject *>("lightPreviewTimer");
+    QVERIFY(timer);
+    auto running = [&] { return timer->property("running").toBool(); };
+    auto level = [&] { return scene().evaluate("mousePicture.lightLevel").toReal(); };
+    QVERIFY(running());
+
+    rig->window->showMinimized();
+    QVERIFY(!running());
+    const qreal still = level();
+    SceneDriver::settle(700);
+    QCOMPARE(level(), still);
+
+    rig->window->showNormal();
+    QVERIFY(running());
+    QVERIFY(SceneDriver::waitFor([&] { return level() != still; }, 2000));
+
+    rig->window->hide();
+    QVERIFY(!running());
+    rig->window->show();
+    QVERIFY(running());
+}
+
+// The strip at the bottom of the front view glows in the colour of block 1, drawn as the
+// user sees it.
+void TestDpiLighting::pictureGlowsInTheBlockColour()
+{
+    QVERIFY(rig->start());
+    const QPoint strip(398, 479);  // the strip's lowest point in the window
+    auto shown = [&] { return rig->window->view()->grabFramebuffer().pixelColor(strip); };
+    // Its white-hot core: the colour, lighter.
+    QColor c = shown();
+    QVERIFY2(c.red() > 150 && c.red() > c.green() + 80 && c.red() > c.blue() + 80,
+        qPrintable(c.name()));
+
+    QVERIFY(scene().typeInto("lightGField", "255"));
+    QVERIFY(SceneDriver::waitFor([&] { return shown().green() > 150; }, 2000));
+    c = shown();
+    QVERIFY2(c.red() > 150 && c.red() > c.blue() + 80, qPrintable(c.name()));
 }
 
 QTEST_MAIN(TestDpiLighting)

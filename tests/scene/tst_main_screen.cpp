@@ -62,6 +62,7 @@ private slots:
     void languageSectionsAreReadOnce();
     void chineseTextsOnTheBottomBar();
     void missingLanguageKeepsTheBuiltInTexts();
+    void pagesAreBuiltWhenFirstOpened();
     void helpMenu();
     void windowDragMinimiseAndClose();
 
@@ -392,6 +393,38 @@ void TestMainScreen::missingLanguageKeepsTheBuiltInTexts()
     for (const QString &line : diagnostics.lines())
         reported |= line.contains("Language Klingon: section main is missing");
     QVERIFY(reported);
+}
+
+// The macro editor, the system page and the button page are not built before they first
+// open; then they show the words of the language and the values of the profile in use.
+void TestMainScreen::pagesAreBuiltWhenFirstOpened()
+{
+    rig->dir.setGlobal("common/language", "ChineseSimplified");
+    rig->writeMacro("Burst", {"4,1,50"});
+    {
+        QSettings names(rig->file("modules/setting/name.bin"), QSettings::IniFormat);
+        names.setValue("macro/macroName", QStringList {"Burst", "loaderpivlan"});
+    }
+    rig->setProfileValue(0, "mouse/scrollRate", 7);
+    QVERIFY(rig->start());
+    for (const char *name : {"macroEditor", "systemSettings", "keyAssignment"})
+        QVERIFY2(!scene().find(name), name);
+    const QString zh = rig->file("modules/i18n/ChineseSimplified.ini");
+
+    QVERIFY(scene().click("systemSettingEntry"));
+    QVERIFY(scene().waitUsable("systemSettings"));
+    QCOMPARE(scene().property("systemSettings", "title").toString(),
+        sectionOf(zh, "systemSetting").at(0));
+    QCOMPARE(scene().property("scrollLinesField", "value").toInt(), 7);
+    QVERIFY(scene().click("systemSettingsOk"));
+
+    QVERIFY(scene().click("macroEditorEntry"));
+    QVERIFY(scene().waitUsable("macroEditor"));
+    QCOMPARE(scene().property("macroEditor", "title").toString(),
+        sectionOf(zh, "macroEditor").at(0));
+    QCOMPARE(scene().evaluate("page(macroEditorPlace).names").toStringList(),
+        QStringList {"Burst"});
+    QVERIFY(sim::wireLog().empty());
 }
 
 void TestMainScreen::helpMenu()

@@ -32,8 +32,11 @@ Panel {
     readonly property var effectNames: Effects.effectNames(texts, fullList && root.isColorful,
                                                            fullList && root.is55328)
 
-    // The light strip of the mouse picture, playing the effect before it is saved.
-    property color previewColor: "#ff0000"
+    // The light strip of the mouse picture, playing the effect before it is saved: block
+    // previewFrom blended towards block previewTo by previewMix, at previewLevel.
+    property int previewFrom: 0
+    property int previewTo: 0
+    property real previewMix: 0
     property real previewLevel: 1
     property real previewStart: 0
     readonly property string previewKind: Effects.previewKind(effect, root.is55328)
@@ -184,10 +187,12 @@ Panel {
     }
 
     function updatePreview() {
-        var state = Effects.previewAt(effect, { colorful: root.isColorful, is55328: root.is55328 },
-                                      Date.now() - previewStart, colours.map(Hue.channels), speed,
-                                      brightness)
-        previewColor = Qt.rgba(state.colour[0] / 255, state.colour[1] / 255, state.colour[2] / 255, 1)
+        var state = Effects.previewBlocksAt(effect, { colorful: root.isColorful, is55328: root.is55328 },
+                                            Date.now() - previewStart, colours.length, speed,
+                                            brightness)
+        previewFrom = state.from
+        previewTo = state.to
+        previewMix = state.mix
         previewLevel = state.level
     }
 
@@ -276,10 +281,15 @@ Panel {
         }
     }
 
+    // 20 frames a second are plenty for a light that breathes in a second or more; nobody
+    // sees the preview of a hidden page or window, so the timer sleeps then.
     Timer {
+        objectName: "lightPreviewTimer"
         interval: 50
         repeat: true
-        running: page.visible && page.previewKind !== "steady" && page.previewKind !== "off"
+        triggeredOnStart: true
+        running: page.visible && root.windowShown && page.previewKind !== "steady"
+                 && page.previewKind !== "off"
         onTriggered: page.updatePreview()
     }
 

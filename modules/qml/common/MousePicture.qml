@@ -1,17 +1,29 @@
 import QtQuick
 import "../basic"
+import "../js/light_effects.js" as Effects
 
 // The mouse in the middle of the window, seen from above (front view) and from its left side,
 // with a numbered marker on each of its buttons 1 … keyCount. The drawings are pictures of the
 // skin (mouse/front, mouse/side); the light of the strip and the palm emblem, and the glow of
 // a button under the pointer or chosen, are painted over them here, on the same shapes.
+//
+// The light is one colour block, or block lightFrom blended towards block lightTo, at a
+// level. Its glow is drawn once per block, the first time the block is lit, into a layer of
+// its own, and only faded while an effect plays: a breathing or cycling light costs a change
+// of opacity per frame, not a new drawing.
 Item {
     id: picture
 
     property int keyCount: 0
-    // The light the drawing shows: its colour and level, 0 (off) … 1.
-    property color lightColor: "#ff2b2b"
+    // The colour blocks the light takes its colour from, as "#rrggbb".
+    property var lightColours: ["#ff2b2b"]
+    property int lightFrom: 0
+    property int lightTo: 0
+    property real lightMix: 0
+    // How bright the light is, 0 (off) … 1.
     property real lightLevel: 1.0
+    // The colour the light shows.
+    readonly property color lightColor: blend(lightFrom, lightTo, lightMix)
     property int hoveredButton: -1
     property int selectedButton: -1
     property string frontText: "Front View"
@@ -19,6 +31,8 @@ Item {
     property string buttonText: "Button"
     // The function of each button, read out with its marker.
     property var functionTexts: []
+    // The blocks lit so far, whose glow layers are drawn and kept.
+    property var litBlocks: []
 
     // Where each button sits: the view (0 front, 1 side), the point of the marker, the point
     // on the button a leader line starts from (none: the marker sits on the button), and the
@@ -33,11 +47,12 @@ Item {
         { view: 0, at: [170, 204], from: [138, 198], shape: { rect: [122, 191, 16, 15, 6] } },
         { view: 0, at: [18, 72], from: [55, 84], shape: { rect: [55, 64, 11, 50, 5.5] } }
     ]
-    // The light of each view: strips (stroked) and emblems (filled).
+    // The light of each view: strips (stroked) and emblems (filled), and the box they glow in.
     readonly property var lights: [
         { strips: ["M56,300 C64,336 100,346 130,346 C160,346 196,336 204,300"],
-          emblems: ["M130,242 L147,276 L130,266 L113,276 Z"] },
-        { strips: ["M30,96 C90,99 190,99 250,95"], emblems: [] }
+          emblems: ["M130,242 L147,276 L130,266 L113,276 Z"],
+          box: [30, 216, 200, 156] },
+        { strips: ["M30,96 C90,99 190,99 250,95"], emblems: [], box: [4, 70, 272, 54] }
     ]
 
     signal markerHovered(int position)
@@ -56,15 +71,48 @@ Item {
         return position === hoveredButton || position === selectedButton
     }
 
-    onLightColorChanged: repaint()
-    onLightLevelChanged: repaint()
     onHoveredButtonChanged: repaint()
     onSelectedButtonChanged: repaint()
     onKeyCountChanged: repaint()
+    onLightFromChanged: keepLit(lightFrom)
+    onLightToChanged: keepLit(lightTo)
 
     function repaint() {
         for (var i = 0; i < viewRepeater.count; ++i)
             viewRepeater.itemAt(i).paint()
+    }
+
+    function blockColour(block) {
+        var c = block >= 0 && block < lightColours.length ? lightColours[block] : "#000000"
+        return Qt.color(c)
+    }
+
+    function blend(from, to, mix) {
+        var a = blockColour(from)
+        if (from === to)
+            return a
+        var b = blockColour(to)
+        return Qt.rgba(a.r + (b.r - a.r) * mix, a.g + (b.g - a.g) * mix, a.b + (b.b - a.b) * mix, 1)
+    }
+
+    function keepLit(block) {
+        if (litBlocks[block] === true)
+            return
+        var lit = litBlocks.slice()
+        lit[block] = true
+        litBlocks = lit
+    }
+
+    // How opaque a layer holding this block is: the lower block at what is left of the level
+    // under the upper one.
+    function layerOpacity(block) {
+        if (block < 0)
+            return 0
+        var level = Math.max(0, Math.min(1, lightLevel))
+        if (lightFrom === lightTo)
+            return block === lightFrom ? level : 0
+        var o = Effects.layerOpacities(level, Math.max(0, Math.min(1, lightMix)))
+        return block === lightTo ? o.upper : (block === lightFrom ? o.lower : 0)
     }
 
     // The two views: picture, place in the window, size of the drawing and how much it is
@@ -84,47 +132,50 @@ Item {
         }
     }
 
-    // The light, the glow of lit buttons and the leader lines of one view.
-    function paintView(ctx, viewIndex, width, height, zoom) {
+    // The glow of one view's light in a colour at full level, in the light's box.
+    function paintLight(ctx, viewIndex, zoom, colour) {
+        var light = lights[viewIndex]
+        ctx.reset()
+        ctx.clearRect(0, 0, light.box[2] * zoom, light.box[3] * zoom)
+        ctx.scale(zoom, zoom)
+        ctx.translate(-light.box[0], -light.box[1])
+        var c = colour
+        var glow = Qt.rgba(c.r, c.g, c.b, 1)
+        var core = Qt.rgba(c.r + (1 - c.r) * 0.55, c.g + (1 - c.g) * 0.55, c.b + (1 - c.b) * 0.55, 1)
+        ctx.lineCap = "round"
+        ctx.lineJoin = "round"
+        ctx.shadowColor = glow
+        ctx.shadowBlur = 12
+        for (var s = 0; s < light.strips.length; ++s) {
+            ctx.beginPath()
+            ctx.path = light.strips[s]
+            ctx.strokeStyle = glow
+            ctx.lineWidth = 4
+            ctx.stroke()
+            ctx.shadowBlur = 0
+            ctx.strokeStyle = core
+            ctx.lineWidth = 1.4
+            ctx.stroke()
+            ctx.shadowBlur = 12
+        }
+        for (var e = 0; e < light.emblems.length; ++e) {
+            ctx.beginPath()
+            ctx.path = light.emblems[e]
+            ctx.fillStyle = glow
+            ctx.fill()
+            ctx.shadowBlur = 0
+            ctx.strokeStyle = core
+            ctx.lineWidth = 1
+            ctx.stroke()
+            ctx.shadowBlur = 12
+        }
+    }
+
+    // The glow of lit buttons and the leader lines of one view.
+    function paintButtons(ctx, viewIndex, width, height, zoom) {
         ctx.reset()
         ctx.clearRect(0, 0, width, height)
         ctx.scale(zoom, zoom)
-        var light = lights[viewIndex]
-        var level = Math.max(0, Math.min(1, lightLevel))
-        if (level > 0) {
-            var c = lightColor
-            var glow = Qt.rgba(c.r, c.g, c.b, level)
-            var core = Qt.rgba(c.r + (1 - c.r) * 0.55, c.g + (1 - c.g) * 0.55, c.b + (1 - c.b) * 0.55, level)
-            ctx.save()
-            ctx.lineCap = "round"
-            ctx.lineJoin = "round"
-            ctx.shadowColor = glow
-            ctx.shadowBlur = 12
-            for (var s = 0; s < light.strips.length; ++s) {
-                ctx.beginPath()
-                ctx.path = light.strips[s]
-                ctx.strokeStyle = glow
-                ctx.lineWidth = 4
-                ctx.stroke()
-                ctx.shadowBlur = 0
-                ctx.strokeStyle = core
-                ctx.lineWidth = 1.4
-                ctx.stroke()
-                ctx.shadowBlur = 12
-            }
-            for (var e = 0; e < light.emblems.length; ++e) {
-                ctx.beginPath()
-                ctx.path = light.emblems[e]
-                ctx.fillStyle = glow
-                ctx.fill()
-                ctx.shadowBlur = 0
-                ctx.strokeStyle = core
-                ctx.lineWidth = 1
-                ctx.stroke()
-                ctx.shadowBlur = 12
-            }
-            ctx.restore()
-        }
         var orange = root.colorOrange
         for (var i = 0; i < Math.min(keyCount, buttons.length); ++i) {
             var b = buttons[i]
@@ -161,6 +212,11 @@ Item {
         }
     }
 
+    Component.onCompleted: {
+        keepLit(lightFrom)
+        keepLit(lightTo)
+    }
+
     Repeater {
         id: viewRepeater
         model: picture.views
@@ -184,10 +240,36 @@ Item {
                 Accessible.role: Accessible.Graphic
                 Accessible.name: view.modelData.caption
             }
+            Repeater {
+                model: picture.lightColours.length
+                Loader {
+                    id: glowLayer
+                    required property int index
+                    readonly property var box: picture.lights[view.index].box
+                    active: picture.litBlocks[index] === true
+                    x: box[0] * view.modelData.zoom
+                    y: box[1] * view.modelData.zoom
+                    width: box[2] * view.modelData.zoom
+                    height: box[3] * view.modelData.zoom
+                    visible: opacity > 0
+                    opacity: picture.layerOpacity(index)
+                    z: index === picture.lightTo && picture.lightFrom !== picture.lightTo ? 1 : 0
+                    sourceComponent: Canvas {
+                        readonly property color colour: picture.blockColour(glowLayer.index)
+                        width: glowLayer.width
+                        height: glowLayer.height
+                        onColourChanged: requestPaint()
+                        onAvailableChanged: requestPaint()
+                        onWidthChanged: requestPaint()
+                        onPaint: picture.paintLight(getContext("2d"), view.index, view.modelData.zoom, colour)
+                    }
+                }
+            }
             Canvas {
                 id: overlay
                 anchors.fill: parent
-                onPaint: picture.paintView(getContext("2d"), view.index, width, height, view.modelData.zoom)
+                z: 2
+                onPaint: picture.paintButtons(getContext("2d"), view.index, width, height, view.modelData.zoom)
             }
             UiText {
                 anchors { horizontalCenter: parent.horizontalCenter; top: parent.bottom; topMargin: 6 }

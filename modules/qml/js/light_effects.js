@@ -134,38 +134,58 @@ function breath(phase) {
     return (1 - Math.cos(2 * Math.PI * phase)) / 2;
 }
 
-// The strip at time t (ms) of an effect: { colour: [R, G, B], level: 0 … 1 }. colours are
-// the eight blocks as [R, G, B].
-function previewAt(effect, flags, t, colours, speed, brightness) {
+// The strip at time t (ms) of an effect, as the blocks it shows: { from, to, mix, level }, the
+// colour being block `from` blended towards block `to` by mix (0 … 1) and its level 0 … 1.
+// count is the number of colour blocks.
+function previewBlocksAt(effect, flags, t, count, speed, brightness) {
     var kind = previewKind(effect, flags.is55328);
     var shown = sliders(effect, flags.is55328);
     var level = shown.brightness ? brightnessLevel(brightness, flags.colorful) : 1;
     var segment = shown.speed ? clampSegment(speed) : fixedSpeed;
-    var count = colours.length;
     var time = Math.max(0, Number(t) || 0);
-    var first = count > 0 ? colours[0] : [0, 0, 0];
-    if (kind === "off" || count === 0)
-        return { colour: first, level: 0 };
+    function blocks(from, to, mix, lvl) {
+        return { from: from, to: to, mix: mix, level: lvl };
+    }
+    if (kind === "off" || count <= 0)
+        return blocks(0, 0, 0, 0);
     if (kind === "steady")
-        return { colour: first, level: level };
+        return blocks(0, 0, 0, level);
     if (kind === "breathe") {
         var period = breathPeriods[segment];
-        return { colour: first, level: level * breath((time % period) / period) };
+        return blocks(0, 0, 0, level * breath((time % period) / period));
     }
     if (kind === "breatheCycle") {
         var breathPeriod = breathPeriods[segment];
-        var n = Math.floor(time / breathPeriod);
-        return { colour: colours[n % count],
-                 level: level * breath((time % breathPeriod) / breathPeriod) };
+        var n = Math.floor(time / breathPeriod) % count;
+        return blocks(n, n, 0, level * breath((time % breathPeriod) / breathPeriod));
     }
     var blockPeriod = blockPeriods[segment];
-    var block = Math.floor(time / blockPeriod);
+    var block = Math.floor(time / blockPeriod) % count;
     var within = (time % blockPeriod) / blockPeriod;
-    if (kind === "blend") {
-        return { colour: mix(colours[block % count], colours[(block + 1) % count], within),
-                 level: level };
-    }
+    if (kind === "blend")
+        return blocks(block, (block + 1) % count, within, level);
     if (kind === "blink")
-        return { colour: colours[block % count], level: within < 0.5 ? level : 0 };
-    return { colour: colours[block % count], level: level };  // step
+        return blocks(block, block, 0, within < 0.5 ? level : 0);
+    return blocks(block, block, 0, level);  // step
+}
+
+// The strip at time t (ms) of an effect: { colour: [R, G, B], level: 0 … 1 }. colours are
+// the eight blocks as [R, G, B].
+function previewAt(effect, flags, t, colours, speed, brightness) {
+    var state = previewBlocksAt(effect, flags, t, colours.length, speed, brightness);
+    var first = colours.length > 0 ? colours[0] : [0, 0, 0];
+    if (colours.length === 0)
+        return { colour: first, level: 0 };
+    var colour = state.from === state.to ? colours[state.from]
+                                         : mix(colours[state.from], colours[state.to], state.mix);
+    return { colour: colour, level: state.level };
+}
+
+// Opacities of two layers of the same glow, block `from` below and block `to` above, that
+// show their colours blended by mix at level: the upper one covers mix × level, and the
+// lower one what is left of level beneath it.
+function layerOpacities(level, mix) {
+    var upper = level * mix;
+    var lower = upper < 1 ? level * (1 - mix) / (1 - upper) : 0;
+    return { lower: lower, upper: upper };
 }
