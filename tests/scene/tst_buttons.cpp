@@ -79,6 +79,7 @@ private slots:
     void textsInChinese();
     void mouseChoicesAreStoredAndSent();
     void fireKeyIsCapturedFromTheKeyboard();
+    void captureEndsWhenItsSectionIsLeft();
     void combinationIsCollected();
     void everyListedChoiceSetsItsEntry();
     void onlyLeftClickButtonKeepsIt();
@@ -333,6 +334,32 @@ void TestButtons::fireKeyIsCapturedFromTheKeyboard()
     QCOMPARE(storedEntry(4), Entry({1, 0x16, 10, 0}));
     QCOMPARE(
         deviceMatrix(1), factoryDeviceWith({{3, {0x0A, 0x04, 20, 5}}, {4, {0x0A, 0x16, 10, 0}}}));
+}
+
+// The fire key field armed, then the macro section and a recording in the editor: the keys
+// make the macro, and the button keeps what it had.
+void TestButtons::captureEndsWhenItsSectionIsLeft()
+{
+    QVERIFY(rig->start());
+    QVERIFY(openButton(3));
+    const Entry before = pageEntry();
+    const QString text = rowText(3);
+    QVERIFY(scene().click("assignSection1"));
+    QVERIFY(scene().click("fireKeyField"));
+    QVERIFY(scene().click("assignSection4"));
+    QVERIFY(scene().click("macroEditorLink"));
+    QVERIFY(scene().click("macroNewButton"));
+    QVERIFY(scene().click("macroRecordButton"));
+    for (int code : {0x14, 0x1A}) {  // q w
+        scene().hookKey(code, true);
+        scene().hookKey(code, false);
+    }
+    QVERIFY(scene().click("macroRecordButton"));
+    QVERIFY(scene().click("macroEditorClose"));
+    QCOMPARE(pageEntry(), before);
+    QVERIFY(closePage());
+    QCOMPARE(rowText(3), text);
+    QVERIFY(!saveIsRed());
 }
 
 void TestButtons::combinationIsCollected()
