@@ -1,6 +1,7 @@
 // Start-up and shutdown of the program, in a fixed order.
 
 #include "data_folder.h"
+#include "file_dialogs.h"
 #include "input_hook.h"
 #include "qtsinglecoreapplication.h"
 #include "widget.h"
@@ -51,6 +52,7 @@ int run(QtSingleCoreApplication &app)
 
 int main(int argc, char *argv[])
 {
+    preferDesktopFileDialogs();
     QtSingleCoreApplication app(argc, argv);
     if (app.lockFailed())
         return kLockErrorExit;

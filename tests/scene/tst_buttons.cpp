@@ -4,8 +4,10 @@
 // device holds and the reports on the wire.
 
 #include "diagnostics.h"
+#include "save_reports.h"
 #include "scene_rig.h"
 
+#include <QQmlProperty>
 #include <QtTest>
 
 using namespace simtest;
@@ -64,6 +66,23 @@ int countOf(const QStringList &sent, const QString &report)
 const QByteArray kReloadRecord = QByteArray::fromHex("0001050481040000") + QByteArray(120, '\0');
 const QByteArray kBurstRecord =
     QByteArray::fromHex("000201048104010581050000") + QByteArray(116, '\0');
+
+// Every value a property of a scene item takes while it lives.
+class PropertyTrace : public QObject
+{
+    Q_OBJECT
+public:
+    PropertyTrace(QObject *item, const char *name)
+        : m_property(item, QString::fromLatin1(name))
+    {
+        m_property.connectNotifySignal(this, SLOT(changed()));
+    }
+    QList<double> values;
+private slots:
+    void changed() { values.append(m_property.read().toDouble()); }
+private:
+    QQmlProperty m_property;
+};
 
 }  // namespace
 
@@ -710,8 +729,19 @@ void TestButtons::saveOnThe560GunMouse()
     QVERIFY(openButton(1));
     QVERIFY(scene().click("assignChoice3"));
     QVERIFY(closePage());
+    PropertyTrace progress(scene().item("busyIndicator"), "fraction");
     QVERIFY(scene().click("saveButton"));
     QTRY_VERIFY(rig->state().keyMatrices.count(4) == 1);
+
+    // The bar under the busy indicator rose one step per exchange from 0 to 1, and went.
+    const int count = int(exchanges(sim::wireLog()).size());
+    QCOMPARE(scene().evaluate("ui_View.plannedExchanges()").toInt(), count);
+    QList<double> steps;
+    for (int i = 1; i <= count; ++i)
+        steps << double(i) / count;
+    steps << 0.0;
+    QCOMPARE(progress.values, steps);
+    QVERIFY(!scene().isShown("progressBar"));
 
     QByteArray image0(128, '\0');
     image0[2] = 0x1F;
