@@ -30,16 +30,21 @@ PopupFrame {
         Accessible.role: Accessible.StaticText
         Accessible.name: text
     }
-    Row {
-        anchors { right: parent.right; bottom: parent.bottom }
-        spacing: 12
+    // The answers from the right edge leftwards, placed by bindings (a Row would place new
+    // buttons only at its next layout pass).
+    Item {
+        id: answerRow
+        anchors { left: parent.left; right: parent.right; bottom: parent.bottom }
+        height: 24
         Repeater {
             model: box.answers
             TextButton {
                 required property int index
                 required property string modelData
                 objectName: "questionAnswer" + index
-                width: Math.max(80, implicitWidth)
+                x: answerRow.width - (box.answers.length - index) * (width + 12) + 12
+                width: 88
+                height: answerRow.height
                 text: modelData
                 restColor: index === 0 ? root.colorBlue : root.colorGray1
                 activeFocusOnTab: true
