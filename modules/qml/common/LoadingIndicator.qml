@@ -56,7 +56,10 @@ Rectangle {
         Accessible.name: progressLine.text
         Accessible.description: progressLine.text
 
+        // Read by screen readers as the bar's value and range.
         readonly property real value: indicator.fraction
+        readonly property real minimumValue: 0
+        readonly property real maximumValue: 1
 
         Rectangle {
             width: parent.width * indicator.fraction

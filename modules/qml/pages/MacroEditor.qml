@@ -489,6 +489,9 @@ PopupFrame {
         height: 28
         text: page.hint
         color: "#ff6a5a"
+        wrapMode: Text.WordWrap
+        maximumLineCount: 2
+        lineHeight: 0.9
         visible: text.length > 0
     }
 
