@@ -59,9 +59,12 @@ void showFileDialog(SceneRig &rig, bool save)
     }
     qputenv("HOME", QFile::encodeName(home));
     const QString offered = save ? home + QStringLiteral("/Standard.pf") : home;
-    shownDialog.reset(makeFileDialog(rig.window->view(),
-        save ? QStringLiteral("Save File") : QStringLiteral("Open File"), offered,
-        QStringLiteral("Profile(*.pf)"), save));
+    // The words the program gives the dialog, in the window's language as it shows them.
+    const auto text = [](const char *source) {
+        return QCoreApplication::translate("myQQuickView", source);
+    };
+    shownDialog.reset(makeFileDialog(rig.window->view(), text(save ? "Save File" : "Open File"),
+        offered, text("Profile(*.pf)"), save));
     // Xvfb has no desktop dialog: Qt's own is what such a desktop shows.
     shownDialog->setOption(QFileDialog::DontUseNativeDialog);
     shownDialog->show();
