@@ -2,6 +2,7 @@
 
 #include "command_executor.h"
 #include "data_folder.h"
+#include "file_dialogs.h"
 #include "input_hook.h"
 #include "myqquickview.h"
 #include "qtsinglecoreapplication.h"
@@ -58,6 +59,7 @@ int main(int argc, char *argv[])
 {
     if (argc > 1)
         return CommandLine::run(argc, argv);
+    preferDesktopFileDialogs();
     QtSingleCoreApplication app(argc, argv);
     if (app.lockFailed())
         return kLockErrorExit;

@@ -241,14 +241,25 @@ bool myQQuickView::loadProfile(int profile)
     return m_profileFiles->loadProfile(profile);
 }
 
+// The exchange file is offered under the profile's name in the profile list, whose entries
+// are the name followed by the profile's number.
 void myQQuickView::saveProfile(int profile)
 {
-    m_profileFiles->saveProfile(profile);
+    QString name;
+    const QString number = QString::number(profile);
+    for (const QVariant &entry : m_names.getNameList(2)) {
+        const QString text = entry.toString();
+        if (text.size() > number.size() && text.endsWith(number)) {
+            name = text.chopped(number.size());
+            break;
+        }
+    }
+    m_profileFiles->saveProfile(profile, name);
 }
 
-void myQQuickView::resetProfile(int profile)
+bool myQQuickView::resetProfile(int profile)
 {
-    m_profileFiles->resetProfile(profile);
+    return m_profileFiles->resetProfile(profile);
 }
 
 void myQQuickView::copyProfile(int destprofile, int srcprofile)
@@ -300,6 +311,30 @@ void myQQuickView::deleteMacroUpdateProfile(QVariant macroName)
 {
     MacroFiles::deleteMacroUpdateProfile(
         macroName.toString(), profileHandles(), m_store->defaultProfileSettings());
+}
+
+void myQQuickView::planWrites(bool on)
+{
+    if (!m_context.hid)
+        return;
+    if (on) {
+        m_imagesBeforePlan = m_profiles.images();
+        m_context.hid->setPlanning(true);
+        return;
+    }
+    m_context.hid->setPlanning(false);
+    if (m_context.images)
+        *m_context.images = m_imagesBeforePlan;
+}
+
+int myQQuickView::plannedExchanges() const
+{
+    return m_context.hid ? m_context.hid->plannedExchanges() : 0;
+}
+
+int myQQuickView::macroUseCount(const QString &macroName)
+{
+    return MacroFiles::macroUseCount(macroName, profileHandles());
 }
 
 QVariant myQQuickView::deleteMacroIni(QVariant name)

@@ -41,6 +41,14 @@ public:
     SettingsStore &store() { return *m_store; }
     const ProfileImageSet &profileImages() const { return m_profiles.images(); }
 
+    // How many buttons of the six profiles play the macro (the scene names it before deleting).
+    Q_INVOKABLE int macroUseCount(const QString &macroName);
+    // A long write counted before it runs: while planning, device commands are counted, not
+    // sent, and the profile images kept here are put back when planning ends, so the write
+    // itself starts from the same state. plannedExchanges() is the count.
+    Q_INVOKABLE void planWrites(bool on);
+    Q_INVOKABLE int plannedExchanges() const;
+
     // Key and button transitions of the global hooks, handed to the scene queued.
     void detectKeyboard(bool isDown, int usbCode);
     void detectMouse(bool isDown, uint code, uint x, uint y);
@@ -57,7 +65,7 @@ public slots:
     void saveMacroFile(QVariant macroFileName);
     bool loadProfile(int profile);
     void saveProfile(int profile);
-    void resetProfile(int profile);
+    bool resetProfile(int profile);
     void copyProfile(int destprofile, int srcprofile);
     QStringList getLangStrings(QString typeStr, QString langCode);
     QVariant createMacroIni(QVariant name, QVariant macroIndex);
@@ -123,6 +131,7 @@ private:
     std::unique_ptr<ProfileFiles> m_profileFiles;
     NameLists m_names;
     DeviceContext m_context;
+    ProfileImageSet m_imagesBeforePlan {};
     ProfileImages m_profiles {m_context};
     DpiSettings m_dpi {m_context};
     ButtonAssignment m_buttons {m_context};

@@ -1,5 +1,6 @@
 #include "ui_controler.h"
 
+#include "dialog_texts.h"
 #include "hid_thread.h"
 #include "myqquickview.h"
 
@@ -41,6 +42,7 @@ void Ui_Controler::setup(QWidget *hostWindow, Hid_Thread *hid, const QUrl &scene
     hostWindow->resize(m_view->size());
     const QSettings config(QString::fromLatin1(kGlobalConfig), QSettings::IniFormat);
     hostWindow->setWindowTitle(config.value(QStringLiteral("common/name"), QString()).toString());
+    installDialogTexts(this, config.value(QStringLiteral("common/language")).toString());
 }
 
 void Ui_Controler::onMinimize()

@@ -129,6 +129,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS ${STRYLA_RUNTIME_DEPENDS})
 # Without an AppIndicator extension GNOME shows no tray icon, and the program lives in the tray.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS gnome-shell-extension-appindicator)
+# The desktop's own file chooser (through the XDG portal) for import and export, and Qt's
+# dialog words in the window's language where the desktop has none.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-xdgdesktopportal-platformtheme, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/debian/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -16,6 +16,8 @@ using namespace HidFraming;
 void Hid_Thread::runSet(const CommandSpec &command, std::initializer_list<uchar> params,
     const uchar *data, int dataLength)
 {
+    if (planned(1))
+        return;
     if (!waitIdle()) {
         qDebug().noquote() << command.failureText;
         return;
@@ -33,6 +35,8 @@ void Hid_Thread::runSet(const CommandSpec &command, std::initializer_list<uchar>
 bool Hid_Thread::runQuery(const CommandSpec &command, std::initializer_list<uchar> params,
     std::initializer_list<uchar *> outputs)
 {
+    if (planned(1))
+        return false;
     if (!waitIdle()) {
         qDebug().noquote() << command.failureText;
         return false;
@@ -55,18 +59,34 @@ bool Hid_Thread::runQuery(const CommandSpec &command, std::initializer_list<ucha
 // reach the device between the sends; a failed send does not stop the following ones.
 void Hid_Thread::runPerProfile(const CommandSpec &command, uchar value)
 {
+    const bool gun = m_owner && m_owner->isGun();
+    const int last = gun ? Cmd560::kFirstProfile : Cmd560::kLastProfile;
+    if (planned(last - Cmd560::kFirstProfile + 1))
+        return;
     if (!waitIdle()) {
         qDebug().noquote() << command.failureText;
         return;
     }
     const CommandScope scope(*this);
-    const bool gun = m_owner && m_owner->isGun();
-    const int last = gun ? Cmd560::kFirstProfile : Cmd560::kLastProfile;
     for (int profile = Cmd560::kFirstProfile; profile <= last; ++profile) {
         m_idle = false;
         m_cmdReport = commandReport(command.code, {uchar(profile), value});
         sendCommand(0, command.settle);
     }
+}
+
+bool Hid_Thread::planned(int exchanges)
+{
+    if (m_planning)
+        m_planned += exchanges;
+    return m_planning;
+}
+
+void Hid_Thread::setPlanning(bool on)
+{
+    if (on && !m_planning)
+        m_planned = 0;
+    m_planning = on;
 }
 
 // 553 family ---------------------------------------------------------------------------
@@ -202,6 +222,8 @@ void Hid_Thread::hid560_02H_SetCurrentProfile(uchar profile)
 // caller its own image back unchanged.
 void Hid_Thread::hid560_8CH_readProfile(uchar *src128, uchar profileNo)
 {
+    if (planned(1))
+        return;
     if (!waitIdle()) {
         qDebug().noquote() << Cmd560::ReadProfile.failureText;
         return;

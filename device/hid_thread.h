@@ -25,6 +25,9 @@ struct CommandSpec;
 class Hid_Thread : public QThread
 {
     Q_OBJECT
+    // Exchanges ended since the program started: each command report with its data or reply
+    // is one. A long write shows its progress as the exchanges ended over those planned.
+    Q_PROPERTY(int exchangesDone READ exchangesDone NOTIFY exchangesDoneChanged)
 
 public:
     Hid_Thread();
@@ -48,6 +51,13 @@ public:
     // must not release the interlock or run exchanges of their own.
     bool isCommandInProgress() const { return m_commandDepth > 0; }
 
+    int exchangesDone() const { return m_exchangesDone; }
+    // While planning, a command is counted and nothing else: no interlock, no report, no
+    // pause, and a query hands its outputs back unchanged. Switching it on starts the count
+    // from 0; plannedExchanges() is the count so far.
+    void setPlanning(bool on);
+    int plannedExchanges() const { return m_planned; }
+
     // Device monitor (runs on the global thread pool while a device is connected).
     void startMonitor(uint index);
     void stopMonitor();
@@ -58,6 +68,7 @@ signals:
     // The command in progress has ended and the interlock is free again; emitted once per
     // command (a 560 sequence of sends is one), when its slot is about to return.
     void interlockFree();
+    void exchangesDoneChanged();
 
 public slots:
     uchar hidCS(uchar *cmd);
@@ -115,6 +126,9 @@ private:
     bool endExchange(bool result);
     int reportLength() const;
 
+    // True, with the exchanges counted, while planning: the command goes no further.
+    bool planned(int exchanges);
+
     // One command: the common order of every slot.
     void runSet(const CommandSpec &command, std::initializer_list<uchar> params,
         const uchar *data = nullptr, int dataLength = 0);
@@ -137,6 +151,9 @@ private:
     hid_device *m_eventHandle = nullptr;
     bool m_idle = true;
     int m_commandDepth = 0;
+    int m_exchangesDone = 0;
+    bool m_planning = false;
+    int m_planned = 0;
     std::atomic<bool> m_monitorRunning {false};
     QFuture<void> m_monitorFuture;
     HidFraming::CommandReport m_cmdReport {};

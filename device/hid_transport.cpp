@@ -171,6 +171,8 @@ bool Hid_Thread::endExchange(bool result)
 {
     closeCmdInterface();
     m_idle = true;
+    ++m_exchangesDone;
+    emit exchangesDoneChanged();
     return result;
 }
 

@@ -1,8 +1,25 @@
 #include "file_dialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QWindow>
+
+#include <memory>
 
 namespace {
+
+QString lastFolder;
+
+QString runDialog(QWidget *parent, const QString &caption, const QString &dir,
+    const QString &filter, bool save)
+{
+    const std::unique_ptr<QFileDialog> dialog(makeFileDialog(parent, caption, dir, filter, save));
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return QString();
+    return dialog->selectedFiles().constFirst();
+}
 
 class SystemFileDialogs : public FileDialogs
 {
@@ -10,12 +27,12 @@ public:
     QString openFileName(
         QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override
     {
-        return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+        return runDialog(parent, caption, dir, filter, false);
     }
     QString saveFileName(
         QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override
     {
-        return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+        return runDialog(parent, caption, dir, filter, true);
     }
 };
 
@@ -32,4 +49,57 @@ FileDialogs &fileDialogs()
 void setFileDialogs(FileDialogs *dialogs)
 {
     current = dialogs ? dialogs : &systemDialogs;
+}
+
+QString dialogFolder()
+{
+    if (!lastFolder.isEmpty() && QFileInfo(lastFolder).isDir())
+        return lastFolder;
+    return QDir::homePath();
+}
+
+void rememberDialogFolder(const QString &chosenFile)
+{
+    if (!chosenFile.isEmpty())
+        lastFolder = QFileInfo(chosenFile).absolutePath();
+}
+
+QFileDialog *makeFileDialog(QWidget *parent, const QString &caption, const QString &dir,
+    const QString &filter, bool save)
+{
+    auto *dialog = new QFileDialog(nullptr, caption, QString(), filter);
+    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    const QFileInfo start(dir);
+    if (start.isDir()) {
+        dialog->setDirectory(start.absoluteFilePath());
+    } else {
+        dialog->setDirectory(start.absolutePath());
+        dialog->selectFile(start.fileName());
+    }
+    if (parent) {
+        QWidget *host = parent->window();
+        // The desktop's dialog (and the window manager) keep it above the program's window.
+        dialog->winId();
+        if (dialog->windowHandle() && host->windowHandle())
+            dialog->windowHandle()->setTransientParent(host->windowHandle());
+        const QSize size = dialog->sizeHint().expandedTo(QSize(640, 420));
+        dialog->resize(size);
+        dialog->move(host->geometry().center() - QPoint(size.width() / 2, size.height() / 2));
+    }
+    return dialog;
+}
+
+void preferDesktopFileDialogs()
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORMTHEME"))
+        return;
+    const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP").toUpper();
+    if (!desktop.contains(QLatin1String("GNOME")) && !desktop.contains(QLatin1String("KDE")))
+        return;
+    // The portal theme hands everything but the dialogs to the desktop's usual theme.
+    const QDir themes(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platformthemes"));
+    if (!themes.entryList({QStringLiteral("*xdgdesktopportal*")}, QDir::Files).isEmpty())
+        qputenv("QT_QPA_PLATFORMTHEME", "xdgdesktopportal");
 }

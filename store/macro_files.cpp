@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 
 namespace MacroFiles {
 
@@ -123,10 +122,6 @@ QString dialogText(const char *text)
     return QCoreApplication::translate("myQQuickView", text);
 }
 
-QString desktopFolder()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-}
 
 }  // namespace
 
@@ -250,14 +245,24 @@ void deleteMacroUpdateProfile(
     }
 }
 
+int macroUseCount(const QString &name, const QList<QSettings *> &profiles)
+{
+    int count = 0;
+    for (QSettings *profile : userProfiles(profiles))
+        for (int button = 0; button < kButtons; ++button)
+            count += boundToMacro(profile, button, name) ? 1 : 0;
+    return count;
+}
+
 bool loadMacroFile(const QString &name, QWidget *dialogParent)
 {
     if (!checkName(name, "loadMacroFile"))
         return false;
     const QString chosen = fileDialogs().openFileName(
-        dialogParent, dialogText("Open File"), desktopFolder(), dialogText("Macro(*.mc)"));
+        dialogParent, dialogText("Open File"), dialogFolder(), dialogText("Macro(*.mc)"));
     if (chosen.isEmpty())
         return false;
+    rememberDialogFolder(chosen);
     const QString target = macroFilePath(name);
     if (QFileInfo::exists(target)) {
         qDebug().noquote() << QStringLiteral("%1 exists; the import left it as it was").arg(target);
@@ -276,10 +281,12 @@ void saveMacroFile(const QString &name, QWidget *dialogParent)
 {
     if (!checkName(name, "saveMacroFile"))
         return;
-    const QString chosen = fileDialogs().saveFileName(
-        dialogParent, dialogText("Save File"), desktopFolder(), dialogText("Macro(*.mc)"));
-    if (!chosen.isEmpty())
-        replaceFileWithCopy(macroFilePath(name), chosen);
+    const QString chosen = fileDialogs().saveFileName(dialogParent, dialogText("Save File"),
+        dialogFolder() + QLatin1Char('/') + name + QStringLiteral(".mc"), dialogText("Macro(*.mc)"));
+    if (chosen.isEmpty())
+        return;
+    rememberDialogFolder(chosen);
+    replaceFileWithCopy(macroFilePath(name), chosen);
 }
 
 }  // namespace MacroFiles

@@ -55,6 +55,9 @@ bool modifyMacroNameUpdateProfile(
 void deleteMacroUpdateProfile(
     const QString &name, const QList<QSettings *> &profiles, QSettings *defaultProfile);
 
+// How many buttons of profiles 0 … 5 are bound to the macro: those deleting it resets.
+int macroUseCount(const QString &name, const QList<QSettings *> &profiles);
+
 // Imports a ".mc" file chosen in an open dialog as the macro file of that name. False when the
 // dialog was cancelled or the chosen file could not be copied; an existing macro file of that
 // name is never overwritten (the result is then still true).

@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QString>
 
 namespace {
@@ -25,11 +24,6 @@ ProfileFiles::ProfileFiles(SettingsStore &store, QWidget *dialogParent)
     , m_dialogParent(dialogParent)
 { }
 
-QString ProfileFiles::dialogDirectory()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-}
-
 bool ProfileFiles::checkProfile(int profile, const char *operation) const
 {
     if (m_store.profileSettings(profile))
@@ -42,14 +36,21 @@ bool ProfileFiles::checkProfile(int profile, const char *operation) const
 
 // The exchange file is replaced only once the copy is complete, so exporting a profile
 // whose file is missing leaves an existing exchange file as it was.
-void ProfileFiles::saveProfile(int profile)
+void ProfileFiles::saveProfile(int profile, const QString &name)
 {
     if (!checkProfile(profile, "saveProfile"))
         return;
+    QString fileName = name;
+    fileName.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
+    const QString offered = fileName.isEmpty()
+        ? dialogFolder()
+        : dialogFolder() + QLatin1Char('/') + fileName + QStringLiteral(".pf");
     const QString target = fileDialogs().saveFileName(m_dialogParent,
-        QCoreApplication::translate("myQQuickView", "Save File"), dialogDirectory(), filter());
-    if (!target.isEmpty())
-        exportProfile(profile, target);
+        QCoreApplication::translate("myQQuickView", "Save File"), offered, filter());
+    if (target.isEmpty())
+        return;
+    rememberDialogFolder(target);
+    exportProfile(profile, target);
 }
 
 bool ProfileFiles::exportProfile(int profile, const QString &target)
@@ -65,8 +66,11 @@ bool ProfileFiles::loadProfile(int profile)
     if (!checkProfile(profile, "loadProfile"))
         return false;
     const QString source = fileDialogs().openFileName(m_dialogParent,
-        QCoreApplication::translate("myQQuickView", "Open File"), dialogDirectory(), filter());
-    return !source.isEmpty() && importProfile(profile, source);
+        QCoreApplication::translate("myQQuickView", "Open File"), dialogFolder(), filter());
+    if (source.isEmpty())
+        return false;
+    rememberDialogFolder(source);
+    return importProfile(profile, source);
 }
 
 bool ProfileFiles::importProfile(int profile, const QString &source)
@@ -74,11 +78,11 @@ bool ProfileFiles::importProfile(int profile, const QString &source)
     return checkProfile(profile, "importProfile") && m_store.replaceProfile(profile, source);
 }
 
-void ProfileFiles::resetProfile(int profile)
+bool ProfileFiles::resetProfile(int profile)
 {
     if (!checkProfile(profile, "resetProfile"))
-        return;
-    m_store.replaceProfile(profile, QString::fromLatin1(StoreFiles::kDefaultProfile));
+        return false;
+    return m_store.replaceProfile(profile, QString::fromLatin1(StoreFiles::kDefaultProfile));
 }
 
 void ProfileFiles::copyProfile(int destprofile, int srcprofile)

@@ -1,6 +1,7 @@
 #pragma once
 
-class QString;
+#include <QString>
+
 class QWidget;
 class SettingsStore;
 
@@ -14,7 +15,8 @@ public:
     // dialogParent is the window the file dialogs belong to; it may be null.
     ProfileFiles(SettingsStore &store, QWidget *dialogParent);
 
-    void saveProfile(int profile);
+    // Offers name (a profile's display name) as the exchange file's name.
+    void saveProfile(int profile, const QString &name = QString());
     // True when a file was chosen and has become the profile; false when the dialog was
     // cancelled, the number is out of range or the file could not be copied.
     bool loadProfile(int profile);
@@ -22,12 +24,12 @@ public:
     // complete. A failure leaves the target (the exchange file, or the profile) as it was.
     bool exportProfile(int profile, const QString &target);
     bool importProfile(int profile, const QString &source);
-    void resetProfile(int profile);
+    // False when the factory file could not be put in place; the profile is then unchanged.
+    bool resetProfile(int profile);
     void copyProfile(int destprofile, int srcprofile);
 
 private:
     bool checkProfile(int profile, const char *operation) const;
-    static QString dialogDirectory();
 
     SettingsStore &m_store;
     QWidget *m_dialogParent;

@@ -6,6 +6,7 @@ import "js/entry_text.js" as EntryText
 import "js/key_names.js" as KeyNames
 import "js/macro_names.js" as MacroNames
 import "js/macro_record.js" as MacroRecord
+import "js/notices.js" as Notices
 import "js/profile_names.js" as ProfileNames
 
 // The root of the scene: the look every page shares, the main screen, the pop-up pages and
@@ -52,6 +53,12 @@ Item {
     // The host window is shown and not minimised: what only the eye needs (the lighting
     // preview) rests while it is not.
     property bool windowShown: false
+    // What the window asks, refuses and shows of a long write (language section "notices").
+    property var notices: Notices.defaults.slice()
+    // The steps the open question runs, one per answer (null: nothing but closing it).
+    property var questionSteps: []
+    // The transport's exchange count when the write in progress began.
+    property int writeStart: 0
 
     // Texts of the main screen: 0 "Editor" … 10 "Save", 11 … 14 spare.
     property var mainLang: ["Editor", "Macro Editor", "Gun Editor", "LOD", "Config", "Reset",
@@ -83,6 +90,7 @@ Item {
     readonly property bool popupOpen: shown(macroEditorPlace) || shown(gunPlace)
                                       || shown(systemPlace) || shown(keyAssignmentPlace)
                                       || shown(profilesPlace) || resetBox.visible
+                                      || questionBox.visible
 
     signal msg_KB(bool isDown, int usbCode)
     signal msg_MS(bool isDown, int code, int x, int y)
@@ -300,6 +308,7 @@ Item {
         }
         pageSections = later
         assignmentTexts = mergedTexts("keyAssigment", later["keyAssigment"], assignmentTexts, false)
+        notices = sectionTexts("notices", notices)
         KeyNames.applyLanguage(ui_View.getLangStrings("keyCode", language))
         ui_View.getLangStrings("other", language)
     }
@@ -322,7 +331,7 @@ Item {
         mainFocus()
         if (!unsaved)
             return
-        locked(function () {
+        writing(function () {
             var pages = [keyMatrixPlace, dpiPlace, lightingPlace]
             for (var i = 0; i < pages.length; ++i) {
                 var p = page(pages[i])
@@ -347,6 +356,25 @@ Item {
         }
     }
 
+    // A long write: its exchanges are counted first (planning: nothing reaches the mouse), then
+    // it runs behind the busy lock while the indicator shows the exchanges ended over those
+    // planned.
+    function writing(work) {
+        ui_View.planWrites(true)
+        try {
+            work()
+        } finally {
+            ui_View.planWrites(false)
+        }
+        writeStart = hid.exchangesDone
+        busyIndicator.planned = ui_View.plannedExchanges()
+        try {
+            locked(work)
+        } finally {
+            busyIndicator.planned = 0
+        }
+    }
+
     // Re-reads the pages that hold profile settings from the profile in use and sends them.
     function applyProfile() {
         initPage(keyMatrixPlace, true, false)
@@ -357,17 +385,23 @@ Item {
         initPage(systemPlace, true, false)
     }
 
-    // The current profile back to the factory settings, on the device too.
+    // The current profile back to the factory settings, on the device too. When the factory
+    // file cannot be put in place (a full disk) the profile stays as it was, and the window
+    // says so beside Reset.
     function resetToFactory() {
-        locked(function () {
+        writing(function () {
             closePopup(resetBox)
+            resetNotice.clear()
+            if (!ui_View.resetProfile(profileNo)) {
+                resetNotice.show(Notices.format(notices, Notices.Notice.ResetFailed))
+                return
+            }
             var pages = [keyMatrixPlace, dpiPlace, lightingPlace]
             for (var i = 0; i < pages.length; ++i) {
                 var p = page(pages[i])
                 if (p !== null)
                     p.isSave = false
             }
-            ui_View.resetProfile(profileNo)
             applyProfile()
             ui_View.mouseSetCurrentDPI(2)
             setCurrentStage(1)
@@ -431,7 +465,11 @@ Item {
     function changeProfile(number) {
         if (number === profileNo || number < 0 || number > ProfileNames.maxNumber)
             return
-        locked(function () {
+        askUnsaved(function () { switchProfile(number) })
+    }
+
+    function switchProfile(number) {
+        writing(function () {
             profileNo = number
             ui_View.setGlobalData("mouse/profileNo", number)
             ui_View.setCurrentProfile(number)
@@ -452,6 +490,64 @@ Item {
     // drop-down read it again.
     function reloadProfileList() {
         initPage(profilesPlace, false, false)
+    }
+
+    // Asks a question with the answers given; answering runs steps[answer] (when there is
+    // one) after the box has gone.
+    function ask(title, question, answers, steps) {
+        questionBox.title = title
+        questionBox.question = question
+        questionBox.answers = answers
+        questionSteps = steps
+        openPopup(questionBox)
+    }
+
+    function answer(index) {
+        var step = questionSteps[index]
+        questionSteps = []
+        closePopup(questionBox)
+        if (typeof step === "function")
+            step()
+    }
+
+    // Runs step at once when nothing is unsaved; otherwise asks first: save the changes,
+    // discard them, or stay and keep them (step does not run).
+    function askUnsaved(step) {
+        if (!unsaved) {
+            step()
+            return
+        }
+        var t = notices
+        ask(Notices.format(t, Notices.Notice.UnsavedTitle),
+            Notices.format(t, Notices.Notice.UnsavedQuestion),
+            [Notices.format(t, Notices.Notice.Save), Notices.format(t, Notices.Notice.Discard),
+             Notices.format(t, Notices.Notice.Stay)],
+            [function () { save(); step() }, function () { discardChanges(); step() }, null])
+    }
+
+    // The pages with unsaved changes read the profile in use again; nothing is sent.
+    function discardChanges() {
+        var pages = [keyMatrixPlace, dpiPlace, lightingPlace]
+        for (var i = 0; i < pages.length; ++i) {
+            var p = page(pages[i])
+            if (p !== null && p.isSave === true) {
+                p.init(false, false)
+                p.isSave = false
+            }
+        }
+        if (lodRow.isSave)
+            lodRow.discard()
+    }
+
+    // Deleting a macro resets the buttons bound to it, on the mouse too: the user confirms it,
+    // told how many buttons that is.
+    function confirmDeleteMacro(name) {
+        var t = notices
+        var question = Notices.format(t, Notices.Notice.DeleteMacroQuestion, [name]) + " "
+                + Notices.usedBy(t, Number(ui_View.macroUseCount(name)))
+        ask(Notices.format(t, Notices.Notice.DeleteMacroTitle), question,
+            [Notices.format(t, Notices.Notice.Delete), Notices.format(t, Notices.Notice.Cancel)],
+            [function () { callPage(macroEditorPlace, "removeMacro") }, null])
     }
 
     // Opens a pop-up page above every other one (the macro editor opens over key
@@ -515,11 +611,15 @@ Item {
         title: root.deviceName
     }
 
+    // Above every pop-up, however many have been opened (each opening raises popupTop).
     LoadingIndicator {
         id: busyIndicator
         objectName: "busyIndicator"
         anchors.centerIn: parent
-        z: 99
+        z: Math.max(99, root.popupTop + 1)
+        // Read only while a write shows its progress (hid exists by then).
+        done: planned > 0 ? hid.exchangesDone - root.writeStart : 0
+        progressText: Notices.format(root.notices, Notices.Notice.Writing)
     }
 
     Timer {
@@ -579,6 +679,7 @@ Item {
         }
 
         BottomBar {
+            id: bottomBar
             anchors { right: parent.right; bottom: parent.bottom; rightMargin: 24; bottomMargin: 8 }
             configText: root.mainLang[4]
             resetText: root.mainLang[5]
@@ -587,6 +688,13 @@ Item {
             onConfigClicked: root.openPopup(root.page(profilesPlace))
             onResetClicked: root.openPopup(resetBox)
             onSaveClicked: root.save()
+        }
+        NoticeLine {
+            id: resetNotice
+            objectName: "resetNotice"
+            anchors { right: bottomBar.right; bottom: bottomBar.top; bottomMargin: 6 }
+            width: 440
+            horizontalAlignment: Text.AlignRight
         }
 
         Column {
@@ -613,7 +721,7 @@ Item {
             profileIndex: ProfileNames.indexOfNumber(root.profileEntries, root.profileNo)
             onAskClicked: askMenu.open ? askMenu.close() : askMenu.popUp()
             onMinimizeClicked: ui_Ctl.onMinimize()
-            onCloseClicked: ui_Ctl.onClose()
+            onCloseClicked: root.askUnsaved(function () { ui_Ctl.onClose() })
             onProfileChosen: function (index) {
                 root.changeProfile(root.profileEntries[index].number)
             }
@@ -683,8 +791,17 @@ Item {
         question: root.mainLang[6]
         okText: root.mainLang[8]
         cancelText: root.mainLang[7]
-        onAccepted: root.resetToFactory()
+        onAccepted: {
+            root.closePopup(resetBox)
+            root.askUnsaved(root.resetToFactory)
+        }
         onCancelled: root.closePopup(resetBox)
+    }
+
+    QuestionBox {
+        id: questionBox
+        z: 20
+        onAnswered: function (index) { root.answer(index) }
     }
 
     AskMenu {
@@ -752,6 +869,7 @@ Item {
         ignoreUnknownSignals: true
         function onMacroNamesChanged(names) { root.macroNames = names }
         function onDeleteMacro(name) { root.forgetMacro(name) }
+        function onDeleteAsked(name) { root.confirmDeleteMacro(name) }
         function onModifyMacroName(oldName, newName) { root.renameMacro(oldName, newName) }
         function onModifyMacroData(name) { root.sendMacroToButtons(name) }
     }

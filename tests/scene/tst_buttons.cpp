@@ -4,8 +4,10 @@
 // device holds and the reports on the wire.
 
 #include "diagnostics.h"
+#include "save_reports.h"
 #include "scene_rig.h"
 
+#include <QQmlProperty>
 #include <QtTest>
 
 using namespace simtest;
@@ -65,6 +67,23 @@ const QByteArray kReloadRecord = QByteArray::fromHex("0001050481040000") + QByte
 const QByteArray kBurstRecord =
     QByteArray::fromHex("000201048104010581050000") + QByteArray(116, '\0');
 
+// Every value a property of a scene item takes while it lives.
+class PropertyTrace : public QObject
+{
+    Q_OBJECT
+public:
+    PropertyTrace(QObject *item, const char *name)
+        : m_property(item, QString::fromLatin1(name))
+    {
+        m_property.connectNotifySignal(this, SLOT(changed()));
+    }
+    QList<double> values;
+private slots:
+    void changed() { values.append(m_property.read().toDouble()); }
+private:
+    QQmlProperty m_property;
+};
+
 }  // namespace
 
 class TestButtons : public QObject
@@ -79,6 +98,7 @@ private slots:
     void textsInChinese();
     void mouseChoicesAreStoredAndSent();
     void fireKeyIsCapturedFromTheKeyboard();
+    void captureEndsWhenItsSectionIsLeft();
     void combinationIsCollected();
     void everyListedChoiceSetsItsEntry();
     void onlyLeftClickButtonKeepsIt();
@@ -333,6 +353,32 @@ void TestButtons::fireKeyIsCapturedFromTheKeyboard()
     QCOMPARE(storedEntry(4), Entry({1, 0x16, 10, 0}));
     QCOMPARE(
         deviceMatrix(1), factoryDeviceWith({{3, {0x0A, 0x04, 20, 5}}, {4, {0x0A, 0x16, 10, 0}}}));
+}
+
+// The fire key field armed, then the macro section and a recording in the editor: the keys
+// make the macro, and the button keeps what it had.
+void TestButtons::captureEndsWhenItsSectionIsLeft()
+{
+    QVERIFY(rig->start());
+    QVERIFY(openButton(3));
+    const Entry before = pageEntry();
+    const QString text = rowText(3);
+    QVERIFY(scene().click("assignSection1"));
+    QVERIFY(scene().click("fireKeyField"));
+    QVERIFY(scene().click("assignSection4"));
+    QVERIFY(scene().click("macroEditorLink"));
+    QVERIFY(scene().click("macroNewButton"));
+    QVERIFY(scene().click("macroRecordButton"));
+    for (int code : {0x14, 0x1A}) {  // q w
+        scene().hookKey(code, true);
+        scene().hookKey(code, false);
+    }
+    QVERIFY(scene().click("macroRecordButton"));
+    QVERIFY(scene().click("macroEditorClose"));
+    QCOMPARE(pageEntry(), before);
+    QVERIFY(closePage());
+    QCOMPARE(rowText(3), text);
+    QVERIFY(!saveIsRed());
 }
 
 void TestButtons::combinationIsCollected()
@@ -683,8 +729,19 @@ void TestButtons::saveOnThe560GunMouse()
     QVERIFY(openButton(1));
     QVERIFY(scene().click("assignChoice3"));
     QVERIFY(closePage());
+    PropertyTrace progress(scene().item("busyIndicator"), "fraction");
     QVERIFY(scene().click("saveButton"));
     QTRY_VERIFY(rig->state().keyMatrices.count(4) == 1);
+
+    // The bar under the busy indicator rose one step per exchange from 0 to 1, and went.
+    const int count = int(exchanges(sim::wireLog()).size());
+    QCOMPARE(scene().evaluate("ui_View.plannedExchanges()").toInt(), count);
+    QList<double> steps;
+    for (int i = 1; i <= count; ++i)
+        steps << double(i) / count;
+    steps << 0.0;
+    QCOMPARE(progress.values, steps);
+    QVERIFY(!scene().isShown("progressBar"));
 
     QByteArray image0(128, '\0');
     image0[2] = 0x1F;

@@ -298,10 +298,15 @@ void TestMacroEditor::recordingStopsAtTheSizeLimit()
     QCOMPARE(steps.first(), QStringLiteral("1,A"));
     QCOMPARE(steps.last(), QStringLiteral("1,A"));
 
-    // A full macro takes no inserted step.
-    QVERIFY(chooseMenu("stepListRow60", "stepList", 3));  // Insert Left Key
-    QVERIFY(chooseMenu("stepListRow60", "stepList", 1));  // Insert Delay
-    QVERIFY(chooseMenu("stepListRow60", "stepList", 2));  // Insert Key
+    // A full macro says so and offers no inserted step: Delete only.
+    QCOMPARE(scene().text("macroHint"),
+        QStringLiteral("The macro has reached 126 bytes, the most the mouse keeps; no step can be "
+                       "added."));
+    QVERIFY(scene().click("stepListRow60", Qt::RightButton));
+    QVERIFY(scene().waitUsable("stepListMenuEntry0"));
+    for (int entry = 1; entry <= 5; ++entry)
+        QVERIFY(!scene().property(QStringLiteral("stepListMenuEntry%1").arg(entry), "enabled").toBool());
+    scene().clickAt(scene().pointOf(scene().item("stepListMenuEntry3")));
     QVERIFY(!scene().isShown("macroInsertDialog"));
     QCOMPARE(stepsOf("Macro_0"), steps);
 
@@ -362,8 +367,12 @@ void TestMacroEditor::newTakesTheLowestFreeNumber()
     QVERIFY(openEditor());
     const QByteArray names = rig->fileBytes(rig->file("modules/setting/name.bin"));
 
-    // With 100 macros "New" does nothing.
+    // With 100 macros "New" does nothing, and the list's menu offers no import.
     QVERIFY(!scene().property("macroNewButton", "enabled").toBool());
+    QVERIFY(scene().click("macroListRow0", Qt::RightButton));
+    QVERIFY(scene().waitUsable("macroListMenuEntry0"));
+    QVERIFY(!scene().property("macroListMenuEntry1", "enabled").toBool());
+    QVERIFY(scene().property("macroListMenuEntry2", "enabled").toBool());
     scene().evaluate("page(macroEditorPlace).newMacro()");
     QCOMPARE(rig->fileBytes(rig->file("modules/setting/name.bin")), names);
     QVERIFY(!QFile::exists(macroFile("Macro_100")));
@@ -371,6 +380,7 @@ void TestMacroEditor::newTakesTheLowestFreeNumber()
     QVERIFY(scene().click("macroListRow3"));
     QCOMPARE(shownSteps(), (QStringList {"\u2193 A", "50 ms", "\u2191 A"}));
     QVERIFY(scene().click("macroDeleteButton"));
+    QVERIFY(scene().click("questionAnswer0"));
     QVERIFY(!QFile::exists(macroFile("Macro_3")));
     QStringList left = hundred;
     left.removeAt(3);
@@ -405,10 +415,11 @@ void TestMacroEditor::renameChecksTheNewName()
     QVERIFY(rig->start());
     QVERIFY(openEditor());
 
-    // A name already in the list: dropped without a word.
+    // A name already in the list: refused, and the hint says why.
     QVERIFY(edit("macroList", 0, "Macro_1"));
     QCOMPARE(rowText("macroListRow0"), QStringLiteral("Macro_0"));
-    QVERIFY(!scene().isShown("macroHint"));
+    QCOMPARE(scene().text("macroHint"),
+        QStringLiteral("\"Macro_1\" is already in the list; choose another name."));
 
     // Names the macro files cannot take, and the name of a file outside the list: refused
     // with the hint, nothing touched.
@@ -458,7 +469,21 @@ void TestMacroEditor::deleteRestoresTheBoundButtons()
     QVERIFY(rig->start());
     QVERIFY(openEditor());
 
+    // Asked first, naming the macro and the buttons of every profile it plays on; Cancel
+    // keeps it all.
     QVERIFY(chooseMenu("macroListRow0", "macroList", 0));  // Delete
+    QVERIFY(scene().waitUsable("questionBox"));
+    QCOMPARE(scene().text("questionText"),
+        QStringLiteral("Delete the macro \"Macro_0\"? 2 buttons use it and get their factory "
+                       "functions back, on the mouse too."));
+    QVERIFY(scene().click("questionAnswer1"));
+    QVERIFY(QFile::exists(macroFile("Macro_0")));
+    QCOMPARE(rig->profileValue(1, "mouseKeyMatrix/4").toStringList(),
+        (QStringList {"4", "0", "4", "0"}));
+    QVERIFY(sim::wireLog().empty());
+
+    QVERIFY(scene().click("macroDeleteButton"));
+    QVERIFY(scene().click("questionAnswer0"));
     QVERIFY(!QFile::exists(macroFile("Macro_0")));
     QCOMPARE(storedNames(), (QStringList {"Macro_1", "loaderpivlan"}));
     QCOMPARE(scene().evaluate("macroNames").toStringList(), QStringList {"Macro_1"});

@@ -4,6 +4,7 @@
 // and what the files hold.
 
 #include "diagnostics.h"
+#include "file_size_limit.h"
 #include "scene_rig.h"
 
 #include <QDesktopServices>
@@ -23,6 +24,16 @@ public:
 public slots:
     void open(const QUrl &url) { urls.append(url); }
 };
+
+// The stage counts of the DPI tables sent to a 553 mouse, in order.
+QList<int> dpiCountsSent()
+{
+    QList<int> counts;
+    for (const sim::WireRecord &r : records(sim::Direction::FeatureOut))
+        if (r.bytes.size() > 2 && r.bytes[1] == 0x11)
+            counts.append(r.bytes[2]);
+    return counts;
+}
 
 QStringList sectionOf(const QString &languageFile, const QString &section)
 {
@@ -55,8 +66,12 @@ private slots:
     void resetCancelChangesNothing();
     void resetRestoresTheProfileAndTheDevice();
     void resetBoxStaysInsideTheWindow();
+    void busyIndicatorStaysAboveThePopups();
+    void resetOnAFullDiskSaysSo();
     void profileSwitchFromTheDropDown();
     void choosingTheProfileInUseDoesNothing();
+    void unsavedChangesAreAskedAbout_data();
+    void unsavedChangesAreAskedAbout();
     void startUpPutsA560OnProfileOne_data();
     void startUpPutsA560OnProfileOne();
     void languageSectionsAreReadOnce();
@@ -266,6 +281,46 @@ void TestMainScreen::resetRestoresTheProfileAndTheDevice()
     QVERIFY(!scene().property("saveButton", "alert").toBool());
 }
 
+// The factory copy cannot be written: the profile and the mouse stay as they were, and the
+// window says so above Reset.
+void TestMainScreen::resetOnAFullDiskSaysSo()
+{
+    rig->setProfileValue(0, "mouse/reportRate", 10);
+    QVERIFY(rig->start());
+    const QByteArray before = rig->fileBytes(rig->profileFile(0));
+    QVERIFY(scene().click("resetButton"));
+    {
+        FileSizeLimit full {64};
+        QVERIFY(full.isActive());
+        QVERIFY(scene().click("resetBoxOk"));
+    }
+    QTRY_VERIFY(rig->window->view()->isEnabled());
+    QCOMPARE(scene().text("resetNotice"),
+        QStringLiteral("The profile could not be reset: its file cannot be written (is the disk "
+                       "full?). Nothing was changed."));
+    QVERIFY(scene().isShown("resetNotice"));
+    QCOMPARE(rig->fileBytes(rig->profileFile(0)), before);
+    QVERIFY(sim::wireLog().empty());
+    QCOMPARE(scene().property("lodSlider", "value").toInt(), 10);
+}
+
+// After 200 openings of pop-ups the busy indicator of a long write still lies above them all.
+void TestMainScreen::busyIndicatorStaysAboveThePopups()
+{
+    QVERIFY(rig->start());
+    scene().evaluate("for (var i = 0; i < 100; ++i) { openPopup(resetBox); closePopup(resetBox);"
+                     " openPopup(page(profilesPlace)); closePopup(page(profilesPlace)) }");
+    QVERIFY(scene().click("resetButton"));
+    scene().evaluate("controlUIEnable(false)");
+    QQuickItem *indicator = scene().item("busyIndicator");
+    QVERIFY(indicator->isVisible());
+    // Siblings under the root lie in the order of their z.
+    for (QQuickItem *item : scene().root()->childItems())
+        if (item != indicator && item->isVisible())
+            QVERIFY2(item->z() < indicator->z(), qPrintable(item->objectName()));
+    scene().evaluate("controlUIEnable(true)");
+}
+
 void TestMainScreen::resetBoxStaysInsideTheWindow()
 {
     QVERIFY(rig->start());
@@ -320,6 +375,64 @@ void TestMainScreen::choosingTheProfileInUseDoesNothing()
     SceneDriver::settle(300);
     QVERIFY(sim::wireLog().empty());
     QCOMPARE(rig->globalValue("mouse/profileNo").toInt(), 0);
+}
+
+// Three stages instead of four, not saved, then a profile switch, Reset or close: the question
+// comes first, and its answer decides what is stored and sent before the step runs (or that
+// nothing runs at all).
+void TestMainScreen::unsavedChangesAreAskedAbout_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<int>("answer");  // 0 save, 1 discard, 2 stay
+    QTest::addColumn<QList<int>>("sent");
+    QTest::addColumn<int>("stored");  // stage count in profile 0's file afterwards
+    QTest::addColumn<int>("shown");
+    QTest::newRow("switch, save") << "switch" << 0 << QList<int> {3, 4} << 3 << 4;
+    QTest::newRow("switch, discard") << "switch" << 1 << QList<int> {4} << 4 << 4;
+    QTest::newRow("switch, stay") << "switch" << 2 << QList<int> {} << 4 << 3;
+    QTest::newRow("reset, save") << "reset" << 0 << QList<int> {3, 4} << 4 << 4;
+    QTest::newRow("reset, discard") << "reset" << 1 << QList<int> {4} << 4 << 4;
+    QTest::newRow("reset, stay") << "reset" << 2 << QList<int> {} << 4 << 3;
+    QTest::newRow("close, save") << "close" << 0 << QList<int> {3} << 3 << 3;
+    QTest::newRow("close, discard") << "close" << 1 << QList<int> {} << 4 << 4;
+    QTest::newRow("close, stay") << "close" << 2 << QList<int> {} << 4 << 3;
+}
+
+void TestMainScreen::unsavedChangesAreAskedAbout()
+{
+    QFETCH(QString, step);
+    QFETCH(int, answer);
+    QFETCH(QList<int>, sent);
+    QFETCH(int, stored);
+    QFETCH(int, shown);
+    writeProfileNames({"Standard0", "Work1"});
+    QVERIFY(rig->start());
+    QVERIFY(scene().choose("dpiCountList", 2));
+    QVERIFY(scene().property("saveButton", "alert").toBool());
+
+    if (step == "switch") {
+        QVERIFY(scene().choose("profileDropDown", 1));
+    } else if (step == "reset") {
+        QVERIFY(scene().click("resetButton"));
+        QVERIFY(scene().click("resetBoxOk"));
+    } else {
+        QVERIFY(scene().click("closeButton"));
+    }
+    QVERIFY(scene().waitUsable("questionBox"));
+    QCOMPARE(scene().text("questionText"),
+        QStringLiteral("Some settings are changed and not saved yet. Save them to the mouse first?"));
+    QVERIFY(rig->window->isVisible());
+    QVERIFY(dpiCountsSent().isEmpty());
+
+    QVERIFY(scene().click(QStringLiteral("questionAnswer%1").arg(answer)));
+    QVERIFY(!scene().isShown("questionBox"));
+    QVERIFY(rig->waitForQuietWire());
+    QCOMPARE(dpiCountsSent(), sent);
+    QCOMPARE(rig->profileValue(0, "mouse/currentDpiCount").toInt(), stored);
+    QCOMPARE(scene().property("dpiPage", "stageCount").toInt(), shown);
+    QCOMPARE(rig->globalValue("mouse/profileNo").toInt(), step == "switch" && answer != 2 ? 1 : 0);
+    QCOMPARE(rig->window->isVisible(), step != "close" || answer == 2);
+    QCOMPARE(scene().property("saveButton", "alert").toBool(), answer == 2);
 }
 
 void TestMainScreen::startUpPutsA560OnProfileOne_data()
@@ -447,6 +560,16 @@ void TestMainScreen::helpMenu()
     QVERIFY(scene().click("askMenuUrl"));
     QTRY_COMPARE(catcher.urls, QList<QUrl> {QUrl("https://help.example/z7")});
     QVERIFY(!scene().isShown("askMenuUrl"));
+
+    // No browser takes it: the menu stays and shows the whole address to copy.
+    QDesktopServices::setUrlHandler("https", &catcher, "noSuchSlot");
+    QVERIFY(scene().click("askButton"));
+    QVERIFY(scene().click("askMenuUrl"));
+    QVERIFY(scene().isShown("askMenuUrl"));
+    QCOMPARE(scene().text("askMenuNotice"),
+        QStringLiteral("No web browser could be started. The support address is:"));
+    QVERIFY(scene().isShown("askMenuAddress"));
+    QCOMPARE(scene().text("askMenuAddress"), QStringLiteral("https://help.example/z7"));
     QDesktopServices::unsetUrlHandler("https");
 }
 

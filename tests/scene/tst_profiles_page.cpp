@@ -250,6 +250,18 @@ void TestProfilesPage::renameTakesNewNamesOnly()
     scene().key(Qt::Key_Return);
     QCOMPARE(storedNames(), (QStringList {"Standard0", "Work1", "Games2"}));
     QCOMPARE(pageNames(), (QStringList {"Standard", "Work", "Games"}));
+    QCOMPARE(scene().text("profileNotice"),
+        QStringLiteral("\"Games\" is already in the list; choose another name."));
+
+    // The first entry is named by the language at every start: its name stays.
+    QVERIFY(scene().doubleClick("profileListRow0"));
+    QVERIFY(scene().waitUsable("profileListEditor"));
+    scene().key(Qt::Key_A, Qt::ControlModifier);
+    scene().typeText("Mine");
+    scene().key(Qt::Key_Return);
+    QCOMPARE(storedNames(), (QStringList {"Standard0", "Work1", "Games2"}));
+    QCOMPARE(scene().text("profileNotice"),
+        QStringLiteral("The first profile is always called \"Standard\"; its name cannot be changed."));
 
     QVERIFY(menu(1, 1));
     QVERIFY(scene().waitUsable("profileListEditor"));

@@ -2,11 +2,14 @@
 // mouse attached: take_screenshots <folder> <language> [name …]. Each picture starts from a
 // fresh installation, so no page shows what another one left behind.
 
+#include "file_dialogs.h"
 #include "scene_rig.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QImage>
+#include <QScreen>
 
 #include <functional>
 #include <iostream>
@@ -40,6 +43,31 @@ void recordCtrlC(SceneRig &rig)
     }
     scene.click(QStringLiteral("macroRecordButton"));
     scene.click(QStringLiteral("stepListRow2"));
+}
+
+// A file dialog shown over the window (pictured from the screen, not the scene), in a home
+// folder holding two exchange files.
+std::unique_ptr<QFileDialog> shownDialog;
+
+void showFileDialog(SceneRig &rig, bool save)
+{
+    const QString home = rig.dir.path(QStringLiteral("home"));
+    QDir().mkpath(home);
+    for (const char *name : {"Tournament.pf", "Office.pf"}) {
+        QFile file(home + QLatin1Char('/') + QLatin1String(name));
+        file.open(QIODevice::WriteOnly);
+    }
+    qputenv("HOME", QFile::encodeName(home));
+    const QString offered = save ? home + QStringLiteral("/Standard.pf") : home;
+    // The words the program gives the dialog, in the window's language as it shows them.
+    const auto text = [](const char *source) {
+        return QCoreApplication::translate("myQQuickView", source);
+    };
+    shownDialog.reset(makeFileDialog(rig.window->view(), text(save ? "Save File" : "Open File"),
+        offered, text("Profile(*.pf)"), save));
+    // Xvfb has no desktop dialog: Qt's own is what such a desktop shows.
+    shownDialog->setOption(QFileDialog::DontUseNativeDialog);
+    shownDialog->show();
 }
 
 // What the user does before each picture.
@@ -120,6 +148,34 @@ const Shot kShots[] = {
             rig.scene->click("systemSettingEntry");
             rig.scene->click("scrollOneScreen");
         }},
+    {"unsaved-question",
+        [](SceneRig &rig) {
+            rig.scene->choose("dpiCountList", 2);
+            rig.scene->choose("profileDropDown", 1);
+        }},
+    {"macro-delete-question",
+        [](SceneRig &rig) {
+            rig.scene->click("macroEditorEntry");
+            rig.scene->click("macroNewButton");
+            rig.scene->click("macroDeleteButton");
+        }},
+    {"profile-rename-refused",
+        [](SceneRig &rig) {
+            rig.scene->click("configButton");
+            rig.scene->doubleClick("profileListRow2");
+            rig.scene->key(Qt::Key_A, Qt::ControlModifier);
+            rig.scene->typeText(QStringLiteral("Tournament"));
+            rig.scene->key(Qt::Key_Return);
+        }},
+    {"write-progress",
+        [](SceneRig &rig) {
+            // A write stopped in the middle for the picture: 4 of its 10 exchanges ended.
+            rig.scene->evaluate(QStringLiteral("busyIndicator.running = true;"
+                                               "busyIndicator.planned = 10;"
+                                               "writeStart = hid.exchangesDone - 4"));
+        }},
+    {"file-dialog-import", [](SceneRig &rig) { showFileDialog(rig, false); }},
+    {"file-dialog-export", [](SceneRig &rig) { showFileDialog(rig, true); }},
 };
 
 bool take(const Shot &shot, const QString &folder, const QString &language)
@@ -135,7 +191,14 @@ bool take(const Shot &shot, const QString &folder, const QString &language)
         return false;
     shot.prepare(rig);
     SceneDriver::settle(600);
-    const QImage picture = rig.window->view()->grabFramebuffer();
+    QImage picture;
+    if (shownDialog) {
+        const QRect area = rig.window->frameGeometry();
+        picture = shownDialog->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+        shownDialog.reset();
+    } else {
+        picture = rig.window->view()->grabFramebuffer();
+    }
     const QString file =
         QStringLiteral("%1/%2-%3.png")
             .arg(folder, QLatin1String(shot.name),

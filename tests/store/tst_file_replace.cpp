@@ -2,6 +2,7 @@
 // copy, and a target that cannot be replaced. The target keeps its bytes in every case.
 
 #include "diagnostics.h"
+#include "file_size_limit.h"
 #include "file_replace.h"
 #include "store_fixture.h"
 
@@ -19,32 +20,6 @@
 namespace {
 
 const QByteArray kOldTarget = "[mouse]\ndpiCount=4\nlightValue=1, 2, 3\n";
-
-// While it lives, files of this process cannot grow beyond limit bytes, as on a full disk:
-// a write past the limit is cut short or fails with EFBIG instead of raising SIGXFSZ.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_previous);
-        rlimit lowered = m_previous;
-        lowered.rlim_cur = limit;
-        m_active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-    bool isActive() const { return m_active; }
-
-private:
-    rlimit m_previous {};
-    void (*m_previousHandler)(int) = nullptr;
-    bool m_active = false;
-};
 
 // While it lives, a process started as root acts as the user "nobody" (real and effective
 // user id; the saved id stays root, so the destructor can take root back). Other users are

@@ -6,7 +6,6 @@
 #include <QDirIterator>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QStandardPaths>
 
 #include <QtTest>
 
@@ -341,7 +340,8 @@ private slots:
         QCOMPARE(readFile(QStringLiteral("modules/macro/Macro_3.bin")), content);
         QCOMPARE(m_dialogs.caption, QStringLiteral("Open File"));
         QCOMPARE(m_dialogs.filter, QStringLiteral("Macro(*.mc)"));
-        QCOMPARE(m_dialogs.dir, QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+        // Started in the home folder (the last folder of a former test is gone).
+        QCOMPARE(m_dialogs.dir, QDir::homePath());
     }
 
     void importNeverOverwrites()
@@ -383,6 +383,11 @@ private slots:
             readFile(QStringLiteral("out.mc")), readFile(QStringLiteral("modules/macro/m.bin")));
         QCOMPARE(m_dialogs.caption, QStringLiteral("Save File"));
         QCOMPARE(m_dialogs.filter, QStringLiteral("Macro(*.mc)"));
+        QCOMPARE(m_dialogs.dir, QDir::homePath() + QStringLiteral("/m.mc"));
+
+        // The next dialog starts where this file was chosen, the macro's name offered again.
+        saveMacroFile(QStringLiteral("m"), nullptr);
+        QCOMPARE(m_dialogs.dir, QDir::currentPath() + QStringLiteral("/m.mc"));
     }
 
     void exportFailuresKeepTarget_data()

@@ -5,7 +5,7 @@
 #include "store_fixture.h"
 
 #include <QSettings>
-#include <QStandardPaths>
+#include <QDir>
 #include <QWidget>
 #include <QtTest>
 
@@ -110,11 +110,10 @@ void TestProfileFiles::exportCopiesProfile()
     m_store->setCurrentProfile(profile);
     m_store->setData("mouse/scrollRate", 3);  // not yet on disk
     m_dialogs.answer = "chosen.pf";
-    m_files->saveProfile(profile);
+    m_files->saveProfile(profile, "Work/Play");
 
     QCOMPARE(m_dialogs.shown,
-        QStringList({"Save File", QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
-            "Profile(*.pf)"}));
+        QStringList({"Save File", QDir::homePath() + "/Work_Play.pf", "Profile(*.pf)"}));
     QCOMPARE(m_dialogs.parent, &m_view);
     QVERIFY(readFile("chosen.pf").contains("scrollRate=3"));
     QCOMPARE(readFile("chosen.pf"), readFile(profilePath(profile)));

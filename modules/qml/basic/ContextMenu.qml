@@ -6,6 +6,8 @@ Item {
     id: menu
 
     property var entries: []
+    // Indices of entries shown but not offered (greyed; a click on one does nothing).
+    property var disabledEntries: []
     property Item owner
     property bool open: false
 
@@ -47,17 +49,20 @@ Item {
                         id: entry
                         required property int index
                         required property var modelData
+                        readonly property bool offered: menu.disabledEntries.indexOf(index) < 0
                         objectName: menu.objectName + "Entry" + index
+                        enabled: offered
                         width: column.width
                         height: 24
                         radius: 2
-                        color: entryArea.containsMouse ? root.colorOrange : "transparent"
+                        color: entryArea.containsMouse && offered ? root.colorOrange : "transparent"
                         Accessible.role: Accessible.MenuItem
                         Accessible.name: String(modelData)
-                        Accessible.onPressAction: { menu.close(); menu.chosen(index) }
+                        Accessible.onPressAction: if (offered) { menu.close(); menu.chosen(index) }
                         UiText {
                             anchors { fill: parent; leftMargin: 10; rightMargin: 10 }
                             text: String(entry.modelData)
+                            color: entry.offered ? root.fontColor : root.colorGray2
                             Accessible.ignored: true
                         }
                         MouseArea {

@@ -13,6 +13,8 @@ Rectangle {
     property var model: []
     property int currentIndex: -1
     property var menuTexts: []
+    // Menu entries shown greyed, not offered.
+    property var menuDisabled: []
     property int rowHeight: 24
     property int editingIndex: -1
     // function (entry, index) → the text shown; the entry itself when null.
@@ -198,6 +200,7 @@ Rectangle {
         objectName: list.objectName + "Menu"
         owner: list
         entries: list.menuTexts
+        disabledEntries: list.menuDisabled
         onChosen: function (entry) { list.menuChosen(entry, list.currentIndex) }
     }
 }

@@ -2,16 +2,24 @@ import QtQuick
 import "../basic"
 
 // "LOADING ......", blinking (opacity 1.0 → 0.2 → 1.0 in 400 ms steps) while the view is
-// locked.
+// locked. During a long write a bar beneath it shows how far it is: the exchanges ended over
+// those planned, with the line "Writing to the mouse: 4 of 10".
 Rectangle {
     id: indicator
 
     property bool running: false
+    // The write in progress: exchanges planned (0: none) and ended so far.
+    property int planned: 0
+    property int done: 0
+    property string progressText: "Writing to the mouse: %1 of %2"
+    readonly property bool showsProgress: running && planned > 0
+    readonly property int shownDone: Math.max(0, Math.min(planned, done))
+    readonly property real fraction: planned > 0 ? shownDone / planned : 0
 
     visible: running
-    width: label.implicitWidth + 48
-    height: 44
-    radius: 22
+    width: Math.max(label.implicitWidth, showsProgress ? progressLine.implicitWidth : 0) + 48
+    height: showsProgress ? 96 : 44
+    radius: showsProgress ? 16 : 22
     color: Qt.rgba(0, 0, 0, 0.72)
     border.color: root.colorGray1
 
@@ -20,7 +28,8 @@ Rectangle {
 
     UiText {
         id: label
-        anchors.centerIn: parent
+        anchors { horizontalCenter: parent.horizontalCenter; top: parent.top }
+        height: 44
         text: "LOADING ......"
         font.pixelSize: root.fontMaxSize + 2
         font.bold: true
@@ -34,5 +43,38 @@ Rectangle {
             NumberAnimation { from: 1.0; to: 0.2; duration: 400 }
             NumberAnimation { from: 0.2; to: 1.0; duration: 400 }
         }
+    }
+    Rectangle {
+        id: bar
+        objectName: "progressBar"
+        anchors { left: parent.left; right: parent.right; top: label.bottom; margins: 24; topMargin: 0 }
+        height: 8
+        radius: 4
+        visible: indicator.showsProgress
+        color: root.colorGray1
+        Accessible.role: Accessible.ProgressBar
+        Accessible.name: progressLine.text
+        Accessible.description: progressLine.text
+
+        // Read by screen readers as the bar's value and range.
+        readonly property real value: indicator.fraction
+        readonly property real minimumValue: 0
+        readonly property real maximumValue: 1
+
+        Rectangle {
+            width: parent.width * indicator.fraction
+            height: parent.height
+            radius: parent.radius
+            color: root.colorOrange
+        }
+    }
+    UiText {
+        id: progressLine
+        objectName: "progressText"
+        anchors { horizontalCenter: parent.horizontalCenter; top: bar.bottom; topMargin: 8 }
+        visible: indicator.showsProgress
+        text: indicator.progressText.split("%1").join(String(indicator.shownDone))
+                                    .split("%2").join(String(indicator.planned))
+        color: root.colorGray3
     }
 }

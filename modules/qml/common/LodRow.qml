@@ -10,6 +10,9 @@ Panel {
     property string label: "LOD"
     property bool isSave: false
     readonly property int position: slider.value
+    // The position last read or saved: a moved slider is stored at once, and discarding the
+    // move puts this one back.
+    property int keptValue: SliderMap.lodFirst
 
     function closeDropDowns() {
         slider.close()
@@ -26,15 +29,23 @@ Panel {
             stored = factory
         }
         slider.value = SliderMap.clampLod(stored)
+        keptValue = slider.value
         isSave = false
         if (send)
             save(true)
     }
 
     function save(send) {
+        keptValue = slider.value
         ui_View.setData("mouse/reportRate", slider.value)
         if (send)
             ui_View.mouseSetReportRate(SliderMap.lodDeviceValue(slider.value))
+    }
+
+    function discard() {
+        slider.value = keptValue
+        ui_View.setData("mouse/reportRate", keptValue)
+        isSave = false
     }
 
     implicitWidth: 232

@@ -1,8 +1,10 @@
 import QtQuick
 import "../basic"
+import "../js/notices.js" as Notices
 
 // The help menu under the question mark: the support address, opened in the browser, and
-// the version. Either entry closes it.
+// the version. Either entry closes it, unless no browser could be started: then the menu says
+// so and shows the whole address, to be selected and copied.
 Item {
     id: menu
 
@@ -10,8 +12,11 @@ Item {
     property string url: ""
     property bool open: false
     readonly property var entries: [url, "verison:1.0"]
+    // No browser took the address the last time.
+    property bool failed: false
 
     function popUp() {
+        failed = false
         layer.placeAtScene(frame, Window.width - 300, 30)
         open = true
     }
@@ -21,9 +26,11 @@ Item {
     }
 
     function choose(index) {
+        if (index === 0 && url.length > 0 && !Qt.openUrlExternally(url)) {
+            failed = true
+            return
+        }
         close()
-        if (index === 0 && url.length > 0)
-            Qt.openUrlExternally(url)
     }
 
     DropLayer {
@@ -55,15 +62,18 @@ Item {
                         required property var modelData
                         objectName: index === 0 ? "askMenuUrl" : "askMenuVersion"
                         width: column.width
-                        height: 26
+                        height: Math.max(26, entryText.implicitHeight + 8)
                         radius: 2
                         color: area.containsMouse ? root.colorOrange : "transparent"
                         Accessible.role: Accessible.MenuItem
                         Accessible.name: String(modelData)
                         Accessible.onPressAction: menu.choose(index)
                         UiText {
+                            id: entryText
                             anchors { fill: parent; leftMargin: 10; rightMargin: 10 }
                             text: String(entry.modelData)
+                            // The whole address, on as many lines as it needs.
+                            wrapMode: Text.WrapAnywhere
                             color: entry.index === 0 ? root.fontColor : root.colorGray2
                             Accessible.ignored: true
                         }
@@ -74,6 +84,36 @@ Item {
                             onClicked: menu.choose(entry.index)
                         }
                     }
+                }
+                UiText {
+                    objectName: "askMenuNotice"
+                    width: parent.width
+                    leftPadding: 10
+                    rightPadding: 10
+                    visible: menu.failed
+                    text: Notices.format(root.notices, Notices.Notice.NoBrowser)
+                    color: "#ff6a5a"
+                    wrapMode: Text.WordWrap
+                    Accessible.role: Accessible.AlertMessage
+                }
+                TextEdit {
+                    objectName: "askMenuAddress"
+                    width: parent.width
+                    leftPadding: 10
+                    rightPadding: 10
+                    bottomPadding: 4
+                    visible: menu.failed
+                    text: menu.url
+                    readOnly: true
+                    selectByMouse: true
+                    wrapMode: TextEdit.WrapAnywhere
+                    color: root.fontColor
+                    selectionColor: root.colorBlue
+                    font.family: root.fontFamily
+                    font.pixelSize: root.fontNormalSize
+                    activeFocusOnTab: true
+                    Accessible.role: Accessible.EditableText
+                    Accessible.name: text
                 }
             }
         }

@@ -134,10 +134,17 @@ PopupFrame {
         return 0
     }
 
+    // A capture ends when its section is left or the page goes: a key typed later, in the
+    // macro editor for instance, is no fire key or combination of this button.
+    function endCaptures() {
+        isFireInput = false
+        if (isComboInput)
+            cancelCombo()
+    }
+
     // The close icon: the page goes, a changed entry goes to the list.
     function closePage() {
-        isFireInput = false
-        isComboInput = false
+        endCaptures()
         close()
         save(true)
         closeDropDowns()
@@ -245,6 +252,8 @@ PopupFrame {
     title: texts[EntryText.Label.Title] + (position + 1) + " : " + keyString
     onCloseClicked: closePage()
     onBackClicked: restoreFactory()
+    onSectionIndexChanged: endCaptures()
+    onVisibleChanged: if (!visible) endCaptures()
 
     Connections {
         target: root

@@ -4,6 +4,7 @@ import "../js/key_names.js" as KeyNames
 import "../js/macro_names.js" as MacroNames
 import "../js/macro_record.js" as MacroRecord
 import "../js/macro_steps.js" as MacroSteps
+import "../js/notices.js" as Notices
 
 // The macro editor: the list of macros, the steps of the selected one, recording from the
 // keys and mouse buttons of the whole desktop, and the step edits. Every change is written to
@@ -44,9 +45,23 @@ PopupFrame {
     property string hint: ""
     readonly property bool busy: isInputting || isInsertting
     readonly property int encodedSize: MacroRecord.encodedSize(steps)
+    readonly property bool listFull: names.length >= MacroNames.maxMacros
+    // The step menu's insert entries (1 … 5) whose steps no longer fit the record.
+    readonly property var fullInserts: {
+        var samples = [[MacroSteps.delayStep(MacroSteps.insertedDelayMs)], MacroSteps.pairOf(0x04),
+                       MacroSteps.pairOf(0xF0), MacroSteps.pairOf(0xF2), MacroSteps.pairOf(0xF1)]
+        var full = []
+        for (var i = 0; i < samples.length; ++i) {
+            if (!MacroRecord.canAddSteps(steps, samples[i]))
+                full.push(i + 1)
+        }
+        return full
+    }
 
     signal macroNamesChanged(var names)
     signal deleteMacro(string name)
+    // The user asked to delete the selected macro; the root asks before removeMacro runs.
+    signal deleteAsked(string name)
     signal modifyMacroName(string oldName, string newName)
     signal modifyMacroData(string name)
 
@@ -96,6 +111,11 @@ PopupFrame {
         storeNames()
     }
 
+    function askToDelete() {
+        if (!busy && currentIndex >= 0)
+            deleteAsked(currentName)
+    }
+
     function removeMacro() {
         var index = currentIndex
         if (busy || index < 0)
@@ -112,6 +132,10 @@ PopupFrame {
     // A macro file chosen by the user becomes a new macro before the selected one; without a
     // file the new macro starts empty.
     function importMacro() {
+        if (listFull) {
+            showHint(Notices.format(root.notices, Notices.Notice.MacroListFull, [MacroNames.maxMacros]))
+            return
+        }
         var name = newName()
         if (busy || name === "")
             return
@@ -128,12 +152,16 @@ PopupFrame {
             ui_View.saveMacroFile(currentName)
     }
 
-    // A name already in the list is refused without a word; one the file store cannot take,
-    // or that an unlisted macro file has already, is refused with the hint.
+    // A name already in the list, one the file store cannot take, or one an unlisted macro
+    // file has already, is refused with the hint; the macro's own name changes nothing.
     function renameMacro(index, name) {
         hint = ""
-        if (busy || index < 0 || index >= names.length || names.indexOf(name) >= 0)
+        if (busy || index < 0 || index >= names.length || names[index] === name)
             return
+        if (names.indexOf(name) >= 0) {
+            showHint(Notices.format(root.notices, Notices.Notice.NameTaken, [name]))
+            return
+        }
         if (!MacroNames.isUsable(name) || macroFileExists(name)) {
             showHint(texts[19])
             return
@@ -154,7 +182,7 @@ PopupFrame {
 
     function macroMenuChosen(entry) {
         switch (entry) {
-        case 0: removeMacro(); break
+        case 0: askToDelete(); break
         case 1: importMacro(); break
         case 2: exportMacro(); break
         }
@@ -180,8 +208,12 @@ PopupFrame {
 
     // Puts added at position at, when the macro has room for them; selects the step at select.
     function insertSteps(at, added, select) {
-        if (currentIndex < 0 || added.length === 0 || !MacroRecord.canAddSteps(steps, added, at))
+        if (currentIndex < 0 || added.length === 0)
             return
+        if (!MacroRecord.canAddSteps(steps, added, at)) {
+            showHint(Notices.format(root.notices, Notices.Notice.MacroFull, [MacroRecord.sizeLimit]))
+            return
+        }
         steps = MacroSteps.inserted(steps, at, added)
         stepList.currentIndex = select
         saveSteps()
@@ -209,8 +241,12 @@ PopupFrame {
     }
 
     function openInsertDialog() {
-        if (busy || currentIndex < 0 || encodedSize >= MacroRecord.sizeLimit)
+        if (busy || currentIndex < 0)
             return
+        if (fullInserts.indexOf(2) >= 0) {
+            showHint(Notices.format(root.notices, Notices.Notice.MacroFull, [MacroRecord.sizeLimit]))
+            return
+        }
         insertFrom = stepList.currentIndex
         insertCode = 0
         isInsertting = true
@@ -287,8 +323,11 @@ PopupFrame {
         var now = Date.now()
         var next = MacroSteps.recorded(steps, isDown, code,
                                        MacroSteps.ticksBetween(lastEventTime, now), withDelay)
-        if (next === null)
+        if (next === null) {
+            if (encodedSize >= MacroRecord.sizeLimit)
+                showHint(Notices.format(root.notices, Notices.Notice.MacroFull, [MacroRecord.sizeLimit]))
             return false
+        }
         steps = next
         lastEventTime = now
         stepList.currentIndex = steps.length - 1
@@ -376,6 +415,7 @@ PopupFrame {
             model: page.names
             enabled: !page.busy
             menuTexts: [page.texts[10], page.texts[11], page.texts[12]]
+            menuDisabled: page.listFull ? [1] : []
             menuOnEmpty: true
             maximumLength: MacroNames.maxNameLength
             onSelected: function (index) { page.selectMacro(index) }
@@ -398,7 +438,7 @@ PopupFrame {
                 width: 86
                 text: page.texts[3]
                 enabled: !page.busy && page.currentIndex >= 0
-                onClicked: page.removeMacro()
+                onClicked: page.askToDelete()
             }
         }
     }
@@ -427,6 +467,7 @@ PopupFrame {
                        ? [page.texts[10], page.texts[13], page.texts[14], page.texts[15],
                           page.texts[16], page.texts[17]]
                        : []
+            menuDisabled: page.fullInserts
             menuOnEmpty: true
             textOf: function (step) { return MacroSteps.displayText(step) }
             iconOf: function (step) {
@@ -448,6 +489,9 @@ PopupFrame {
         height: 28
         text: page.hint
         color: "#ff6a5a"
+        wrapMode: Text.WordWrap
+        maximumLineCount: 2
+        lineHeight: 0.9
         visible: text.length > 0
     }
 

@@ -1,5 +1,6 @@
 import QtQuick
 import "../basic"
+import "../js/notices.js" as Notices
 import "../js/profile_names.js" as ProfileNames
 
 // The named profiles: up to six entries, each a display name and the profile number of its
@@ -110,7 +111,20 @@ PopupFrame {
         store()
     }
 
+    // The first profile takes its name from the language at every start, and two entries
+    // never share a name: both are refused with a word under the list.
     function rename(index, name) {
+        notice.clear()
+        if (index < 0 || index >= entries.length || entries[index].name === name)
+            return
+        if (index === 0) {
+            notice.show(Notices.format(root.notices, Notices.Notice.FirstProfileName, [texts[5]]))
+            return
+        }
+        if (ProfileNames.hasName(entries, String(name))) {
+            notice.show(Notices.format(root.notices, Notices.Notice.NameTaken, [name]))
+            return
+        }
         if (!ProfileNames.canRename(entries, index, name))
             return
         var changed = entries.slice()
@@ -134,7 +148,7 @@ PopupFrame {
     EditableList {
         id: list
         objectName: "profileList"
-        anchors { left: parent.left; top: parent.top; bottom: parent.bottom; right: buttons.left; rightMargin: 16 }
+        anchors { left: parent.left; top: parent.top; bottom: notice.visible ? notice.top : parent.bottom; right: buttons.left; rightMargin: 16 }
         label: page.texts[0]
         rowHeight: 28
         model: ProfileNames.names(page.entries)
@@ -152,6 +166,12 @@ PopupFrame {
             else
                 page.deleteEntry(index)
         }
+    }
+    NoticeLine {
+        id: notice
+        objectName: "profileNotice"
+        anchors { left: parent.left; right: list.right; bottom: parent.bottom }
+        maximumLineCount: 3
     }
     Column {
         id: buttons
