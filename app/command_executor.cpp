@@ -293,6 +293,11 @@ void Executor::switchWhenFree(const Entry &entry, const QDeadlineTimer &deadline
     }
     if (!m_window->isDeviceConnected())
         return done(Reply::refused(NoDevice, QStringLiteral("No device connected.")));
+    // The window's unsaved changes are the user's to save or drop: a command never asks for
+    // them in a window nobody may be looking at, and never throws them away.
+    if (root->property("unsaved").toBool())
+        return done(Reply::refused(Refused,
+            QStringLiteral("The window has unsaved changes; save or discard them first.")));
     QVariant accepted;
     QMetaObject::invokeMethod(
         root, "requestProfile", Q_RETURN_ARG(QVariant, accepted), Q_ARG(QVariant, entry.number));
