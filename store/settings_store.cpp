@@ -123,12 +123,16 @@ QVariant storedForm(const QVariant &value)
 
 bool hasTextForm(const QVariant &value)
 {
-    if (!value.isValid() || isText(value))
+    // Bytes are written as "@ByteArray(…)" text and read back as they were.
+    auto scalar = [](const QVariant &v) {
+        return isText(v) || v.metaType().id() == QMetaType::QByteArray;
+    };
+    if (!value.isValid() || scalar(value))
         return true;
     if (!isList(value))
         return false;
     const QVariantList elements = value.toList();
-    return std::all_of(elements.begin(), elements.end(), isText);
+    return std::all_of(elements.begin(), elements.end(), scalar);
 }
 
 bool mayStore(const char *caller, const QString &key, const QVariant &value)

@@ -35,7 +35,7 @@ QVariant storedForm(const QVariant &value);
 QVariantList storedList(const QVariant &value);
 
 // Whether the INI text can hold the value so that a new process reads it back: nothing (the
-// invalid-value marker), a text, number or bool, or a list of them. Anything else (an object,
+// invalid-value marker), a text, number, bool or bytes, or a list of them. Anything else (an object,
 // a list of lists, a script value) would be written in a serialised form that is opaque, or
 // that a later start cannot read at all.
 bool hasTextForm(const QVariant &value);
