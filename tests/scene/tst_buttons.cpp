@@ -102,6 +102,7 @@ private:
     }
     bool saveIsRed() { return scene().property("saveButton", "alert").toBool(); }
     QByteArray deviceMatrix(int number);
+    void writeBurstAndReload();
 
     std::unique_ptr<SceneRig> rig;
 };
@@ -160,6 +161,15 @@ QByteArray TestButtons::deviceMatrix(int number)
     const sim::DeviceState state = rig->state();
     const auto found = state.keyMatrices.find(number);
     return found == state.keyMatrices.end() ? QByteArray() : bytes(found->second);
+}
+
+// Two macros in the macro editor's list: Burst (kBurstRecord) and Reload (kReloadRecord).
+void TestButtons::writeBurstAndReload()
+{
+    rig->writeMacro("Burst", {"1,A", "2,A", "1,B", "2,B"}, 2);
+    rig->writeMacro("Reload", {"1,A", "0,50", "2,A"}, 1);
+    QSettings(rig->file("modules/setting/name.bin"), QSettings::IniFormat)
+        .setValue("macro/macroName", QStringList {"Burst", "Reload"});
 }
 
 // One row per button with the function read from the profile, one marker per button on the
@@ -554,10 +564,7 @@ void TestButtons::closeAndBackIcons()
 // is stored for that slot; choosing another macro for the same slot sends that one.
 void TestButtons::chosenMacroIsSentOnce()
 {
-    rig->writeMacro("Burst", {"1,A", "2,A", "1,B", "2,B"}, 2);
-    rig->writeMacro("Reload", {"1,A", "0,50", "2,A"}, 1);
-    QSettings(rig->file("modules/setting/name.bin"), QSettings::IniFormat)
-        .setValue("macro/macroName", QStringList {"Burst", "Reload"});
+    writeBurstAndReload();
     QVERIFY(rig->start());
 
     QVERIFY(openButton(4));
@@ -663,10 +670,7 @@ void TestButtons::macroBoundButtons()
 // macro's record, never an empty one.
 void TestButtons::pageFollowsTheMacroEditor()
 {
-    rig->writeMacro("Burst", {"1,A", "2,A", "1,B", "2,B"}, 2);
-    rig->writeMacro("Reload", {"1,A", "0,50", "2,A"}, 1);
-    QSettings(rig->file("modules/setting/name.bin"), QSettings::IniFormat)
-        .setValue("macro/macroName", QStringList {"Burst", "Reload"});
+    writeBurstAndReload();
     QVERIFY(rig->start());
     auto editInEditor = [this](auto action) {
         QVERIFY(scene().click("macroEditorLink"));

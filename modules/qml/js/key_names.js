@@ -53,8 +53,8 @@ var otherTables = [];
 // The word that marks a step whose name no table has (language section "macroKeys").
 var unknownText = "unknown key";
 
-// The code of the first entry with this display name, in the language in use, then in every
-// other shipped language, then among the built-in names; 0 when none has it.
+// The code of the first entry with this display name in the language in use, failing that in
+// each other shipped language; 0 when none has it.
 function codeOf(name) {
     var text = String(name);
     if (text === "")
@@ -63,9 +63,8 @@ function codeOf(name) {
         if (entries[i].name === text)
             return entries[i].code;
     }
-    var tables = otherTables.concat([defaultEntries.map(function (entry) { return entry.name; })]);
-    for (var t = 0; t < tables.length; ++t) {
-        var at = tables[t].indexOf(text);
+    for (var t = 0; t < otherTables.length; ++t) {
+        var at = otherTables[t].indexOf(text);
         if (at >= 0)
             return entries[at].code;
     }
