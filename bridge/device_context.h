@@ -6,6 +6,9 @@
 #include <QDebug>
 #include <QVariantList>
 
+#include <climits>
+#include <cmath>
+
 class Hid_Thread;
 
 // What the device-settings units share: the device link, the device facts cached from the
@@ -32,16 +35,26 @@ struct DeviceContext
 };
 
 // Values the scene passes as variants. A value that is missing (beyond the list's end) or
-// is not a number counts as 0; *malformed is set when a value present is not a number.
+// is not a number counts as 0; *malformed is set when a value present is not a number. A
+// script number beyond the range of int (1e300) or not finite is not one either: converted,
+// it would come out as an arbitrary int.
 inline int sceneInt(const QVariantList &values, int index, bool *malformed = nullptr)
 {
     if (index < 0 || index >= values.size())
         return 0;
+    const QVariant &value = values.at(index);
     bool ok = false;
-    const int value = values.at(index).toInt(&ok);
+    int number = 0;
+    if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float) {
+        const double d = value.toDouble();
+        ok = std::isfinite(d) && d > double(INT_MIN) - 1 && d < double(INT_MAX) + 1;
+        number = ok ? int(d) : 0;
+    } else {
+        number = value.toInt(&ok);
+    }
     if (!ok && malformed)
         *malformed = true;
-    return ok ? value : 0;
+    return ok ? number : 0;
 }
 
 // The same, kept to its low byte, as the device takes it.

@@ -60,45 +60,72 @@ StageCode encode3327(int dpi)
     return {uchar((dpi / 100) * 2), false};
 }
 
+// A sensor's encoding and the values it covers: below lowest and above highest a code would
+// wrap around its byte, repeat the code of another value or leave the sensor's table.
 struct SensorRule
 {
     const char *name;
     StageCode (*encode)(int dpi);
+    int lowest;
+    int highest;
 };
 
 // Compared in this order; the first row also serves every name not listed.
+// "4090": from 17800 on the code in 200s with bit 6 set repeats the codes of 5001 … 12799.
+// "3389": the code in 50s has nine bits.
 constexpr SensorRule kSensorRules[] = {
-    {"4090", encode4090},
-    {"3360", encode3360},
-    {"3050", encode3050},
-    {"3389", encode3389},
-    {"3327", encode3327},
+    {"4090", encode4090, 100, 17799},
+    {"3360", encode3360, 100, 25699},
+    {"3050", encode3050, 1, 4000},
+    {"3389", encode3389, 50, 25599},
+    {"3327", encode3327, 100, 12799},
 };
+
+const SensorRule &ruleOf(const QString &sensor)
+{
+    for (const SensorRule &rule : kSensorRules) {
+        if (sensor == QLatin1String(rule.name))
+            return rule;
+    }
+    return kSensorRules[0];
+}
 
 }  // namespace
 
 StageCode encode(const QString &sensor, int dpi)
 {
-    for (const SensorRule &rule : kSensorRules) {
-        if (sensor == QLatin1String(rule.name))
-            return rule.encode(dpi);
-    }
-    return kSensorRules[0].encode(dpi);
+    return ruleOf(sensor).encode(dpi);
 }
 
+// Whatever the stage values are, every code sent is one of the sensor's table: a value that
+// is not a number goes out as the sensor's lowest, one beyond its range as the nearest end.
 StageTable encodeStages(const QString &sensor, const QVariantList &dpiValues)
 {
+    const SensorRule &rule = ruleOf(sensor);
     StageTable table;
     const int stages = std::min(int(dpiValues.size()), kMaxStages);
     for (int i = 0; i < stages; ++i) {
         bool malformed = false;
-        const int dpi = sceneInt(dpiValues, i, &malformed);
+        int dpi = sceneInt(dpiValues, i, &malformed);
         if (malformed) {
             qDebug().noquote()
-                << QStringLiteral("mouseSetDpi: DPI value of stage %1 is not a number").arg(i + 1);
-            continue;
+                << QStringLiteral("mouseSetDpi: DPI value of stage %1 is not a number; %2 is sent")
+                       .arg(i + 1)
+                       .arg(rule.lowest);
+            dpi = rule.lowest;
+        } else if (dpi < rule.lowest || dpi > rule.highest) {
+            const int sent = qBound(rule.lowest, dpi, rule.highest);
+            qDebug().noquote() << QStringLiteral(
+                "mouseSetDpi: DPI value %1 of stage %2 is outside %3 … %4 of sensor %5; %6 is sent")
+                                      .arg(dpi)
+                                      .arg(i + 1)
+                                      .arg(rule.lowest)
+                                      .arg(rule.highest)
+                                      .arg(sensor)
+                                      .arg(sent);
+            dpi = sent;
         }
-        const StageCode stage = encode(sensor, dpi);
+        const StageCode stage = rule.encode(dpi);
         table.codes[size_t(i)] = stage.code;
         if (stage.highBit)
             table.highBits |= uchar(1u << i);

@@ -7,6 +7,7 @@
 #include "macro_download.h"
 #include "macro_files.h"
 #include "pointer_settings.h"
+#include "scene_values.h"
 
 #include <QFocusEvent>
 #include <QQuickItem>
@@ -100,32 +101,32 @@ void myQQuickView::openUpdateExe() { }
 
 QVariant myQQuickView::getData(QVariant key, bool isRecovery)
 {
-    return m_store->getData(key, isRecovery);
+    return m_store->getData(plainValue(key), isRecovery);
 }
 
 QVariant myQQuickView::getGlobalData(QVariant key)
 {
-    return m_store->getGlobalData(key);
+    return m_store->getGlobalData(plainValue(key));
 }
 
 QVariantList myQQuickView::getDataList(QVariant key, bool isRecovery)
 {
-    return m_store->getDataList(key, isRecovery);
+    return m_store->getDataList(plainValue(key), isRecovery);
 }
 
 void myQQuickView::setData(QVariant key, QVariant data)
 {
-    m_store->setData(key, data);
+    m_store->setData(plainValue(key), plainValue(data));
 }
 
 void myQQuickView::setGlobalData(QVariant key, QVariant tmpdata)
 {
-    m_store->setGlobalData(key, tmpdata);
+    m_store->setGlobalData(plainValue(key), plainValue(tmpdata));
 }
 
 void myQQuickView::setDataList(QVariant key, QVariantList datalist)
 {
-    m_store->setDataList(key, datalist);
+    m_store->setDataList(plainValue(key), plainList(datalist));
 }
 
 void myQQuickView::setBusy(int busyTime)
@@ -186,7 +187,7 @@ QVariant myQQuickView::mouseGetCurrentDPI()
 
 void myQQuickView::mouseSetDpi(int dpiCount, QString sensorType, QVariantList dpiValueArray)
 {
-    m_dpi.mouseSetDpi(dpiCount, sensorType, dpiValueArray);
+    m_dpi.mouseSetDpi(dpiCount, sensorType, plainList(dpiValueArray));
 }
 
 QVariantList myQQuickView::GetKeyboardoption()
@@ -201,7 +202,7 @@ void myQQuickView::mouseResetKeyMatrix()
 
 void myQQuickView::mouseSetKeyMatrix(QVariantList src64, bool isSendData, QVariantList otherParam)
 {
-    m_buttons.mouseSetKeyMatrix(src64, isSendData, otherParam, *m_store->currentProfileSettings());
+    m_buttons.mouseSetKeyMatrix(plainList(src64), isSendData, plainList(otherParam), *m_store->currentProfileSettings());
 }
 
 void myQQuickView::mouseSwitchKeyMatrix(int indexNo)
@@ -213,7 +214,7 @@ QVariantList myQQuickView::mouseGetKeydefine(QVariant index, bool isRecovery)
 {
     const QSettings *profile =
         isRecovery ? m_store->defaultProfileSettings() : m_store->currentProfileSettings();
-    return m_buttons.mouseGetKeydefine(index, *profile);
+    return m_buttons.mouseGetKeydefine(plainValue(index), *profile);
 }
 
 void myQQuickView::mouseSetRGBEffect(uchar effect, uchar option1, uchar option2)
@@ -223,7 +224,7 @@ void myQQuickView::mouseSetRGBEffect(uchar effect, uchar option1, uchar option2)
 
 void myQQuickView::mouseSetRGBColor(uchar type, QVariantList src24)
 {
-    m_lighting.mouseSetRGBColor(type, src24);
+    m_lighting.mouseSetRGBColor(type, plainList(src24));
 }
 
 QList<QSettings *> myQQuickView::profileHandles() const
@@ -271,12 +272,12 @@ void myQQuickView::copyProfile(int destprofile, int srcprofile)
 
 QVariant myQQuickView::updataNameList(QVariant type, QStringList nameList)
 {
-    return m_names.updataNameList(type, nameList);
+    return m_names.updataNameList(plainValue(type), nameList);
 }
 
 QVariantList myQQuickView::getNameList(QVariant type)
 {
-    return m_names.getNameList(type);
+    return m_names.getNameList(plainValue(type));
 }
 
 QStringList myQQuickView::getLangStrings(QString typeStr, QString langCode)
@@ -288,29 +289,29 @@ QStringList myQQuickView::getLangStrings(QString typeStr, QString langCode)
 
 bool myQQuickView::loadMacroFile(QVariant macroFileName)
 {
-    return MacroFiles::loadMacroFile(macroFileName.toString(), this);
+    return MacroFiles::loadMacroFile(plainValue(macroFileName).toString(), this);
 }
 
 void myQQuickView::saveMacroFile(QVariant macroFileName)
 {
-    MacroFiles::saveMacroFile(macroFileName.toString(), this);
+    MacroFiles::saveMacroFile(plainValue(macroFileName).toString(), this);
 }
 
 QVariant myQQuickView::createMacroIni(QVariant name, QVariant macroIndex)
 {
-    return MacroFiles::createMacroIni(name.toString(), macroIndex.toUInt());
+    return MacroFiles::createMacroIni(plainValue(name).toString(), plainValue(macroIndex).toUInt());
 }
 
 QVariant myQQuickView::modifyMacroNameUpdateProfile(QVariant oldname, QVariant newname)
 {
     return MacroFiles::modifyMacroNameUpdateProfile(
-        oldname.toString(), newname.toString(), profileHandles());
+        plainValue(oldname).toString(), plainValue(newname).toString(), profileHandles());
 }
 
 void myQQuickView::deleteMacroUpdateProfile(QVariant macroName)
 {
     MacroFiles::deleteMacroUpdateProfile(
-        macroName.toString(), profileHandles(), m_store->defaultProfileSettings());
+        plainValue(macroName).toString(), profileHandles(), m_store->defaultProfileSettings());
 }
 
 void myQQuickView::planWrites(bool on)
@@ -339,44 +340,44 @@ int myQQuickView::macroUseCount(const QString &macroName)
 
 QVariant myQQuickView::deleteMacroIni(QVariant name)
 {
-    return MacroFiles::deleteMacroIni(name.toString());
+    return MacroFiles::deleteMacroIni(plainValue(name).toString());
 }
 
 QVariant myQQuickView::saveMacroIni(QVariant name, QStringList macros, QVariant repeat)
 {
-    return MacroFiles::saveMacroIni(name.toString(), macros, repeat);
+    return MacroFiles::saveMacroIni(plainValue(name).toString(), macros, plainValue(repeat));
 }
 
 QStringList myQQuickView::loadMacroIni(QVariant name)
 {
-    return MacroFiles::loadMacroIni(name.toString());
+    return MacroFiles::loadMacroIni(plainValue(name).toString());
 }
 
 QVariant myQQuickView::mouseSendMacroData(QVariantList macroData, QVariant macroIndex)
 {
-    return MacroDownload::mouseSendMacroData(m_context.hid, m_context.facts, macroData, macroIndex);
+    return MacroDownload::mouseSendMacroData(m_context.hid, m_context.facts, plainList(macroData), plainValue(macroIndex));
 }
 
 // Gun table -------------------------------------------------------------------------------
 
 void myQQuickView::mouseSaveGundata(QVariant index, QVariantList src6)
 {
-    GunData::mouseSaveGundata(index, src6);
+    GunData::mouseSaveGundata(plainValue(index), plainList(src6));
 }
 
 void myQQuickView::modifyGundata(QVariant modifyType, QVariantList src6)
 {
-    GunData::modifyGundata(modifyType, src6);
+    GunData::modifyGundata(plainValue(modifyType), plainList(src6));
 }
 
 void myQQuickView::mouseSendGundata(int index, QVariantList src3)
 {
-    GunSender::mouseSendGundata(m_context.hid, m_context.facts, *m_context.images, index, src3);
+    GunSender::mouseSendGundata(m_context.hid, m_context.facts, *m_context.images, index, plainList(src3));
 }
 
 QVariantList myQQuickView::getGunData(QVariant name)
 {
-    return GunData::getGunData(name);
+    return GunData::getGunData(plainValue(name));
 }
 
 QStringList myQQuickView::getGunDataKey()
@@ -386,22 +387,22 @@ QStringList myQQuickView::getGunDataKey()
 
 QVariant myQQuickView::getXYSensitive(QVariant index)
 {
-    return GunData::getXYSensitive(m_store->currentProfileSettings(), index);
+    return GunData::getXYSensitive(m_store->currentProfileSettings(), plainValue(index));
 }
 
 QVariant myQQuickView::getselectGun(QVariant index)
 {
-    return GunData::getselectGun(m_store->currentProfileSettings(), index);
+    return GunData::getselectGun(m_store->currentProfileSettings(), plainValue(index));
 }
 
 void myQQuickView::setXYSensitive(QVariant index, QVariant xyData)
 {
-    GunData::setXYSensitive(m_store->currentProfileSettings(), index, xyData);
+    GunData::setXYSensitive(m_store->currentProfileSettings(), plainValue(index), plainValue(xyData));
 }
 
 void myQQuickView::setSelectGun(QVariant index, QVariant xyData)
 {
-    GunData::setSelectGun(m_store->currentProfileSettings(), index, xyData);
+    GunData::setSelectGun(m_store->currentProfileSettings(), plainValue(index), plainValue(xyData));
 }
 
 // Desktop pointer settings ----------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "gun_data.h"
 
+#include "settings_store.h"
+
 #include <QDebug>
 #include <QFileInfo>
 #include <QSettings>
@@ -166,8 +168,9 @@ QVariant getXYSensitive(const QSettings *profile, const QVariant &index)
 
 void setXYSensitive(QSettings *profile, const QVariant &index, const QVariant &xyData)
 {
-    if (checkProfile(profile != nullptr, "setXYSensitive"))
-        profile->setValue(QStringLiteral("XYSensitive/") + index.toString(), xyData);
+    const QString key = QStringLiteral("XYSensitive/") + index.toString();
+    if (checkProfile(profile != nullptr, "setXYSensitive") && mayStore("setXYSensitive", key, xyData))
+        profile->setValue(key, xyData);
 }
 
 QVariant getselectGun(const QSettings *profile, const QVariant &index)
@@ -179,8 +182,9 @@ QVariant getselectGun(const QSettings *profile, const QVariant &index)
 
 void setSelectGun(QSettings *profile, const QVariant &index, const QVariant &gunChoice)
 {
-    if (checkProfile(profile != nullptr, "setSelectGun"))
-        profile->setValue(QStringLiteral("selectGun/") + index.toString(), gunChoice);
+    const QString key = QStringLiteral("selectGun/") + index.toString();
+    if (checkProfile(profile != nullptr, "setSelectGun") && mayStore("setSelectGun", key, gunChoice))
+        profile->setValue(key, gunChoice);
 }
 
 }  // namespace GunData

@@ -121,6 +121,30 @@ QVariant storedForm(const QVariant &value)
     return scalarForm(value);
 }
 
+bool hasTextForm(const QVariant &value)
+{
+    // Bytes are written as "@ByteArray(…)" text and read back as they were.
+    auto scalar = [](const QVariant &v) {
+        return isText(v) || v.metaType().id() == QMetaType::QByteArray;
+    };
+    if (!value.isValid() || scalar(value))
+        return true;
+    if (!isList(value))
+        return false;
+    const QVariantList elements = value.toList();
+    return std::all_of(elements.begin(), elements.end(), scalar);
+}
+
+bool mayStore(const char *caller, const QString &key, const QVariant &value)
+{
+    if (hasTextForm(value))
+        return true;
+    qDebug().noquote() << QStringLiteral("%1: %2 not written: a value of type %3 has no text form")
+                              .arg(QLatin1String(caller), key,
+                                  QLatin1String(value.metaType().name()));
+    return false;
+}
+
 QVariantList storedList(const QVariant &value)
 {
     const QVariant stored = storedForm(value);
@@ -154,7 +178,8 @@ QVariantList SettingsStore::getDataList(const QVariant &key, bool isRecovery) co
 
 void SettingsStore::setData(const QVariant &key, const QVariant &data)
 {
-    currentProfileSettings()->setValue(key.toString(), storedForm(data));
+    if (mayStore("setData", key.toString(), data))
+        currentProfileSettings()->setValue(key.toString(), storedForm(data));
 }
 
 void SettingsStore::setDataList(const QVariant &key, const QVariantList &datalist)
@@ -169,7 +194,8 @@ QVariant SettingsStore::getGlobalData(const QVariant &key) const
 
 void SettingsStore::setGlobalData(const QVariant &key, const QVariant &value)
 {
-    m_global->setValue(key.toString(), storedForm(value));
+    if (mayStore("setGlobalData", key.toString(), value))
+        m_global->setValue(key.toString(), storedForm(value));
 }
 
 void SettingsStore::setCurrentProfile(int profile)

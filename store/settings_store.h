@@ -34,6 +34,16 @@ QVariant storedForm(const QVariant &value);
 // list (a plain string is not split into characters).
 QVariantList storedList(const QVariant &value);
 
+// Whether the INI text can hold the value so that a new process reads it back: nothing (the
+// invalid-value marker), a text, number, bool or bytes, or a list of them. Anything else (an object,
+// a list of lists, a script value) would be written in a serialised form that is opaque, or
+// that a later start cannot read at all.
+bool hasTextForm(const QVariant &value);
+
+// True when the value may be written under key; otherwise false, with one line naming the
+// caller and the key: the key then keeps what it holds.
+bool mayStore(const char *caller, const QString &key, const QVariant &value);
+
 // The device facts read once from the global configuration when the store is built.
 struct DeviceFacts
 {

@@ -27,6 +27,8 @@ Item {
 
     // Device facts and state.
     property string language: "ChineseSimplified"
+    // The language files installed with the program (modules/i18n).
+    readonly property var shippedLanguages: ["English", "ChineseSimplified"]
     property string url: "https://www.korvane.example/support"
     property bool isColorful: false
     property bool isGun: true
@@ -310,7 +312,20 @@ Item {
         assignmentTexts = mergedTexts("keyAssigment", later["keyAssigment"], assignmentTexts, false)
         notices = sectionTexts("notices", notices)
         KeyNames.applyLanguage(ui_View.getLangStrings("keyCode", language))
+        loadOtherKeyNames()
         ui_View.getLangStrings("other", language)
+    }
+
+    // Macro steps name their keys in the language they were recorded in: the key names of
+    // the other shipped languages are looked up too, and unknown names are marked.
+    function loadOtherKeyNames() {
+        var others = []
+        for (var i = 0; i < shippedLanguages.length; ++i) {
+            if (shippedLanguages[i] !== language)
+                others.push(ui_View.getLangStrings("keyCode", shippedLanguages[i]))
+        }
+        KeyNames.setOtherLanguages(others)
+        KeyNames.setUnknownText(sectionTexts("macroKeys", [KeyNames.unknownText])[0])
     }
 
     function storedProfileNo() {
@@ -410,9 +425,15 @@ Item {
         })
     }
 
-    // Sends the stored macro of that name to a macro slot of the device.
+    // Sends the stored macro of that name to a macro slot of the device. A macro without a
+    // file sends nothing: an empty record would silence the button.
     function sendMacro(name, slot) {
-        var stored = MacroRecord.splitStored(ui_View.loadMacroIni(name))
+        var loaded = ui_View.loadMacroIni(name)
+        if (!loaded || loaded.length === 0) {
+            console.log("Macro \"" + name + "\" has no file; nothing is sent to slot " + slot)
+            return
+        }
+        var stored = MacroRecord.splitStored(loaded)
         ui_View.mouseSendMacroData(MacroRecord.encode(stored.steps, stored.repeat), slot)
     }
 
@@ -428,6 +449,7 @@ Item {
     // back (stored and sent by the key matrix list), then those of the other profiles.
     function forgetMacro(name) {
         callPage(keyMatrixPlace, "restoreMacroButtons", [name])
+        callPage(keyAssignmentPlace, "followMacroDelete", [name])
         ui_View.deleteMacroUpdateProfile(name)
     }
 
@@ -437,6 +459,8 @@ Item {
         callPage(keyMatrixPlace, "renameMacro", [oldName, newName])
         if (!ui_View.modifyMacroNameUpdateProfile(oldName, newName))
             callPage(keyMatrixPlace, "renameMacro", [newName, oldName])
+        else
+            callPage(keyAssignmentPlace, "followMacroRename", [oldName, newName])
     }
 
     // Opens the button page for a position. The only button that holds the left click keeps

@@ -125,6 +125,13 @@ void TestDpiSettings::stageTable_data()
     QTest::newRow("not numbers") << "3360" << QVariantList {400, "fast", QVariant(), 800}
                                  << QByteArray::fromHex("0300000700000000") << 0 << 2;
     QTest::newRow("empty") << "4090" << QVariantList {} << QByteArray(8, '\0') << 0 << 0;
+    // Values beyond the sensor's table go out as its nearest end; 1e300 is no integer.
+    QTest::newRow("beyond 3360") << "3360" << QVariantList {99999999, 1e300, -400, 400}
+                                 << QByteArray::fromHex("FF00000300000000") << 0 << 3;
+    QTest::newRow("beyond 3050") << "3050" << QVariantList {5000, 3000}
+                                 << QByteArray::fromHex("4846000000000000") << 0 << 1;
+    QTest::newRow("beyond 3389") << "3389" << QVariantList {30000, 0}
+                                 << QByteArray::fromHex("FF01000000000000") << 0x01 << 2;
 }
 
 void TestDpiSettings::stageTable()

@@ -106,6 +106,7 @@ private slots:
     void chosenMacroIsSentOnce();
     void restoreDefaultButtons();
     void macroBoundButtons();
+    void pageFollowsTheMacroEditor();
     void saveOnThe560GunMouse();
 
 private:
@@ -121,6 +122,7 @@ private:
     }
     bool saveIsRed() { return scene().property("saveButton", "alert").toBool(); }
     QByteArray deviceMatrix(int number);
+    void writeBurstAndReload();
 
     std::unique_ptr<SceneRig> rig;
 };
@@ -179,6 +181,15 @@ QByteArray TestButtons::deviceMatrix(int number)
     const sim::DeviceState state = rig->state();
     const auto found = state.keyMatrices.find(number);
     return found == state.keyMatrices.end() ? QByteArray() : bytes(found->second);
+}
+
+// Two macros in the macro editor's list: Burst (kBurstRecord) and Reload (kReloadRecord).
+void TestButtons::writeBurstAndReload()
+{
+    rig->writeMacro("Burst", {"1,A", "2,A", "1,B", "2,B"}, 2);
+    rig->writeMacro("Reload", {"1,A", "0,50", "2,A"}, 1);
+    QSettings(rig->file("modules/setting/name.bin"), QSettings::IniFormat)
+        .setValue("macro/macroName", QStringList {"Burst", "Reload"});
 }
 
 // One row per button with the function read from the profile, one marker per button on the
@@ -599,10 +610,7 @@ void TestButtons::closeAndBackIcons()
 // is stored for that slot; choosing another macro for the same slot sends that one.
 void TestButtons::chosenMacroIsSentOnce()
 {
-    rig->writeMacro("Burst", {"1,A", "2,A", "1,B", "2,B"}, 2);
-    rig->writeMacro("Reload", {"1,A", "0,50", "2,A"}, 1);
-    QSettings(rig->file("modules/setting/name.bin"), QSettings::IniFormat)
-        .setValue("macro/macroName", QStringList {"Burst", "Reload"});
+    writeBurstAndReload();
     QVERIFY(rig->start());
 
     QVERIFY(openButton(4));
@@ -701,6 +709,51 @@ void TestButtons::macroBoundButtons()
     QCOMPARE(storedEntry(3), Entry({4, 1, 3, 0}));
     QCOMPARE(deviceMatrix(1), factoryDeviceWith({{3, {9, 1, 4, 0}}}));
     QVERIFY(!saveIsRed());
+}
+
+// The macro editor, opened from the button page, renames the macro chosen there, and later
+// deletes another one chosen there: the page follows both, and the device gets the renamed
+// macro's record, never an empty one.
+void TestButtons::pageFollowsTheMacroEditor()
+{
+    writeBurstAndReload();
+    QVERIFY(rig->start());
+    auto editInEditor = [this](auto action) {
+        QVERIFY(scene().click("macroEditorLink"));
+        QVERIFY(scene().waitUsable("macroEditor"));
+        action();
+        QVERIFY(scene().click("macroEditorClose"));
+    };
+
+    QVERIFY(openButton(4));
+    QVERIFY(scene().click("assignSection4"));
+    QVERIFY(scene().click("macroChoice1"));
+    editInEditor([this] {
+        QVERIFY(scene().doubleClick("macroListRow1"));
+        scene().typeText("Fast");
+        scene().key(Qt::Key_Return);
+    });
+    QCOMPARE(
+        scene().property("keyAssignment", "title").toString(), QStringLiteral("Key 5 : Fast"));
+    QVERIFY(closePage());
+    QTRY_COMPARE(sentReports(), write(0x13, {5, 0x80}, kReloadRecord));
+    QCOMPARE(rowText(4), QStringLiteral("Fast"));
+    QTRY_COMPARE(rig->iniText(rig->profileFile(0), "mouseMacroKey/4"), QStringLiteral("Fast"));
+
+    sim::clearWireLog();
+    QVERIFY(openButton(3));
+    QVERIFY(scene().click("assignSection4"));
+    QVERIFY(scene().click("macroChoice0"));
+    editInEditor([this] {
+        QVERIFY(scene().click("macroListRow0", Qt::RightButton));
+        QVERIFY(scene().click("macroListMenuEntry0"));  // Delete
+    });
+    QCOMPARE(pageEntry(), Entry({0, 0, 244, 0}));
+    QVERIFY(closePage());
+    SceneDriver::settle(300);
+    QCOMPARE(commandCodes().count(0x13), 0);
+    QCOMPARE(rowText(3), QStringLiteral("Forward Key"));
+    QCOMPARE(rig->iniText(rig->profileFile(0), "mouseMacroKey/3"), QString());
 }
 
 // The 560 gun mouse: a gun button makes Save send profile image 0, the four key matrices with

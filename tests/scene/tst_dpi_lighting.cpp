@@ -74,6 +74,8 @@ private slots:
     void stagesSavedAndSent();
     void resetIconShowsTheFactoryStages();
     void stageInUse();
+    void storedValuesBeyondTheSensor_data();
+    void storedValuesBeyondTheSensor();
 
     void hueBarAndColourFields();
     void effectsShowTheirSliders();
@@ -112,8 +114,9 @@ void TestDpiLighting::stagesSavedAndSent_data()
     // 553, "3360": d / 100 − 1, stages beyond the count disabled.
     QTest::newRow("553 3360") << false << "3360"
                               << QList<int> {3, 13, 15, 0x80, 0x80, 0x80, 0x80, 0x80};
-    // 560, "3050": the threshold table; values above 4000 give 0.
-    QTest::newRow("560 3050") << true << "3050" << QList<int> {2, 6, 7, 0x47, 0, 0, 0, 0};
+    // 560, "3050": the threshold table; values above its top, 4000, go out as 4000.
+    QTest::newRow("560 3050") << true << "3050"
+                              << QList<int> {2, 6, 7, 0x47, 0x48, 0x48, 0x48, 0x48};
 }
 
 // Three stages, stage 2 moved, Save: the profile file holds the values and the count, and the
@@ -188,6 +191,38 @@ void TestDpiLighting::resetIconShowsTheFactoryStages()
     QCOMPARE(rig->profileValue(0, "mouse/currentDpiCount").toInt(), 4);
     QCOMPARE(
         bytesOf(rig->state().dpiTable, 0, 8), (QList<int> {3, 7, 15, 31, 0x80, 0x80, 0x80, 0x80}));
+}
+
+void TestDpiLighting::storedValuesBeyondTheSensor_data()
+{
+    QTest::addColumn<bool>("is560");
+    QTest::newRow("553") << false;
+    QTest::newRow("560") << true;
+}
+
+// A profile file with values above the configured 12000 (one of them no integer a device
+// knows): switching to it shows, stores and sends 12000 in their place, with a line.
+void TestDpiLighting::storedValuesBeyondTheSensor()
+{
+    QFETCH(bool, is560);
+    rig->configure(is560 ? sim::Family::F560 : sim::Family::F553);
+    rig->setProfileValue(1, "mouse/dpiValueArray",
+        QStringList {"99999999", "1e300", "400", "800", "1600", "3200", "4800", "6400"});
+    QVERIFY(rig->start());
+    scene().evaluate("changeProfile(1)");
+    QVERIFY(rig->waitForQuietWire());
+
+    QCOMPARE(scene().text("dpiSlider0"), QStringLiteral("12000 DPI"));
+    const QList<int> sent {119, 119, 3, 7, 15, 31, 47, 63};
+    const sim::DeviceState device = rig->state();
+    if (is560)
+        QCOMPARE(bytesOf(device.profiles[1], 84, 8), sent);
+    else
+        QCOMPARE(bytesOf(device.dpiTable, 0, 4), sent.mid(0, 4));
+    QTRY_COMPARE(rig->iniText(rig->profileFile(1), "mouse/dpiValueArray"),
+        QStringLiteral("12000, 12000, 400, 800, 1600, 3200, 4800, 6400"));
+    const QStringList lines = rig->consoleLines().filter("mouse/dpiValueArray");
+    QCOMPARE(lines.size(), 1);
 }
 
 // The stage in use comes from the mouse at start and when it switches by itself, and the

@@ -66,6 +66,7 @@ private slots:
     void editingSteps();
     void editingSendsToTheBoundSlotOnly();
     void exportThenImport();
+    void stepsRecordedInAnotherLanguage();
 
 private:
     SceneDriver &scene() const { return *rig->scene; }
@@ -690,6 +691,48 @@ void TestMacroEditor::exportThenImport()
     QCOMPARE(storedNames(), (QStringList {"Macro_2", "Macro_3", "Macro_0", "Macro_4"}));
     QCOMPARE(scene().property("macroList", "currentIndex").toInt(), 3);
     QVERIFY(sim::wireLog().empty());
+}
+
+// Steps recorded with the program in Chinese name their keys in Chinese, as the macro file
+// keeps them. With the program in English and nothing edited, the editor shows the English
+// names and the device gets the same key codes; a name no language has is marked unknown.
+void TestMacroEditor::stepsRecordedInAnotherLanguage()
+{
+    rig->dir.setGlobal("common/language", "ChineseSimplified");
+    QVERIFY(rig->start());
+    QVERIFY(openEditor());
+    QVERIFY(scene().click("macroNewButton"));
+    QVERIFY(scene().click("macroRecordButton"));
+    for (int code : {0x28, 0x2C}) {
+        scene().hookKey(code, true);
+        scene().hookKey(code, false);
+    }
+    QVERIFY(scene().click("macroRecordButton"));
+    QCOMPARE(stepsOf("Macro_0"),
+        (QStringList {"1,\u56DE\u8F66", "2,\u56DE\u8F66", "1,\u7A7A\u683C", "2,\u7A7A\u683C"}));
+
+    rig->scene.reset();
+    rig->window.reset();
+    rig->dir.setGlobal("common/language", "English");
+    rig->writeMacro("Odd", {"1,Nowhere", "2,Nowhere"});
+    writeNames({"Macro_0", "Odd"});
+    rig->allowConsole("names no known key");
+    QVERIFY(rig->start());
+    QVERIFY(openEditor());
+    QCOMPARE(shownSteps(), (QStringList {"\u2193 Enter", "\u2191 Enter", "\u2193 Space", "\u2191 Space"}));
+    QVERIFY(scene().click("macroListRow1"));
+    QCOMPARE(shownSteps(),
+        (QStringList {"\u2193 Nowhere (unknown key)", "\u2191 Nowhere (unknown key)"}));
+    QVERIFY(scene().click("macroEditorClose"));
+
+    sim::clearWireLog();
+    QVERIFY(scene().click("keyMatrixRow4"));
+    QVERIFY(scene().click("assignSection4"));
+    QVERIFY(scene().click("macroChoice0"));
+    QVERIFY(scene().click("keyAssignmentClose"));
+    QTRY_COMPARE(macroIdsSent(), QList<int> {5});
+    QCOMPARE(bytes(rig->state().macros.at(5)),
+        shortRecord({{0x28, false}, {0x28, true}, {0x2C, false}, {0x2C, true}}, {}));
 }
 
 QTEST_MAIN(TestMacroEditor)

@@ -59,6 +59,7 @@ private slots:
     void readingMissingProfileCreatesNothing();
     void profileOutOfRange_data();
     void profileOutOfRange();
+    void valuesWithoutTextFormAreRefused();
     void installedFiles();
 };
 
@@ -291,6 +292,27 @@ void TestSettingsStore::profileOutOfRange()
     QCOMPARE(store.getData("mouse/dpiCount", false), QVariant("102"));
     QVERIFY(!store.profileSettings(profile));
     QVERIFY(!store.replaceProfile(profile, StoreFiles::kDefaultProfile));
+}
+
+// A value the INI text cannot hold (an object, a list of lists) is refused with one line
+// naming the key; the key keeps its value on disk.
+void TestSettingsStore::valuesWithoutTextFormAreRefused()
+{
+    StoreDir dir;
+    writeNumberedProfiles();
+    writeFile(StoreFiles::kGlobal, "[mouse]\nselectGun=0, 1, 2\n");
+    DiagnosticCapture capture;
+    {
+        SettingsStore store;
+        store.setGlobalData("mouse/selectGun", QVariantMap {{"a", 1}});
+        store.setData("mouse/dpiCount", QVariantList {QVariantList {1, 2}, 3});
+    }
+    const QStringList lines = capture.lines();
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines.at(0).contains("mouse/selectGun"), qPrintable(lines.at(0)));
+    QVERIFY2(lines.at(1).contains("mouse/dpiCount"), qPrintable(lines.at(1)));
+    QCOMPARE(readFile(StoreFiles::kGlobal), QByteArray("[mouse]\nselectGun=0, 1, 2\n"));
+    QCOMPARE(readFile(profilePath(0)), QByteArray("[mouse]\ndpiCount=100\n"));
 }
 
 // The files installed beside the program parse, and the global configuration carries the

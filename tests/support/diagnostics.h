@@ -5,22 +5,44 @@
 #include <QStringList>
 #include <QtGlobal>
 
-// Collects the program's diagnostic lines while it lives (and still prints them).
+#include <vector>
+
+// Collects the program's diagnostic lines while it lives (and still prints them). Captures
+// nest: an inner one collects while the outer ones go on collecting, and each hands the
+// message handler back when it ends (inner ones end first).
 class DiagnosticCapture
 {
 public:
+    struct Line
+    {
+        QtMsgType type;
+        QString category;
+        QString text;
+    };
+
     DiagnosticCapture()
     {
+        m_outer = current();
         current() = this;
         m_previous = qInstallMessageHandler(&DiagnosticCapture::handler);
     }
     ~DiagnosticCapture()
     {
         qInstallMessageHandler(m_previous);
-        current() = nullptr;
+        current() = m_outer;
     }
+    DiagnosticCapture(const DiagnosticCapture &) = delete;
+    DiagnosticCapture &operator=(const DiagnosticCapture &) = delete;
 
     QStringList lines() const
+    {
+        QMutexLocker locker(&m_lock);
+        QStringList out;
+        for (const Line &line : m_lines)
+            out.append(line.text);
+        return out;
+    }
+    std::vector<Line> records() const
     {
         QMutexLocker locker(&m_lock);
         return m_lines;
@@ -41,17 +63,22 @@ private:
     }
     static void handler(QtMsgType type, const QMessageLogContext &context, const QString &text)
     {
-        if (DiagnosticCapture *self = current()) {
+        DiagnosticCapture *self = current();
+        if (!self)
+            return;
+        const Line line {type, QString::fromLatin1(context.category ? context.category : ""), text};
+        for (; self; self = self->m_outer) {
             {
                 QMutexLocker locker(&self->m_lock);
-                self->m_lines.append(text);
+                self->m_lines.push_back(line);
             }
-            if (self->m_previous)
+            if (!self->m_outer && self->m_previous)
                 self->m_previous(type, context, text);
         }
     }
 
     mutable QMutex m_lock;
-    QStringList m_lines;
+    std::vector<Line> m_lines;
     QtMessageHandler m_previous = nullptr;
+    DiagnosticCapture *m_outer = nullptr;
 };

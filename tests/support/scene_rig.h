@@ -6,15 +6,20 @@
 // start(); start() connects the device and waits until the main screen shows.
 
 #include "device_rig.h"
+#include "diagnostics.h"
 #include "runtime_dir.h"
 #include "scene_driver.h"
 #include "sim_support.h"
 #include "widget.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 
 namespace simtest {
@@ -30,6 +35,8 @@ public:
         sim::reset();
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path(QStringLiteral("config"))));
     }
+    // A console line meaning that the program refused a call or did not understand a value
+    // fails the test running, unless the test allowed it.
     ~SceneRig()
     {
         scene.reset();
@@ -39,6 +46,14 @@ public:
             qunsetenv("XDG_CONFIG_HOME");
         else
             qputenv("XDG_CONFIG_HOME", m_configHome);
+        const QStringList faults = consoleFaults();
+        if (faults.isEmpty())
+            return;
+        const QString text = QStringLiteral("console: ") + faults.join(QLatin1String(" | "));
+        if (!QTest::currentTestFunction())  // a benchmark: no test to fail
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+        else if (!QTest::currentTestFailed())
+            QTest::qFail(qPrintable(text), __FILE__, __LINE__);
     }
     SceneRig(const SceneRig &) = delete;
     SceneRig &operator=(const SceneRig &) = delete;
@@ -112,9 +127,11 @@ public:
     }
     QString file(const QString &relative) const { return dir.path(relative); }
 
+    // Values as a new process reads them from the file on disk: QSettings objects of this
+    // process would answer from the program's cache, written or not.
     QVariant profileValue(int profile, const QString &key) const
     {
-        return QSettings(profileFile(profile), QSettings::IniFormat).value(key);
+        return diskValue(profileFile(profile), key);
     }
     void setProfileValue(int profile, const QString &key, const QVariant &value)
     {
@@ -122,8 +139,58 @@ public:
     }
     QVariant globalValue(const QString &key) const
     {
-        return QSettings(file(QStringLiteral("modules/setting/apConfig.bin")), QSettings::IniFormat)
-            .value(key);
+        return diskValue(file(QStringLiteral("modules/setting/apConfig.bin")), key);
+    }
+    QVariant diskValue(const QString &path, const QString &key) const
+    {
+        const QString copy = m_reads.filePath(QString::number(++m_readCount));
+        QFile::copy(path, copy);
+        return QSettings(copy, QSettings::IniFormat).value(key);
+    }
+
+    // The text of a "group/name" key's line in an INI file on disk, as written ("0, 1, 2");
+    // null when the file has no such line.
+    QString iniText(const QString &path, const QString &key) const
+    {
+        const QString group = key.section(QLatin1Char('/'), 0, 0);
+        const QString name = key.section(QLatin1Char('/'), 1);
+        QString section;
+        for (const QString &line : QString::fromUtf8(fileBytes(path)).split(QLatin1Char('\n'))) {
+            const QString l = line.trimmed();
+            if (l.startsWith(QLatin1Char('[')) && l.endsWith(QLatin1Char(']')))
+                section = l.mid(1, l.size() - 2);
+            else if (section == group && l.startsWith(name + QLatin1Char('=')))
+                return l.mid(name.size() + 1);
+        }
+        return QString();
+    }
+
+    QStringList consoleLines() const { return m_console.lines(); }
+
+    // Lets console lines containing text pass: a test provokes them on purpose.
+    void allowConsole(const QString &text) { m_allowed.append(text); }
+
+    // Console lines so far that mean a refused call or a value not understood: QML warnings
+    // and errors, a list of the wrong length, values the settings files cannot keep.
+    QStringList consoleFaults() const
+    {
+        static const QRegularExpression refused(
+            QStringLiteral("expected \\d+ .*values|non-trivial QJSValue|unknown user type"
+                           "|Could not convert argument"));
+        static const QRegularExpression qmlSource(QStringLiteral("\\.qml:\\d+|^qrc:|^file:"));
+        QStringList out;
+        for (const DiagnosticCapture::Line &line : m_console.records()) {
+            const bool qmlWarning = line.type != QtDebugMsg && line.type != QtInfoMsg
+                && (line.category == QLatin1String("qml") || line.category == QLatin1String("js")
+                    || line.text.contains(qmlSource));
+            if (!qmlWarning && !line.text.contains(refused))
+                continue;
+            const bool allowed = std::any_of(m_allowed.begin(), m_allowed.end(),
+                [&](const QString &a) { return line.text.contains(a); });
+            if (!allowed)
+                out.append(line.text);
+        }
+        return out;
     }
 
     // A macro file as the program writes it: the four config keys and the steps.
@@ -152,6 +219,10 @@ public:
 
 private:
     QByteArray m_configHome;
+    DiagnosticCapture m_console;
+    QStringList m_allowed;
+    QTemporaryDir m_reads;
+    mutable int m_readCount = 0;
 };
 
 }  // namespace simtest

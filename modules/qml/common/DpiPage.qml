@@ -104,11 +104,14 @@ Panel {
         return used
     }
 
-    // The eight stored values; a missing or unusable one gives the factory value of its stage.
+    // The eight stored values; a missing or unusable one gives the factory value of its stage,
+    // one outside minDpi … maxDpi the nearest end, which is stored at once (one line names
+    // the key), so the mouse never gets a value beyond its sensor.
     function storedValues(recovery) {
         var stored = ui_View.getDataList("mouse/dpiValueArray", recovery)
         var factory = ui_View.getDataList("mouse/dpiValueArray", true)
         var result = []
+        var outside = []
         for (var i = 0; i < maxStages; ++i) {
             var n = i < stored.length ? Number(stored[i]) : NaN
             if (!Number.isInteger(n) || n <= 0) {
@@ -118,7 +121,16 @@ Panel {
                             + "\" is not a DPI value; " + used + " is used")
                 n = used
             }
-            result.push(n)
+            var bounded = Math.max(minDpi, Math.min(maxDpi, n))
+            if (bounded !== n)
+                outside.push("stage " + (i + 1) + " " + n + " as " + bounded)
+            result.push(bounded)
+        }
+        if (outside.length > 0) {
+            console.log("DPI: mouse/dpiValueArray holds values outside " + minDpi + " … " + maxDpi
+                        + ": " + outside.join(", "))
+            if (!recovery)
+                ui_View.setDataList("mouse/dpiValueArray", result)
         }
         return result
     }

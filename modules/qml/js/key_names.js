@@ -46,12 +46,27 @@ var entries = expand(defaultRuns);
 
 var count = defaultEntries.length;
 
-// The code of the first entry with this display name; 0 when no entry has it.
+// The key names of the other shipped languages, each in table order. A macro step keeps the
+// name of the language it was recorded in, so a name is looked up in these as well.
+var otherTables = [];
+
+// The word that marks a step whose name no table has (language section "macroKeys").
+var unknownText = "unknown key";
+
+// The code of the first entry with this display name in the language in use, failing that in
+// each other shipped language; 0 when none has it.
 function codeOf(name) {
     var text = String(name);
+    if (text === "")
+        return 0;
     for (var i = 0; i < entries.length; ++i) {
         if (entries[i].name === text)
             return entries[i].code;
+    }
+    for (var t = 0; t < otherTables.length; ++t) {
+        var at = otherTables[t].indexOf(text);
+        if (at >= 0)
+            return entries[at].code;
     }
     return 0;
 }
@@ -97,4 +112,21 @@ function applyLanguage(strings) {
 
 function resetNames() {
     applyLanguage([]);
+}
+
+function setUnknownText(text) {
+    unknownText = String(text);
+}
+
+// The "keyCode" sections of the other shipped languages; a missing or short one simply
+// adds fewer names.
+function setOtherLanguages(sections) {
+    otherTables = [];
+    for (var t = 0; sections && t < sections.length; ++t) {
+        var given = sections[t] ? sections[t] : [];
+        var names = [];
+        for (var i = 0; i < count && i < given.length; ++i)
+            names.push(given[i] === undefined || given[i] === null ? "" : String(given[i]));
+        otherTables.push(names);
+    }
 }

@@ -28,14 +28,19 @@ function kindOf(step) {
     return "";
 }
 
-// The step as the editor shows it: "120 ms", "↓ A" for a press, "↑ A" for a release.
+// The step as the editor shows it: "120 ms", "↓ A" for a press, "↑ A" for a release. A key
+// is shown by its name in the language in use, whichever language recorded it; a name that
+// no language has is shown as stored, marked "(unknown key)".
 function displayText(step) {
     var type = MacroRecord.stepType(step);
     var info = MacroRecord.stepInfo(step);
     if (type === MacroRecord.StepType.Delay)
         return info.trim() + " ms";
-    if (MacroRecord.isAction(type))
-        return (MacroRecord.isRelease(type) ? releaseMark : pressMark) + " " + info;
+    if (MacroRecord.isAction(type)) {
+        var code = KeyNames.codeOf(info);
+        var name = code !== 0 ? KeyNames.nameOf(code) : info + " (" + KeyNames.unknownText + ")";
+        return (MacroRecord.isRelease(type) ? releaseMark : pressMark) + " " + name;
+    }
     return String(step);
 }
 

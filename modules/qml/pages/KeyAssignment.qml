@@ -89,6 +89,27 @@ PopupFrame {
         }
     }
 
+    // The macro editor renamed a macro: a choice of it, here or in the list, takes the new name.
+    function followMacroRename(oldName, newName) {
+        if (keyCode0 === EntryText.Kind.Macro && keyString === oldName)
+            keyString = newName
+        if (Number(listEntry[0]) === EntryText.Kind.Macro && listText === oldName)
+            listText = newName
+    }
+
+    // The macro editor deleted a macro: a choice of it gives way to the button's factory entry,
+    // as the list's entries bound to it do.
+    function followMacroDelete(name) {
+        if (Number(listEntry[0]) === EntryText.Kind.Macro && listText === name) {
+            listEntry = factoryEntry.slice()
+            listText = factoryText
+        }
+        if (keyCode0 === EntryText.Kind.Macro && keyString === name) {
+            show(factoryEntry, factoryText)
+            sectionIndex = sectionIndexOf(keyCode0)
+        }
+    }
+
     // --- opening, leaving -------------------------------------------------------------------
 
     // Takes the button's entry and text, and its factory ones, before the page is shown.
