@@ -10,7 +10,8 @@ import "js/profile_names.js" as ProfileNames
 // the flows that span pages (Save, Reset, the profile switch, the busy lock, the window).
 // It stays invisible until the program calls initUI() for a connected device; the native
 // side reaches it only through the functions below, and the scene reaches the native side
-// only through ui_View, ui_Ctl and hid, which exist once loading is done.
+// only through ui_View, ui_Ctl and hid, which exist once loading is done (and the programs
+// page through ui_Programs, the automatic profile switch).
 //
 // Pages plug in through one contract: `texts` (replaced by their language section), and
 // init(send, recovery), save(send), isSave where they keep settings. Each page lies in a
@@ -71,6 +72,7 @@ Item {
     readonly property bool popupOpen: shown(macroEditorPlace) || shown(gunPlace)
                                       || shown(systemPlace) || shown(keyAssignmentPlace)
                                       || shown(profilesPlace) || resetBox.visible
+                                      || shown(programsPlace)
 
     signal msg_KB(bool isDown, int usbCode)
     signal msg_MS(bool isDown, int code, int x, int y)
@@ -246,7 +248,8 @@ Item {
         var sections = [["keyMatrix", keyMatrixPlace], ["keyAssigment", keyAssignmentPlace],
                         ["dpiSetting", dpiPlace], ["lightControl", lightingPlace],
                         ["macroEditor", macroEditorPlace], ["systemSetting", systemPlace],
-                        ["gunControl", gunPlace], ["profile", profilesPlace]]
+                        ["gunControl", gunPlace], ["profile", profilesPlace],
+                        ["programs", programsPlace]]
         for (var i = 0; i < sections.length; ++i) {
             var p = page(sections[i][1])
             var texts = sectionTexts(sections[i][0], p !== null ? p.texts : [])
@@ -389,6 +392,15 @@ Item {
             ui_View.setCurrentProfile(number)
             applyProfile()
         })
+    }
+
+    // A switch asked for from outside the scene (the tray, a rule for the running program):
+    // the same flow as the drop-down; false for a number that names no profile.
+    function requestProfile(number) {
+        if (ProfileNames.indexOfNumber(profileEntries, Number(number)) < 0)
+            return false
+        changeProfile(Number(number))
+        return true
     }
 
     // Opens a pop-up page above every other one (the macro editor opens over key
@@ -593,6 +605,7 @@ Item {
     Loader { id: systemPlace; z: 20; source: "pages/SystemSettings.qml" }
     Loader { id: keyAssignmentPlace; z: 20; source: "pages/KeyAssignment.qml" }
     Loader { id: profilesPlace; z: 20; source: "pages/ProfilesPage.qml" }
+    Loader { id: programsPlace; z: 20; source: "pages/ProgramsPage.qml" }
 
     ResetBox {
         id: resetBox
@@ -645,6 +658,14 @@ Item {
         ignoreUnknownSignals: true
         function onChangeProfile(number) { root.changeProfile(number) }
         function onProfilesChanged(entries) { root.profileEntries = entries }
+        function onOpenPrograms() { root.openPopup(root.page(programsPlace)) }
+    }
+
+    Binding {
+        target: root.page(profilesPlace)
+        property: "programsText"
+        value: root.page(programsPlace).texts[18]
+        when: root.page(profilesPlace) !== null && root.page(programsPlace) !== null
     }
 
     Connections {
