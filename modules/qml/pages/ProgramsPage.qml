@@ -22,13 +22,16 @@ PopupFrame {
         "This desktop does not tell which window has the focus: only rules for running programs work.",
         "Profile %1 for %2", "Profile %1 (no rule applies)", "Default profile", "Running programs",
         "Cancel", "Programs", "No rules yet: add a program.", "Choose a program"]
-    property var rules: ui_Programs.rules
+    // The program's rules object; the scene loads before the program provides it.
+    readonly property QtObject programs: typeof ui_Programs !== "undefined" ? ui_Programs : null
+    readonly property var rules: programs !== null ? programs.rules : []
+    readonly property int desktop: programs !== null ? programs.desktop : 0
     // The running programs offered by Add, while the chooser is open.
     property var running: []
     readonly property var profileNames: ProfileNames.names(root.profileEntries)
     readonly property var triggerNames: [texts[4], texts[5]]
     // A new rule takes the profile in use and the trigger this desktop can see.
-    readonly property int newTrigger: ui_Programs.desktop === 2 ? 1 : 0
+    readonly property int newTrigger: page.desktop === 2 ? 1 : 0
 
     function init(send, recovery) {
     }
@@ -64,15 +67,15 @@ PopupFrame {
     }
 
     objectName: "programsPage"
-    width: 640
-    height: 440
+    width: 680
+    height: 400
     title: texts[0]
     onCloseClicked: root.closePopup(page)
     onVisibleChanged: if (!visible) chooser.visible = false
 
     Column {
         id: content
-        anchors { left: parent.left; right: parent.right; top: parent.top; margins: 16; topMargin: 52 }
+        anchors { left: parent.left; right: parent.right; top: parent.top; margins: 4 }
         spacing: root.spacingUnit
 
         Row {
@@ -80,7 +83,7 @@ PopupFrame {
             CheckBox {
                 objectName: "programsAutomatic"
                 text: page.texts[8]
-                checked: ui_Programs.automatic
+                checked: page.programs !== null && page.programs.automatic
                 activeFocusOnTab: true
                 onToggled: function (checked) { ui_Programs.automatic = checked }
             }
@@ -94,7 +97,7 @@ PopupFrame {
                 width: 150
                 label: page.texts[15]
                 model: page.profileNames
-                currentIndex: page.profileIndex(ui_Programs.defaultProfile)
+                currentIndex: page.profileIndex(page.programs !== null ? page.programs.defaultProfile : 0)
                 activeFocusOnTab: true
                 onChosen: function (index) { ui_Programs.defaultProfile = page.profileNumber(index) }
             }
@@ -104,7 +107,7 @@ PopupFrame {
             objectName: "programsDesktop"
             width: parent.width
             wrapMode: Text.WordWrap
-            text: page.texts[10 + ui_Programs.desktop]
+            text: page.texts[10 + page.desktop]
             color: root.colorGray2
             font.pixelSize: root.fontMinSize
         }
@@ -113,7 +116,7 @@ PopupFrame {
             id: heads
             spacing: root.spacingUnit
             Repeater {
-                model: [[page.texts[1], 230], [page.texts[2], 130], [page.texts[3], 150]]
+                model: [[page.texts[1], 204], [page.texts[2], 120], [page.texts[3], 216]]
                 UiText {
                     required property var modelData
                     width: modelData[1]
@@ -156,14 +159,14 @@ PopupFrame {
 
                     UiText {
                         objectName: "programRuleName" + ruleRow.index
-                        width: 226
+                        width: 200
                         anchors.verticalCenter: parent.verticalCenter
                         text: ruleRow.modelData.program
                         elide: Text.ElideMiddle
                     }
                     DropList {
                         objectName: "programRuleProfile" + ruleRow.index
-                        width: 130
+                        width: 120
                         anchors.verticalCenter: parent.verticalCenter
                         label: page.texts[2] + " " + ruleRow.modelData.program
                         model: page.profileNames
@@ -175,7 +178,7 @@ PopupFrame {
                     }
                     DropList {
                         objectName: "programRuleTrigger" + ruleRow.index
-                        width: 150
+                        width: 216
                         anchors.verticalCenter: parent.verticalCenter
                         label: page.texts[3] + " " + ruleRow.modelData.program
                         model: page.triggerNames
@@ -185,7 +188,7 @@ PopupFrame {
                     }
                     TextButton {
                         objectName: "programRuleRemove" + ruleRow.index
-                        width: 80
+                        width: 72
                         height: 24
                         anchors.verticalCenter: parent.verticalCenter
                         text: page.texts[7]
@@ -223,7 +226,7 @@ PopupFrame {
     Rectangle {
         id: chooser
         objectName: "programsChooser"
-        anchors { fill: parent; margins: 16; topMargin: 52 }
+        anchors.fill: parent
         visible: false
         color: root.colorGray0
         border.color: root.colorGray1
