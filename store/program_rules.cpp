@@ -59,7 +59,9 @@ ProgramRules ProgramRulesFile::load(const QString &path)
     const int fallback = profileNumber(defaultProfile);
     bool sizeOk = false;
     const int size = file.value(QStringLiteral("rules/size"), 0).toString().toInt(&sizeOk);
-    if (file.status() != QSettings::NoError || !automaticOk || fallback < 0 || !sizeOk
+    // A file with bytes but no key in it is no file this program wrote.
+    const bool unknown = QFileInfo(path).size() > 0 && file.allKeys().isEmpty();
+    if (file.status() != QSettings::NoError || unknown || !automaticOk || fallback < 0 || !sizeOk
         || size < 0) {
         const QString aside = path + QStringLiteral(".damaged");
         QFile::remove(aside);
