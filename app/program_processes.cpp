@@ -8,6 +8,7 @@
 #include <QSet>
 
 #include <dirent.h>
+#include <unistd.h>
 
 QString ProcessInfo::exeName() const
 {
@@ -84,7 +85,12 @@ ProcessInfo ProcFs::read(qint64 pid, const QString &procRoot)
     ProcessInfo info;
     info.pid = pid;
     const QString folder = QStringLiteral("%1/%2/").arg(procRoot).arg(pid);
-    info.exePath = QFile::symLinkTarget(folder + QStringLiteral("exe"));
+    char target[4096];
+    const ssize_t length =
+        ::readlink(QFile::encodeName(folder + QStringLiteral("exe")).constData(), target,
+            sizeof target);
+    if (length > 0 && size_t(length) < sizeof target)
+        info.exePath = QFile::decodeName(QByteArray(target, int(length)));
     // The executable link can be read for the user's own processes only; the command lines of
     // other users' processes are not the program's business.
     if (info.exePath.isEmpty())
@@ -95,7 +101,7 @@ ProcessInfo ProcFs::read(qint64 pid, const QString &procRoot)
     return info;
 }
 
-// readdir rather than QDir: a scan runs every second while rules wait for a program, and
+// readdir rather than QDir: a scan runs every two seconds while rules wait for a program, and
 // QDir builds a file-info entry for each of several hundred folders.
 QList<qint64> ProcFs::pids(const QString &procRoot)
 {

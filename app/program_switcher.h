@@ -33,8 +33,9 @@ class ProgramSwitcher : public QObject
 
 public:
     static constexpr int kHoldMs = 1000;
-    // How often the process list is read while a running rule waits (only then).
-    static constexpr int kScanMs = 1000;
+    // How often the process list is read, only while the switch is on and a rule waits for a
+    // program to run: a scan that finds nothing new costs about 0.4 ms (160 processes).
+    static constexpr int kScanMs = 2000;
 
     // What this desktop lets the program see.
     enum Desktop {
