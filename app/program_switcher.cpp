@@ -70,6 +70,9 @@ ProgramSwitcher::ProgramSwitcher(const QString &rulesPath, QObject *parent)
         m_holdDone = true;
         apply();
     });
+    m_retryTimer.setSingleShot(true);
+    m_retryTimer.setInterval(kRetryMs);
+    connect(&m_retryTimer, &QTimer::timeout, this, &ProgramSwitcher::apply);
     m_scanTimer.setInterval(kScanMs);
     connect(&m_scanTimer, &QTimer::timeout, this, &ProgramSwitcher::scan);
 
@@ -119,7 +122,7 @@ void ProgramSwitcher::setAutomatic(bool on)
         return;
     m_rules.automatic = on;
     // Turning the switch on starts from what is in use: only a change of what applies switches.
-    m_wanted = m_applied = Target {false, m_rules.defaultProfile, {}};
+    m_wanted = m_applied = Target {};
     m_holdTimer.stop();
     m_holdDone = false;
     changed();
@@ -356,7 +359,7 @@ ProgramSwitcher::Target ProgramSwitcher::wanted() const
                 return Target {true, rule.profile, rule.program};
         }
     }
-    return Target {false, m_rules.defaultProfile, {}};
+    return Target {};  // no rule: the default profile, whichever it is when the switch comes
 }
 
 void ProgramSwitcher::evaluate()
@@ -388,22 +391,30 @@ void ProgramSwitcher::retry()
 
 void ProgramSwitcher::apply()
 {
-    if (!m_rules.automatic || !m_holdDone || m_wanted == m_applied || heldBack())
+    if (!m_rules.automatic || !m_holdDone || m_wanted == m_applied)
         return;
+    if (heldBack()) {
+        // Most ends of a wait announce themselves (a page closes, the mouse is free); the
+        // timer catches the rest, such as the end of the start's protection period.
+        m_retryTimer.start();
+        return;
+    }
     const Target target = m_wanted;
     m_applied = target;
-    int number = target.profile;
+    int number = target.byRule ? target.profile : m_rules.defaultProfile;
     if (!profileExists(number)) {
         const auto list = profiles();
-        const int fallback = profileExists(m_rules.defaultProfile) || list.isEmpty()
+        const int fallback = target.byRule && profileExists(m_rules.defaultProfile)
             ? m_rules.defaultProfile
-            : list.constFirst().first;
-        qDebug().noquote() << QStringLiteral("Profile %1 of the rule for %2 does not exist: "
-                                             "profile %3 is used")
-                                  .arg(number)
-                                  .arg(target.byRule ? target.program
-                                                     : QStringLiteral("no program"))
-                                  .arg(fallback);
+            : (list.isEmpty() ? 0 : list.constFirst().first);
+        qDebug().noquote() << (target.byRule
+                ? QStringLiteral("Profile %1 of the rule for %2 does not exist: profile %3 is used")
+                      .arg(number)
+                      .arg(target.program)
+                      .arg(fallback)
+                : QStringLiteral("The default profile %1 does not exist: profile %2 is used")
+                      .arg(number)
+                      .arg(fallback));
         number = fallback;
     }
     if (number != profileInUse()) {

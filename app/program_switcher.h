@@ -36,6 +36,8 @@ public:
     // How often the process list is read, only while the switch is on and a rule waits for a
     // program to run: a scan that finds nothing new costs about 0.4 ms (160 processes).
     static constexpr int kScanMs = 2000;
+    // How soon a switch that had to wait looks again.
+    static constexpr int kRetryMs = 250;
 
     // What this desktop lets the program see.
     enum Desktop {
@@ -94,6 +96,7 @@ signals:
     void switchedByRule(const QString &profileName, const QString &program);
 
 private:
+    // What applies: a rule's profile, or (byRule false) the default profile.
     struct Target
     {
         bool byRule = false;
@@ -123,6 +126,7 @@ private:
     ProcessTable m_processes;
     QTimer m_scanTimer;
     QTimer m_holdTimer;
+    QTimer m_retryTimer;
     QPointer<QObject> m_scene;
     std::function<bool()> m_busy;
     Target m_wanted;
