@@ -108,7 +108,6 @@ void FocusWatcher::readEvents()
 void FocusWatcher::readActiveWindow()
 {
     const QList<quint32> active = cardinals(m_connection, m_root, m_activeAtom, XCB_ATOM_WINDOW);
-    m_managerTells = m_managerTells || !active.isEmpty();
     const Window now = describe(active.isEmpty() ? 0 : active.constFirst());
     if (now.id == m_focused.id && now.pid == m_focused.pid)
         return;

@@ -29,8 +29,6 @@ public:
     ~FocusWatcher() override;
 
     bool isConnected() const { return m_connection != nullptr; }
-    // Whether the window manager names the active window (the root has _NET_ACTIVE_WINDOW).
-    bool windowManagerTellsFocus() const { return m_managerTells; }
     Window focused() const { return m_focused; }
     // The top-level windows the window manager lists (_NET_CLIENT_LIST), for naming programs.
     QList<Window> clientWindows() const;
@@ -49,6 +47,5 @@ private:
     quint32 m_activeAtom = 0;
     quint32 m_pidAtom = 0;
     quint32 m_clientListAtom = 0;
-    bool m_managerTells = false;
     Window m_focused;
 };

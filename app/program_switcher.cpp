@@ -210,7 +210,8 @@ void ProgramSwitcher::setRuleTrigger(int index, int trigger)
 
 QVariantList ProgramSwitcher::runningPrograms()
 {
-    m_processes.scan();
+    if (m_processes.scan())
+        evaluate();
     QHash<qint64, QString> classes;
     for (const FocusWatcher::Window &window : m_focus->clientWindows()) {
         if (window.pid && !window.appClass.isEmpty())
@@ -329,6 +330,7 @@ void ProgramSwitcher::updateScanning()
     if (needed && !m_scanTimer.isActive()) {
         m_processes.scan();
         m_scanTimer.start();
+        evaluate();  // a program that runs already
     } else if (!needed) {
         m_scanTimer.stop();
     }
