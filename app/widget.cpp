@@ -4,6 +4,7 @@
 #include "device_list.h"
 #include "held_input.h"
 #include "myqquickview.h"
+#include "program_switcher.h"
 #include "ui_controler.h"
 
 #include <QAction>
@@ -12,6 +13,10 @@
 #include <QDebug>
 #include <QIcon>
 #include <QMenu>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQuickImageProvider>
+#include <QQuickItem>
 #include <QSettings>
 #include <QWindow>
 
@@ -60,6 +65,7 @@ Widget::Widget(Presence presence, QWidget *parent)
     if (presence == Presence::Command)
         return;
     createTrayIcon();
+    createProgramSwitcher();
 
 #ifndef Q_OS_WIN
     deviceChanges = new DeviceChangeMonitor(this);
@@ -86,6 +92,7 @@ void Widget::createTrayIcon()
     connect(quit, &QAction::triggered, this, &Widget::exitSYS);
     auto *menu = new QMenu(this);
     menu->addAction(quit);
+    trayQuit = quit;
     menu->setStyleSheet(QString::fromLatin1(kTrayMenuStyle));
     trayIcon->setContextMenu(menu);
     trayIcon->setToolTip(QString::fromLatin1(kTrayToolTip));
@@ -332,4 +339,99 @@ void Widget::onMouseHook(int code, int pressed, int x, int y, void *window)
 {
     if (auto *self = static_cast<Widget *>(window))
         self->view()->detectMouse((pressed & 0xFF) != 0, uint(code) & 0xFF, uint(x), uint(y));
+}
+
+// --- profiles that follow the programs -------------------------------------------------------
+
+namespace {
+
+// The icons of running programs for the programs page, from the desktop's icon theme
+// ("image://programicon/<name>"); an empty picture where the theme has none.
+class ProgramIconProvider : public QQuickImageProvider
+{
+public:
+    ProgramIconProvider()
+        : QQuickImageProvider(QQuickImageProvider::Pixmap)
+    { }
+    QPixmap requestPixmap(const QString &id, QSize *size, const QSize &requested) override
+    {
+        const QSize want = requested.isValid() ? requested : QSize(20, 20);
+        QPixmap pixmap = QIcon::fromTheme(QUrl::fromPercentEncoding(id.toUtf8())).pixmap(want);
+        if (pixmap.isNull()) {
+            pixmap = QPixmap(want);
+            pixmap.fill(Qt::transparent);
+        }
+        if (size)
+            *size = pixmap.size();
+        return pixmap;
+    }
+};
+
+}  // namespace
+
+void Widget::createProgramSwitcher()
+{
+    programs = new ProgramSwitcher(QString::fromLatin1(ProgramRulesFile::kPath), this);
+    view()->rootContext()->setContextProperty(QStringLiteral("ui_Programs"), programs);
+    view()->engine()->addImageProvider(QStringLiteral("programicon"), new ProgramIconProvider);
+    programs->setScene(view()->rootObject(),
+        [this] { return hidThread.isCommandInProgress() || !view()->isEnabled(); });
+    connect(&hidThread, &Hid_Thread::interlockFree, programs, &ProgramSwitcher::retry,
+        Qt::QueuedConnection);
+    connect(programs, &ProgramSwitcher::switchedByRule, this,
+        [this](const QString &profile, const QString &program) {
+            const QStringList texts = programs->texts();
+            showBalloon(QStringLiteral("Info"),
+                program.isEmpty() ? texts.at(14).arg(profile) : texts.at(13).arg(profile, program));
+        });
+
+    QMenu *menu = trayIcon->contextMenu();
+    trayAutomatic = new QAction(this);
+    trayAutomatic->setObjectName(QStringLiteral("trayAutomatic"));
+    trayAutomatic->setCheckable(true);
+    connect(trayAutomatic, &QAction::toggled, programs, &ProgramSwitcher::setAutomatic);
+    menu->insertAction(trayQuit, trayAutomatic);
+    menu->insertSeparator(trayQuit);
+    trayProfilesEnd = menu->insertSeparator(trayAutomatic);  // a leading separator collapses
+    connect(programs, &ProgramSwitcher::profilesChanged, this, &Widget::updateTrayProfiles);
+    connect(programs, &ProgramSwitcher::rulesChanged, this, &Widget::updateTrayProfiles);
+    connect(menu, &QMenu::aboutToShow, this, &Widget::updateTrayProfiles);
+    updateTrayProfiles();
+}
+
+// One entry per profile of the scene's list, the one in use checked; choosing one switches as
+// the drop-down does. They wait while a page of the window is open.
+void Widget::updateTrayProfiles()
+{
+    QMenu *menu = trayIcon->contextMenu();
+    const QStringList texts = programs->texts();
+    trayAutomatic->setText(texts.at(8));
+    {
+        const QSignalBlocker blocker(trayAutomatic);
+        trayAutomatic->setChecked(programs->automatic());
+    }
+    const auto profiles = programs->profiles();
+    const int inUse = programs->profileInUse();
+    const QObject *scene = view()->rootObject();
+    const bool pageOpen = scene && scene->property("popupOpen").toBool();
+    while (trayProfileActions.size() > profiles.size())
+        delete trayProfileActions.takeLast();
+    while (trayProfileActions.size() < profiles.size()) {
+        auto *action = new QAction(this);
+        action->setCheckable(true);
+        connect(action, &QAction::triggered, this, [this, action] {
+            programs->requestProfile(action->data().toInt());
+            updateTrayProfiles();  // a refused switch leaves the mark where it was
+        });
+        menu->insertAction(trayProfilesEnd, action);
+        trayProfileActions.append(action);
+    }
+    for (int i = 0; i < profiles.size(); ++i) {
+        QAction *action = trayProfileActions.at(i);
+        action->setText(profiles.at(i).second);
+        action->setData(profiles.at(i).first);
+        action->setObjectName(QStringLiteral("trayProfile%1").arg(profiles.at(i).first));
+        action->setChecked(profiles.at(i).first == inUse);
+        action->setEnabled(!pageOpen);
+    }
 }

@@ -9,6 +9,9 @@
 #include <QWidget>
 
 class DeviceChangeMonitor;
+class ProgramSwitcher;
+class QAction;
+class QMenu;
 #ifdef Q_OS_WIN
 struct tagCOPYDATASTRUCT;
 #endif
@@ -54,6 +57,7 @@ public:
     Hid_Thread &hid() { return hidThread; }
     myQQuickView *view() const;
     QSystemTrayIcon *tray() const { return trayIcon; }
+    ProgramSwitcher *programSwitcher() const { return programs; }
     bool isDeviceConnected() const { return deviceConnected; }
     bool isPollPending() const { return pollTimer.isActive(); }
 
@@ -109,12 +113,20 @@ private:
     void onInterlockFree();
     void checkPermissions(const QString &path);
     void tellWindowShown();
+    void createProgramSwitcher();
+    void updateTrayProfiles();
 
     QTimer pollTimer;
     Ui_Controler *controler = nullptr;
     Hid_Thread hidThread;
     QSystemTrayIcon *trayIcon = nullptr;
     DeviceChangeMonitor *deviceChanges = nullptr;
+    // The automatic profile switch and the tray menu's profile entries and master switch.
+    ProgramSwitcher *programs = nullptr;
+    QList<QAction *> trayProfileActions;
+    QAction *trayProfilesEnd = nullptr;
+    QAction *trayAutomatic = nullptr;
+    QAction *trayQuit = nullptr;
     bool deviceConnected = false;
     bool checkDeferred = false;        // a check came due while a command was in progress
     bool deferredCheckPosted = false;  // … and is queued to run once the interlock is free

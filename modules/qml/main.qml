@@ -13,7 +13,8 @@ import "js/profile_names.js" as ProfileNames
 // the flows that span pages (Save, Reset, the profile switch, the busy lock, the window).
 // It stays invisible until the program calls initUI() for a connected device; the native
 // side reaches it only through the functions below, and the scene reaches the native side
-// only through ui_View, ui_Ctl and hid, which exist once loading is done.
+// only through ui_View, ui_Ctl and hid, which exist once loading is done (and the programs
+// page through ui_Programs, the automatic profile switch).
 //
 // Pages plug in through one contract: `texts` (replaced by their language section), and
 // init(send, recovery), save(send), isSave where they keep settings. Each page lies in a
@@ -92,7 +93,7 @@ Item {
     readonly property bool popupOpen: shown(macroEditorPlace) || shown(gunPlace)
                                       || shown(systemPlace) || shown(keyAssignmentPlace)
                                       || shown(profilesPlace) || resetBox.visible
-                                      || questionBox.visible
+                                      || questionBox.visible || shown(programsPlace)
 
     signal msg_KB(bool isDown, int usbCode)
     signal msg_MS(bool isDown, int code, int x, int y)
@@ -297,7 +298,8 @@ Item {
         var sections = [["keyMatrix", keyMatrixPlace], ["keyAssigment", keyAssignmentPlace],
                         ["dpiSetting", dpiPlace], ["lightControl", lightingPlace],
                         ["macroEditor", macroEditorPlace], ["systemSetting", systemPlace],
-                        ["gunControl", gunPlace], ["profile", profilesPlace]]
+                        ["gunControl", gunPlace], ["profile", profilesPlace],
+                        ["programs", programsPlace]]
         var later = {}
         for (var i = 0; i < sections.length; ++i) {
             var p = page(sections[i][1])
@@ -501,12 +503,13 @@ Item {
         })
     }
 
-    // A profile chosen from outside the window (the command line): the same flow as the
-    // drop-down; false for a number that names no profile of the list.
+    // A profile chosen from outside the window (the tray, a rule for the running program, the
+    // command line): the same flow as the drop-down; false for a number that names no profile
+    // of the list.
     function requestProfile(number) {
-        if (ProfileNames.indexOfNumber(profileEntries, number) < 0)
+        if (ProfileNames.indexOfNumber(profileEntries, Number(number)) < 0)
             return false
-        changeProfile(number)
+        changeProfile(Number(number))
         return true
     }
 
@@ -806,6 +809,7 @@ Item {
         onLoaded: root.pageBuilt(keyAssignmentPlace, "keyAssigment")
     }
     Loader { id: profilesPlace; z: 20; source: "pages/ProfilesPage.qml" }
+    Loader { id: programsPlace; z: 20; source: "pages/ProgramsPage.qml" }
 
     ResetBox {
         id: resetBox
@@ -886,6 +890,14 @@ Item {
         ignoreUnknownSignals: true
         function onChangeProfile(number) { root.changeProfile(number) }
         function onProfilesChanged(entries) { root.profileEntries = entries }
+        function onOpenPrograms() { root.openPopup(root.page(programsPlace)) }
+    }
+
+    Binding {
+        target: root.page(profilesPlace)
+        property: "programsText"
+        value: root.page(programsPlace).texts[18]
+        when: root.page(profilesPlace) !== null && root.page(programsPlace) !== null
     }
 
     Connections {

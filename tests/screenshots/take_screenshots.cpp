@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QImage>
 #include <QScreen>
+#include <QMenu>
 
 #include <functional>
 #include <iostream>
@@ -23,7 +24,27 @@ struct Shot
 {
     const char *name;
     std::function<void(SceneRig &)> prepare;
+    // What is pictured, when it is not the window (a menu).
+    std::function<QImage(SceneRig &)> capture = nullptr;
 };
+
+// The programs page: opened from the profiles page.
+void openPrograms(SceneRig &rig)
+{
+    rig.scene->click(QStringLiteral("configButton"));
+    rig.scene->click(QStringLiteral("profilePrograms"));
+}
+
+// The tray menu, opened beside the window.
+QImage trayMenu(SceneRig &rig)
+{
+    QMenu *menu = rig.window->tray()->contextMenu();
+    menu->popup(QPoint(40, 40));
+    SceneDriver::settle(400);
+    const QImage picture = menu->grab().toImage();
+    menu->hide();
+    return picture;
+}
 
 // The macro editor with two macros, the first recorded as Ctrl+C with the pauses between the
 // keys, its third step selected.
@@ -176,6 +197,13 @@ const Shot kShots[] = {
         }},
     {"file-dialog-import", [](SceneRig &rig) { showFileDialog(rig, false); }},
     {"file-dialog-export", [](SceneRig &rig) { showFileDialog(rig, true); }},
+    {"programs", openPrograms},
+    {"programs-running",
+        [](SceneRig &rig) {
+            openPrograms(rig);
+            rig.scene->click("programsAdd");
+        }},
+    {"tray-menu", [](SceneRig &) {}, trayMenu},
 };
 
 bool take(const Shot &shot, const QString &folder, const QString &language)
@@ -187,6 +215,23 @@ bool take(const Shot &shot, const QString &folder, const QString &language)
         QStringList {
             QStringLiteral("Standard0"), QStringLiteral("Tournament1"), QStringLiteral("Office2")});
     names.sync();
+    // Two programs with rules, for the programs page and the tray menu's master switch.
+    QSettings rules(rig.file(QStringLiteral("modules/setting/programs.bin")), QSettings::IniFormat);
+    rules.setValue(QStringLiteral("switching/automatic"), QStringLiteral("true"));
+    rules.setValue(QStringLiteral("switching/default"), 0);
+    rules.beginWriteArray(QStringLiteral("rules"), 2);
+    const QStringList programs {QStringLiteral("Cyberpunk2077.exe"), QStringLiteral("blender")};
+    const QStringList matches {QStringLiteral("windows"), QStringLiteral("name")};
+    const QStringList triggers {QStringLiteral("focus"), QStringLiteral("running")};
+    for (int i = 0; i < 2; ++i) {
+        rules.setArrayIndex(i);
+        rules.setValue(QStringLiteral("program"), programs.at(i));
+        rules.setValue(QStringLiteral("match"), matches.at(i));
+        rules.setValue(QStringLiteral("profile"), i + 1);
+        rules.setValue(QStringLiteral("trigger"), triggers.at(i));
+    }
+    rules.endArray();
+    rules.sync();
     if (!rig.start())
         return false;
     shot.prepare(rig);
@@ -197,7 +242,7 @@ bool take(const Shot &shot, const QString &folder, const QString &language)
         picture = shownDialog->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
         shownDialog.reset();
     } else {
-        picture = rig.window->view()->grabFramebuffer();
+        picture = shot.capture ? shot.capture(rig) : rig.window->view()->grabFramebuffer();
     }
     const QString file =
         QStringLiteral("%1/%2-%3.png")

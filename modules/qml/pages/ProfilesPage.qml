@@ -21,9 +21,12 @@ PopupFrame {
     readonly property var selectedEntry: selectedIndex >= 0 && selectedIndex < entries.length
                                          ? entries[selectedIndex] : null
     readonly property bool canAdd: entries.length < ProfileNames.maxEntries
+    // The text of the button that opens the programs page (its own language section).
+    property string programsText: "Programs"
 
     signal changeProfile(int number)
     signal profilesChanged(var entries)
+    signal openPrograms()
 
     // Reads the stored list, names its first entry after text 5, and stores it again where
     // that changed it. An empty list becomes one entry for the profile in use.
@@ -217,6 +220,14 @@ PopupFrame {
             text: page.texts[4]
             enabled: page.canDelete(page.selectedIndex)
             onClicked: page.deleteEntry(page.selectedIndex)
+        }
+        TextButton {
+            objectName: "profilePrograms"
+            width: parent.width
+            height: 28
+            text: page.programsText
+            activeFocusOnTab: true
+            onClicked: page.openPrograms()
         }
     }
 }

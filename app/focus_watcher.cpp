@@ -1,0 +1,150 @@
+#include "focus_watcher.h"
+
+#include <QDebug>
+#include <QSocketNotifier>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+struct FreeDeleter
+{
+    void operator()(void *p) const { std::free(p); }
+};
+template <typename T>
+using Reply = std::unique_ptr<T, FreeDeleter>;
+
+xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
+{
+    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection,
+        xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr));
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+// A property of window as 32-bit values (at most max of them).
+QList<quint32> cardinals(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t property,
+    xcb_atom_t type, uint32_t max = 1)
+{
+    QList<quint32> values;
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection,
+        xcb_get_property(connection, 0, window, property, type, 0, max), nullptr));
+    if (!reply || reply->format != 32)
+        return values;
+    const auto *data = static_cast<const uint32_t *>(xcb_get_property_value(reply.get()));
+    const int count = xcb_get_property_value_length(reply.get()) / 4;
+    for (int i = 0; i < count; ++i)
+        values.append(data[i]);
+    return values;
+}
+
+}  // namespace
+
+FocusWatcher::FocusWatcher(QObject *parent)
+    : QObject(parent)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return;
+    int screenNumber = 0;
+    xcb_connection_t *connection = xcb_connect(nullptr, &screenNumber);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        return;
+    }
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (int i = 0; i < screenNumber && screens.rem; ++i)
+        xcb_screen_next(&screens);
+    if (!screens.rem) {
+        xcb_disconnect(connection);
+        return;
+    }
+    m_connection = connection;
+    m_root = screens.data->root;
+    m_activeAtom = internAtom(connection, "_NET_ACTIVE_WINDOW");
+    m_pidAtom = internAtom(connection, "_NET_WM_PID");
+    m_clientListAtom = internAtom(connection, "_NET_CLIENT_LIST");
+
+    // Only property changes of the root window; every other client's events stay theirs.
+    const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(connection, m_root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(connection);
+
+    m_notifier = new QSocketNotifier(xcb_get_file_descriptor(connection), QSocketNotifier::Read,
+        this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &FocusWatcher::readEvents);
+    readActiveWindow();
+    readEvents();  // events that came while setting up do not wake the notifier
+}
+
+FocusWatcher::~FocusWatcher()
+{
+    delete m_notifier;
+    if (m_connection)
+        xcb_disconnect(m_connection);
+}
+
+void FocusWatcher::readEvents()
+{
+    bool activeChanged = false;
+    while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
+        if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+            const auto *notify = reinterpret_cast<xcb_property_notify_event_t *>(event);
+            activeChanged = activeChanged || notify->atom == m_activeAtom;
+        }
+        std::free(event);
+    }
+    if (xcb_connection_has_error(m_connection)) {
+        qDebug().noquote() << "The connection to the X display broke: focus rules stop";
+        m_notifier->setEnabled(false);
+        return;
+    }
+    if (activeChanged)
+        readActiveWindow();
+}
+
+void FocusWatcher::readActiveWindow()
+{
+    const QList<quint32> active = cardinals(m_connection, m_root, m_activeAtom, XCB_ATOM_WINDOW);
+    const Window now = describe(active.isEmpty() ? 0 : active.constFirst());
+    if (now.id == m_focused.id && now.pid == m_focused.pid)
+        return;
+    m_focused = now;
+    emit focusChanged();
+}
+
+FocusWatcher::Window FocusWatcher::describe(quint32 window) const
+{
+    Window result;
+    result.id = window;
+    if (window == 0)
+        return result;
+    const QList<quint32> pid = cardinals(m_connection, window, m_pidAtom, XCB_ATOM_CARDINAL);
+    result.pid = pid.isEmpty() ? 0 : pid.constFirst();
+    // WM_CLASS: instance name NUL class name NUL.
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(m_connection,
+        xcb_get_property(m_connection, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64),
+        nullptr));
+    if (reply && reply->format == 8) {
+        const QByteArray text(static_cast<const char *>(xcb_get_property_value(reply.get())),
+            xcb_get_property_value_length(reply.get()));
+        const QList<QByteArray> parts = text.split('\0');
+        if (parts.size() >= 2)
+            result.appClass = QString::fromLocal8Bit(parts.at(1));
+    }
+    return result;
+}
+
+QList<FocusWatcher::Window> FocusWatcher::clientWindows() const
+{
+    QList<Window> windows;
+    if (!m_connection)
+        return windows;
+    const QList<quint32> ids =
+        cardinals(m_connection, m_root, m_clientListAtom, XCB_ATOM_WINDOW, 4096);
+    for (quint32 id : ids)
+        windows.append(describe(id));
+    return windows;
+}

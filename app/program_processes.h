@@ -1,0 +1,78 @@
+#pragma once
+
+#include "program_rules.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// What the process list says about one process: its executable and, for a Windows program run
+// by Wine or Proton, the Windows executables its command line names.
+struct ProcessInfo
+{
+    qint64 pid = 0;
+    QString exePath;           // the target of /proc/PID/exe, empty when it cannot be read
+    QStringList windowsNames;  // "game.exe", from the command line, as written there
+
+    QString exeName() const;
+    // The name a user knows the program by: the Windows executable, else the file name.
+    QString displayName() const;
+    bool isValid() const { return !exePath.isEmpty() || !windowsNames.isEmpty(); }
+    bool operator==(const ProcessInfo &other) const
+    {
+        return pid == other.pid && exePath == other.exePath && windowsNames == other.windowsNames;
+    }
+};
+
+// Whether rule names the process. File names and paths compare exactly; Windows names
+// ignore case, as Windows does.
+bool ruleMatches(const ProgramRule &rule, const ProcessInfo &process);
+
+// The rule that names a program as a user chose it: a Windows executable by its name, any
+// other file by its full path.
+ProgramRule ruleForFile(const QString &path);
+// The rule for a running process: the Windows executable by name, else the file name.
+ProgramRule ruleForProcess(const ProcessInfo &process);
+
+namespace ProcFs {
+
+// The Windows executables named in a command line (NUL-separated, as /proc gives it): every
+// argument ending in ".exe", without its folder ("C:\Games\Game.exe" gives "Game.exe").
+QStringList windowsNamesIn(const QByteArray &cmdline);
+
+// /proc/PID/exe and /proc/PID/cmdline of one of the user's processes; a process of another
+// user, a kernel thread or one that has ended gives nothing.
+ProcessInfo read(qint64 pid, const QString &procRoot = QStringLiteral("/proc"));
+
+// The process ids in procRoot now.
+QList<qint64> pids(const QString &procRoot = QStringLiteral("/proc"));
+
+}  // namespace ProcFs
+
+// The running processes, read from /proc by scan(). A process is read in the first scans
+// after its id appears (a new process may still replace its program: a fork before exec, a
+// Wine loader) and not again, so a scan costs one directory listing while nothing starts.
+class ProcessTable
+{
+public:
+    explicit ProcessTable(const QString &procRoot = QStringLiteral("/proc"))
+        : m_root(procRoot)
+    { }
+
+    // Re-lists the processes; true when any started or ended since the last scan.
+    bool scan();
+    QList<ProcessInfo> processes() const;
+    bool anyMatches(const ProgramRule &rule) const;
+
+private:
+    QString m_root;
+    struct Entry
+    {
+        ProcessInfo info;
+        int reads = 0;
+    };
+    static constexpr int kReads = 3;
+
+    QHash<qint64, Entry> m_processes;
+};

@@ -1,0 +1,136 @@
+#pragma once
+
+#include "program_processes.h"
+#include "program_rules.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <QVariant>
+
+#include <functional>
+
+class FocusWatcher;
+
+// Switches the profile in use by the programs the user runs and focuses, through the scene's
+// own profile switch, and keeps the rules that say which program wants which profile. The
+// scene's programs page reaches it as ui_Programs.
+//
+// A program's rule applies while its window has the focus or while it runs, as the rule says;
+// a focus rule wins over a running one, and among rules of one kind the first in the list.
+// What applies must hold for kHoldMs before the profile changes, so passing through a program
+// writes nothing to the mouse. When no rule applies any more, the default profile comes back;
+// a profile chosen by hand stays until a rule applies. Nothing switches while a page is open,
+// something is unsaved, or the mouse is busy (another switch among them): the switch waits and
+// happens as soon as that is over, if it still applies.
+class ProgramSwitcher : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool automatic READ automatic WRITE setAutomatic NOTIFY rulesChanged)
+    Q_PROPERTY(int defaultProfile READ defaultProfile WRITE setDefaultProfile NOTIFY rulesChanged)
+    Q_PROPERTY(QVariantList rules READ ruleList NOTIFY rulesChanged)
+    Q_PROPERTY(int desktop READ desktop CONSTANT)
+
+public:
+    static constexpr int kHoldMs = 1000;
+    // How often the process list is read, only while the switch is on and a rule waits for a
+    // program to run: a scan that finds nothing new costs about 0.4 ms (160 processes).
+    static constexpr int kScanMs = 2000;
+    // How soon a switch that had to wait looks again.
+    static constexpr int kRetryMs = 250;
+
+    // What this desktop lets the program see.
+    enum Desktop {
+        FocusAndRunning = 0,  // an X11 desktop whose window manager names the focused window
+        X11FocusOnly = 1,     // a Wayland session: focus is seen for X11 windows only
+        RunningOnly = 2,      // no focus at all
+    };
+
+    // Reads the rules from rulesPath; watches the focus on the X display if there is one.
+    explicit ProgramSwitcher(const QString &rulesPath = QString::fromLatin1(ProgramRulesFile::kPath),
+        QObject *parent = nullptr);
+    ~ProgramSwitcher() override;
+
+    // The scene's root item, with profileNo, profileEntries, popupOpen, unsaved and
+    // requestProfile(number); busy says whether the mouse is being written.
+    void setScene(QObject *root, std::function<bool()> busy);
+
+    bool automatic() const { return m_rules.automatic; }
+    void setAutomatic(bool on);
+    int defaultProfile() const { return m_rules.defaultProfile; }
+    void setDefaultProfile(int profile);
+    const ProgramRules &rules() const { return m_rules; }
+    QVariantList ruleList() const;
+    int desktop() const;
+
+    // The programs running now that a rule can name, for the page: { name, program, match,
+    // icon } by name, one per program.
+    Q_INVOKABLE QVariantList runningPrograms();
+    // Adds a rule unless the program has one already; false then.
+    Q_INVOKABLE bool addRule(const QString &program, const QString &match, int profile,
+        int trigger);
+    // Adds a rule for a file the user picks; false when cancelled or the program has a rule.
+    Q_INVOKABLE bool addRuleFromFile(int profile, int trigger);
+    Q_INVOKABLE void removeRule(int index);
+    Q_INVOKABLE void setRuleProfile(int index, int profile);
+    Q_INVOKABLE void setRuleTrigger(int index, int trigger);
+
+    // The profiles the scene lists, { number: name }, and the one in use (-1 without a scene).
+    QList<QPair<int, QString>> profiles() const;
+    int profileInUse() const;
+    // A switch by hand, the same flow as the drop-down; false for a number that is no profile.
+    bool requestProfile(int number);
+
+    // The texts of the language section "programs" with their built-in defaults.
+    QStringList texts() const;
+
+public slots:
+    // Something that held a switch back may be over: try the waiting one.
+    void retry();
+
+signals:
+    void rulesChanged();
+    // The scene's list of profiles or the profile in use changed.
+    void profilesChanged();
+    // A switch made by a rule (program empty: back to the default profile).
+    void switchedByRule(const QString &profileName, const QString &program);
+
+private:
+    // What applies: a rule's profile, or (byRule false) the default profile.
+    struct Target
+    {
+        bool byRule = false;
+        int profile = -1;
+        QString program;
+        bool operator==(const Target &o) const
+        {
+            return byRule == o.byRule && profile == o.profile && program == o.program;
+        }
+    };
+
+    void changed();
+    void evaluate();
+    Target wanted() const;
+    void apply();
+    bool heldBack() const;
+    bool profileExists(int number) const;
+    QString profileName(int number) const;
+    void updateScanning();
+    void onFocusChanged();
+    void scan();
+
+    QString m_path;
+    ProgramRules m_rules;
+    FocusWatcher *m_focus = nullptr;
+    ProcessInfo m_focused;
+    ProcessTable m_processes;
+    QTimer m_scanTimer;
+    QTimer m_holdTimer;
+    QTimer m_retryTimer;
+    QPointer<QObject> m_scene;
+    std::function<bool()> m_busy;
+    Target m_wanted;
+    Target m_applied;
+    bool m_holdDone = false;
+    bool m_switching = false;
+};

@@ -1,0 +1,139 @@
+#include "program_rules.h"
+
+#include "file_replace.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QTemporaryFile>
+
+#include <iterator>
+
+namespace {
+
+const char *const kMatchNames[] = {"name", "path", "windows"};
+const char *const kTriggerNames[] = {"focus", "running"};
+
+// The index of text in names, -1 when it is none of them.
+template <std::size_t N>
+int indexIn(const char *const (&names)[N], const QString &text)
+{
+    for (std::size_t i = 0; i < N; ++i) {
+        if (text == QLatin1String(names[i]))
+            return int(i);
+    }
+    return -1;
+}
+
+// A profile number 0 … 5 from its stored text, -1 otherwise.
+int profileNumber(const QVariant &value)
+{
+    bool ok = false;
+    const int n = value.toString().toInt(&ok);
+    return ok && n >= 0 && n <= ProgramRules::kMaxProfile ? n : -1;
+}
+
+bool readBool(const QVariant &value, bool *ok)
+{
+    const QString text = value.toString();
+    *ok = text == QLatin1String("true") || text == QLatin1String("false");
+    return text == QLatin1String("true");
+}
+
+}  // namespace
+
+ProgramRules ProgramRulesFile::load(const QString &path)
+{
+    ProgramRules result;
+    if (!QFileInfo::exists(path)) {
+        qDebug().noquote() << QStringLiteral("No program rules in %1: no profile follows a program")
+                                  .arg(path);
+        return result;
+    }
+    QSettings file(path, QSettings::IniFormat);
+    const QVariant automatic = file.value(QStringLiteral("switching/automatic"), false);
+    const QVariant defaultProfile = file.value(QStringLiteral("switching/default"), 0);
+    bool automaticOk = false;
+    const bool on = readBool(automatic, &automaticOk);
+    const int fallback = profileNumber(defaultProfile);
+    bool sizeOk = false;
+    const int size = file.value(QStringLiteral("rules/size"), 0).toString().toInt(&sizeOk);
+    // A file with bytes but no key in it is no file this program wrote.
+    const bool unknown = QFileInfo(path).size() > 0 && file.allKeys().isEmpty();
+    if (file.status() != QSettings::NoError || unknown || !automaticOk || fallback < 0 || !sizeOk
+        || size < 0) {
+        const QString aside = path + QStringLiteral(".damaged");
+        QFile::remove(aside);
+        const bool kept = QFile::copy(path, aside);
+        qDebug().noquote() << QStringLiteral("The program rules in %1 cannot be read: no profile "
+                                             "follows a program%2")
+                                  .arg(path, kept ? QStringLiteral(" (the file is kept as %1)")
+                                                        .arg(aside)
+                                                  : QString());
+        return result;
+    }
+    result.automatic = on;
+    result.defaultProfile = fallback;
+
+    int unreadable = 0;
+    file.beginReadArray(QStringLiteral("rules"));
+    for (int i = 0; i < size; ++i) {
+        file.setArrayIndex(i);
+        ProgramRule rule;
+        rule.program = file.value(QStringLiteral("program")).toString();
+        const int match = indexIn(kMatchNames, file.value(QStringLiteral("match")).toString());
+        const int trigger =
+            indexIn(kTriggerNames, file.value(QStringLiteral("trigger")).toString());
+        rule.profile = profileNumber(file.value(QStringLiteral("profile")));
+        if (rule.program.isEmpty() || match < 0 || trigger < 0 || rule.profile < 0) {
+            ++unreadable;
+            continue;
+        }
+        rule.match = ProgramRule::Match(match);
+        rule.trigger = ProgramRule::Trigger(trigger);
+        result.rules.append(rule);
+    }
+    file.endArray();
+    if (unreadable > 0)
+        qDebug().noquote() << QStringLiteral("%1 of the %2 program rules in %3 cannot be read and "
+                                             "are left out")
+                                  .arg(unreadable)
+                                  .arg(size)
+                                  .arg(path);
+    return result;
+}
+
+bool ProgramRulesFile::save(const ProgramRules &rules, const QString &path)
+{
+    QTemporaryFile temporary(path + QStringLiteral(".new-XXXXXX"));
+    if (!temporary.open()) {
+        qDebug().noquote() << QStringLiteral("Cannot write the program rules to %1 (%2)")
+                                  .arg(path, temporary.errorString());
+        return false;
+    }
+    temporary.close();
+    {
+        QSettings file(temporary.fileName(), QSettings::IniFormat);
+        file.setValue(QStringLiteral("switching/automatic"),
+            rules.automatic ? QStringLiteral("true") : QStringLiteral("false"));
+        file.setValue(QStringLiteral("switching/default"), rules.defaultProfile);
+        file.beginWriteArray(QStringLiteral("rules"), int(rules.rules.size()));
+        for (int i = 0; i < rules.rules.size(); ++i) {
+            const ProgramRule &rule = rules.rules.at(i);
+            file.setArrayIndex(i);
+            file.setValue(QStringLiteral("program"), rule.program);
+            file.setValue(QStringLiteral("match"), QLatin1String(kMatchNames[int(rule.match)]));
+            file.setValue(QStringLiteral("profile"), rule.profile);
+            file.setValue(
+                QStringLiteral("trigger"), QLatin1String(kTriggerNames[int(rule.trigger)]));
+        }
+        file.endArray();
+        file.sync();
+        if (file.status() != QSettings::NoError) {
+            qDebug().noquote() << QStringLiteral("Cannot write the program rules to %1").arg(path);
+            return false;
+        }
+    }
+    return replaceFileWithCopy(temporary.fileName(), path);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// A program bound to one of the six profiles, and how the program is recognised.
+struct ProgramRule
+{
+    enum class Match {
+        FileName,     // the executable's file name ("game")
+        Path,         // the executable's full path ("/opt/game/bin/game")
+        WindowsName,  // a Windows executable named in the command line under Wine or Proton
+    };
+    enum class Trigger {
+        Focus,    // while one of its windows has the focus
+        Running,  // while it runs
+    };
+
+    QString program;
+    Match match = Match::FileName;
+    int profile = 0;
+    Trigger trigger = Trigger::Focus;
+
+    bool operator==(const ProgramRule &other) const
+    {
+        return program == other.program && match == other.match && profile == other.profile
+            && trigger == other.trigger;
+    }
+};
+
+// Everything the automatic profile switch keeps: the rules, the profile that comes back when
+// no rule applies, and the master switch (off until the user turns it on).
+struct ProgramRules
+{
+    static constexpr int kMaxProfile = 5;
+
+    bool automatic = false;
+    int defaultProfile = 0;
+    QList<ProgramRule> rules;
+
+    bool operator==(const ProgramRules &other) const
+    {
+        return automatic == other.automatic && defaultProfile == other.defaultProfile
+            && rules == other.rules;
+    }
+};
+
+// The rules file, an INI file of its own beside the profiles:
+//   [switching] automatic=true|false, default=<profile 0 … 5>
+//   [rules]     size=<n>, <i>\program, <i>\match=name|path|windows, <i>\profile=<0 … 5>,
+//               <i>\trigger=focus|running  (i = 1 … n)
+namespace ProgramRulesFile {
+
+inline constexpr char kPath[] = "./modules/setting/programs.bin";
+
+// The stored rules. A missing file means no rules and the switch off, with one diagnostic line;
+// so does a damaged one, which is first copied to path + ".damaged" so nothing is lost when
+// the rules are next saved. Single rules that cannot be read are left out, with one line for
+// all of them. Never fails.
+ProgramRules load(const QString &path = QString::fromLatin1(kPath));
+
+// Writes the rules to a temporary file and puts it in place of path in one step; path stays
+// as it was when anything fails (one diagnostic line, false).
+bool save(const ProgramRules &rules, const QString &path = QString::fromLatin1(kPath));
+
+}  // namespace ProgramRulesFile
