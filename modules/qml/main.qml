@@ -62,6 +62,8 @@ Item {
     property color colorBlue: "#09347f"
     property color colorOrange: "#b20808"
     property color colorBlack: "#000000"
+    // The keyboard focus ring: light blue, at least 3:1 against every surface of the scene.
+    property color colorFocus: "#59b4ff"
     property int skin_No: 1
     readonly property int spacingUnit: 8
 
@@ -79,6 +81,18 @@ Item {
     width: 1024
     height: 640
     visible: false
+    // The root holds the focus until Tab gives it to a control, so that keys reach the
+    // handler below from the start.
+    focus: true
+
+    // Ctrl+S saves, as everywhere on the desktop, while the main screen is in front.
+    Keys.onPressed: function (event) {
+        if (event.matches(StandardKey.Save)) {
+            event.accepted = true
+            if (mainScreen.visible && !root.popupOpen && !busyIndicator.running)
+                Qt.callLater(root.save)
+        }
+    }
 
     // --- called by the program ----------------------------------------------------------
 
@@ -477,8 +491,26 @@ Item {
             title: root.deviceName
         }
 
+        // The Tab order is the order of these children: the top menu, the left panel, the
+        // picture's markers, the right panel, the bottom bar; z keeps the stacking.
+        TopMenu {
+            id: topMenu
+            z: 4
+            x: 920
+            y: 16
+            profileNames: ProfileNames.names(root.profileEntries)
+            profileIndex: ProfileNames.indexOfNumber(root.profileEntries, root.profileNo)
+            onAskClicked: askMenu.open ? askMenu.close() : askMenu.popUp()
+            onMinimizeClicked: ui_Ctl.onMinimize()
+            onCloseClicked: ui_Ctl.onClose()
+            onProfileChosen: function (index) {
+                Qt.callLater(root.changeProfile, root.profileEntries[index].number)
+            }
+        }
+
         Column {
             id: leftPanel
+            z: 1
             x: 24
             y: 88
             spacing: root.spacingUnit
@@ -515,19 +547,20 @@ Item {
             }
         }
 
-        BottomBar {
-            anchors { right: parent.right; bottom: parent.bottom; rightMargin: 24; bottomMargin: 8 }
-            configText: root.mainLang[4]
-            resetText: root.mainLang[5]
-            saveText: root.mainLang[10]
-            unsaved: root.unsaved
-            onConfigClicked: root.openPopup(root.page(profilesPlace))
-            onResetClicked: root.openPopup(resetBox)
-            onSaveClicked: root.save()
+        MousePicture {
+            id: mousePicture
+            z: 5
+            anchors.fill: parent
+            keyCount: root.keyCount
+            hoveredButton: root.hoveredButton
+            selectedButton: root.selectedButton
+            onMarkerHovered: function (position) { root.hoveredButton = position }
+            onMarkerClicked: function (position) { root.openKeyAssignment(position) }
         }
 
         Column {
             id: rightPanel
+            z: 3
             x: 768
             y: 56
             spacing: root.spacingUnit
@@ -542,28 +575,16 @@ Item {
             }
         }
 
-        TopMenu {
-            id: topMenu
-            x: 920
-            y: 16
-            profileNames: ProfileNames.names(root.profileEntries)
-            profileIndex: ProfileNames.indexOfNumber(root.profileEntries, root.profileNo)
-            onAskClicked: askMenu.open ? askMenu.close() : askMenu.popUp()
-            onMinimizeClicked: ui_Ctl.onMinimize()
-            onCloseClicked: ui_Ctl.onClose()
-            onProfileChosen: function (index) {
-                root.changeProfile(root.profileEntries[index].number)
-            }
-        }
-
-        MousePicture {
-            id: mousePicture
-            anchors.fill: parent
-            keyCount: root.keyCount
-            hoveredButton: root.hoveredButton
-            selectedButton: root.selectedButton
-            onMarkerHovered: function (position) { root.hoveredButton = position }
-            onMarkerClicked: function (position) { root.openKeyAssignment(position) }
+        BottomBar {
+            z: 2
+            anchors { right: parent.right; bottom: parent.bottom; rightMargin: 24; bottomMargin: 8 }
+            configText: root.mainLang[4]
+            resetText: root.mainLang[5]
+            saveText: root.mainLang[10]
+            unsaved: root.unsaved
+            onConfigClicked: root.openPopup(root.page(profilesPlace))
+            onResetClicked: root.openPopup(resetBox)
+            onSaveClicked: Qt.callLater(root.save)
         }
     }
 
@@ -602,7 +623,7 @@ Item {
         question: root.mainLang[6]
         okText: root.mainLang[8]
         cancelText: root.mainLang[7]
-        onAccepted: root.resetToFactory()
+        onAccepted: Qt.callLater(root.resetToFactory)
         onCancelled: root.closePopup(resetBox)
     }
 

@@ -1,7 +1,11 @@
 import QtQuick
 
-// A whole number typed in a small box, kept within bounds. Input that is not a number in
-// range when editing ends gives the old value back; an accepted number is announced once.
+// A whole number typed in a small box, kept within bounds. What is on screen is what counts:
+// every keystroke that leaves a number in range makes it the value at once (announced with
+// accepted), so no later click, key or screen-reader action can miss it. A keystroke that
+// leaves anything else is refused: the box shows the value that counts again and its frame
+// flashes red. An emptied box counts nothing and shows the value again when editing ends.
+// Enter ends editing; Esc gives back the value the box had when editing began.
 // A blank field (no value known) shows nothing until a number is typed.
 Rectangle {
     id: field
@@ -11,8 +15,12 @@ Rectangle {
     property int minimum: 0
     property int maximum: 255
     property bool blank: false
-    // Typed and not taken yet: the value stays off the box until editing ends.
+    // Emptied by the user: the box shows nothing while the value stays.
     property bool typing: false
+    // A keystroke was just refused.
+    property bool refused: false
+    // The value when editing began, for Esc; null while not editing or when it was blank.
+    property var valueAtStart: null
     readonly property alias text: input.text
     readonly property alias editing: input.activeFocus
 
@@ -22,11 +30,13 @@ Rectangle {
     implicitHeight: 22
     radius: 2
     color: root.colorBlack
-    border.color: input.activeFocus ? root.colorOrange : root.colorGray1
+    border.color: refused ? "#ff3030" : input.activeFocus ? root.colorOrange : root.colorGray1
+    border.width: refused ? 2 : 1
 
     Accessible.role: Accessible.EditableText
     Accessible.name: name
     Accessible.description: shownText()
+    Accessible.ignored: true
 
     onValueChanged: if (!typing) input.text = shownText()
     onBlankChanged: if (!typing) input.text = shownText()
@@ -36,19 +46,57 @@ Rectangle {
         return blank ? "" : String(value)
     }
 
-    // Takes what was typed: a number in range becomes the value, anything else restores.
-    function commit() {
-        typing = false
-        var n = Number(input.text)
-        if (input.text.trim() !== "" && Number.isInteger(n) && n >= minimum && n <= maximum) {
-            var changed = n !== value || blank
-            value = n
-            input.text = String(n)
-            if (changed)
-                accepted(n)
+    function acceptable(text) {
+        var n = Number(text)
+        return text.trim() !== "" && Number.isInteger(n) && n >= minimum && n <= maximum
+    }
+
+    // A number in range becomes the value and is announced when it changed it.
+    function take(n) {
+        var changed = n !== value || blank
+        value = n
+        if (changed)
+            accepted(n)
+    }
+
+    // A keystroke: a number in range counts at once, an empty box waits, anything else is
+    // refused.
+    function edited() {
+        if (acceptable(input.text)) {
+            typing = false
+            take(Number(input.text))
+        } else if (input.text.trim() === "") {
+            typing = true
         } else {
+            typing = false
+            var at = Math.max(0, input.cursorPosition - 1)
             input.text = shownText()
+            input.cursorPosition = Math.min(at, input.text.length)
+            refused = true
+            refusedTimer.restart()
         }
+    }
+
+    // Editing ends: the box shows the value that counts, as a plain number.
+    function commit() {
+        if (acceptable(input.text))
+            take(Number(input.text))
+        typing = false
+        input.text = shownText()
+    }
+
+    // Esc: the value from before the editing comes back.
+    function restore() {
+        typing = false
+        if (valueAtStart !== null && valueAtStart !== value)
+            take(valueAtStart)
+        input.text = shownText()
+    }
+
+    Timer {
+        id: refusedTimer
+        interval: 900
+        onTriggered: field.refused = false
     }
 
     TextInput {
@@ -62,18 +110,34 @@ Rectangle {
         color: root.fontColor
         selectionColor: root.colorBlue
         selectByMouse: true
+        activeFocusOnTab: true
         clip: true
         font.family: root.fontFamily
         font.pixelSize: root.fontNormalSize
         maximumLength: 6
         inputMethodHints: Qt.ImhDigitsOnly
-        onTextEdited: field.typing = true
+        Accessible.role: Accessible.EditableText
+        Accessible.name: field.name
+        Accessible.description: field.shownText()
+        onTextEdited: field.edited()
         onEditingFinished: field.commit()
-        onActiveFocusChanged: if (!activeFocus) field.commit()
-        Keys.onEscapePressed: {
-            field.typing = false
-            text = field.shownText()
-            focus = false
+        onActiveFocusChanged: {
+            if (activeFocus) {
+                field.valueAtStart = field.blank ? null : field.value
+                selectAll()
+            } else {
+                field.commit()
+                field.valueAtStart = null
+            }
         }
+        Keys.onEscapePressed: function (event) {
+            // A second Esc, with nothing left to give back, goes on to close the page.
+            event.accepted = field.typing || field.valueAtStart !== field.value
+            field.restore()
+            field.valueAtStart = field.value
+        }
+    }
+    FocusRing {
+        shown: input.activeFocus
     }
 }

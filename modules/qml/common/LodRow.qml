@@ -56,6 +56,7 @@ Panel {
         to: SliderMap.lodLast
         trackWidth: 172
         text: SliderMap.lodText(value)
+        textOf: SliderMap.lodText
         onMoved: function (value) {
             ui_View.setData("mouse/reportRate", value)
             row.isSave = true

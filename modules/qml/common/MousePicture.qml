@@ -202,7 +202,7 @@ Item {
 
     Repeater {
         model: Math.max(0, Math.min(16, picture.keyCount))
-        Rectangle {
+        Pressable {
             id: marker
             required property int index
             readonly property bool lit: picture.lit(index)
@@ -221,6 +221,12 @@ Item {
             Accessible.name: picture.buttonText + " " + (index + 1)
             Accessible.description: index < picture.functionTexts.length ? String(picture.functionTexts[index]) : ""
             Accessible.onPressAction: picture.markerClicked(index)
+            group: "markers"
+            onActivated: picture.markerClicked(index)
+            Keys.onLeftPressed: moveInGroup(false)
+            Keys.onUpPressed: moveInGroup(false)
+            Keys.onRightPressed: moveInGroup(true)
+            Keys.onDownPressed: moveInGroup(true)
 
             Behavior on scale { NumberAnimation { duration: 120 } }
 

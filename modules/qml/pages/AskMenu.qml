@@ -2,22 +2,31 @@ import QtQuick
 import "../basic"
 
 // The help menu under the question mark: the support address, opened in the browser, and
-// the version. Either entry closes it.
+// the version. Either entry closes it. Opened, it holds the keyboard: Up and Down move the
+// highlight, Enter chooses, Esc or Tab close it and the focus goes back to the question mark.
 Item {
     id: menu
 
     property Item owner
     property string url: ""
     property bool open: false
+    property int highlighted: 0
+    property string name: "Help"
     readonly property var entries: [url, "verison:1.0"]
 
     function popUp() {
         layer.placeAtScene(frame, Window.width - 300, 30)
+        highlighted = 0
         open = true
+        frame.forceActiveFocus()
     }
 
     function close() {
+        if (!open)
+            return
         open = false
+        if (frame.activeFocus && owner)
+            owner.forceActiveFocus()
     }
 
     function choose(index) {
@@ -40,7 +49,14 @@ Item {
             color: root.colorGray0
             border.color: root.colorGray2
             Accessible.role: Accessible.PopupMenu
-            Accessible.name: "Help"
+            Accessible.name: menu.name
+            Keys.onUpPressed: menu.highlighted = 0
+            Keys.onDownPressed: menu.highlighted = 1
+            Keys.onReturnPressed: menu.choose(menu.highlighted)
+            Keys.onEnterPressed: menu.choose(menu.highlighted)
+            Keys.onEscapePressed: menu.close()
+            Keys.onTabPressed: menu.close()
+            Keys.onBacktabPressed: menu.close()
 
             Column {
                 id: column
@@ -57,7 +73,7 @@ Item {
                         width: column.width
                         height: 26
                         radius: 2
-                        color: area.containsMouse ? root.colorOrange : "transparent"
+                        color: area.containsMouse || index === menu.highlighted && frame.activeFocus ? root.colorOrange : "transparent"
                         Accessible.role: Accessible.MenuItem
                         Accessible.name: String(modelData)
                         Accessible.onPressAction: menu.choose(index)

@@ -198,9 +198,20 @@ PopupFrame {
         comboText = ""
     }
 
-    // A key of the desktop, pressed or released.
+    // Esc in an armed capture: the fire key stays as it was; a combination keeps the keys
+    // collected so far (as the confirm icon does), or stays as it was without any.
+    function leaveCapture() {
+        if (isComboInput)
+            confirmCombo()
+        isFireInput = false
+    }
+
+    // A key of the desktop, pressed or released. A fire key is taken when it goes down, so
+    // the release of the key that armed the capture is not it; Esc ends a capture instead.
     function keyEvent(isDown, code) {
-        if (isFireInput) {
+        if (code === KeyNames.escapeCode)
+            return
+        if (isFireInput && isDown) {
             var name = KeyNames.nameOf(code)
             if (name === "")
                 return
@@ -259,9 +270,11 @@ PopupFrame {
         id: tabs
         width: 140
         spacing: 2
+        Accessible.role: Accessible.PageTabList
+        Accessible.name: page.title
         Repeater {
             model: page.shownSections
-            Rectangle {
+            Pressable {
                 id: tab
                 required property int index
                 required property var modelData
@@ -275,6 +288,10 @@ PopupFrame {
                 Accessible.name: tabText.text
                 Accessible.selected: current
                 Accessible.onPressAction: page.sectionIndex = index
+                group: "sections"
+                onActivated: page.sectionIndex = index
+                Keys.onUpPressed: moveInGroup(false)
+                Keys.onDownPressed: moveInGroup(true)
 
                 Rectangle {
                     anchors { left: parent.left; top: parent.top; bottom: parent.bottom; margins: 6 }
@@ -369,6 +386,7 @@ PopupFrame {
                                                                    : page.fireKeyText
                 dim: !page.isFireInput && page.fireKeyText === ""
                 onClicked: page.startFireInput()
+                onEscapePressed: page.leaveCapture()
             }
             Item { width: 1; height: 4 }
             Item {
@@ -389,6 +407,7 @@ PopupFrame {
                     to: KeyCapture.rateLast
                     trackWidth: 180
                     text: page.rateText
+                    textOf: KeyCapture.rateText
                     onMoved: function (value) { page.rateMoved(value) }
                 }
             }
@@ -440,6 +459,7 @@ PopupFrame {
                     text: page.comboText !== "" ? page.comboText : page.texts[EntryText.Label.ClickInput]
                     dim: page.comboText === ""
                     onClicked: page.startComboInput()
+                    onEscapePressed: page.leaveCapture()
                 }
                 Row {
                     id: comboIcons
@@ -487,7 +507,7 @@ PopupFrame {
                     anchors.margins: 1
                     model: page.macroNames
                     boundsBehavior: Flickable.StopAtBounds
-                    delegate: Rectangle {
+                    delegate: Pressable {
                         id: macroRow
                         required property int index
                         required property var modelData
@@ -501,6 +521,11 @@ PopupFrame {
                         Accessible.name: String(modelData)
                         Accessible.selected: current
                         Accessible.onPressAction: page.chooseMacro(index)
+                        group: "macros"
+                        onActivated: page.chooseMacro(index)
+                        onActiveFocusChanged: if (activeFocus) macroList.positionViewAtIndex(index, ListView.Contain)
+                        Keys.onUpPressed: moveInGroup(false)
+                        Keys.onDownPressed: moveInGroup(true)
                         UiText {
                             anchors { fill: parent; leftMargin: 8; rightMargin: 8 }
                             text: String(macroRow.modelData)

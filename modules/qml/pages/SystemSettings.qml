@@ -151,6 +151,7 @@ PopupFrame {
                 trackWidth: SliderMap.systemLast - SliderMap.systemFirst
                 label: speedRow.label
                 text: String(SliderMap.systemStep(value))
+                textOf: SliderMap.systemStep
                 onReleased: function (value) { speedRow.released(value) }
             }
             UiText {
