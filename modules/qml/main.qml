@@ -45,6 +45,12 @@ Item {
     property var mainLang: ["Editor", "Macro Editor", "Gun Editor", "LOD", "Config", "Reset",
         "Reset factory setting", "Cancel", "OK", "System setting", "Save", "", "", "", ""]
 
+    // What a screen reader calls the things that show no text of their own: 0 "Help",
+    // 1 "Minimise", 2 "Close", 3 "Profile", 4 "Marker of button", 5 "Restore factory values",
+    // 6 the window, 7 … 9 spare.
+    property var accessTexts: ["Help", "Minimise", "Close", "Profile", "Marker of button",
+        "Restore factory values", "Mouse configuration", "", "", ""]
+
     // The look. The font is the first of fontCandidates installed here; every one of them
     // renders Chinese but the last.
     property string fontFamily: "微软雅黑"
@@ -84,6 +90,8 @@ Item {
     // The root holds the focus until Tab gives it to a control, so that keys reach the
     // handler below from the start.
     focus: true
+    Accessible.role: Accessible.Client
+    Accessible.name: deviceName !== "" ? deviceName : accessTexts[6]
 
     // Ctrl+S saves, as everywhere on the desktop, while the main screen is in front.
     Keys.onPressed: function (event) {
@@ -133,7 +141,7 @@ Item {
         controlUIEnable(true)
         if (powerOnLogo.visible) {
             powerOnLogo.visible = false
-            mainScreen.visible = true
+            mainScreen.started = true
         }
     }
 
@@ -257,6 +265,7 @@ Item {
 
     function loadLanguage() {
         mainLang = sectionTexts("main", mainLang)
+        accessTexts = sectionTexts("access", accessTexts)
         var sections = [["keyMatrix", keyMatrixPlace], ["keyAssigment", keyAssignmentPlace],
                         ["dpiSetting", dpiPlace], ["lightControl", lightingPlace],
                         ["macroEditor", macroEditorPlace], ["systemSetting", systemPlace],
@@ -483,8 +492,11 @@ Item {
     Item {
         id: mainScreen
         objectName: "mainScreen"
+        // Shown once the start picture is gone; left for its picture behind open pop-ups.
+        property bool started: false
+        property bool covered: false
         anchors.fill: parent
-        visible: false
+        visible: started && !covered
 
         Environment {
             anchors.fill: parent
@@ -586,6 +598,32 @@ Item {
             onResetClicked: root.openPopup(resetBox)
             onSaveClicked: Qt.callLater(root.save)
         }
+    }
+
+    // Behind open pop-ups the main screen is a still picture of itself: its controls leave the
+    // screen, so neither the keyboard nor a screen reader finds them under the mask.
+    Image {
+        id: mainPicture
+        objectName: "mainPicture"
+        anchors.fill: parent
+        visible: mainScreen.covered
+        Accessible.ignored: true
+    }
+
+    onPopupOpenChanged: {
+        if (!popupOpen) {
+            mainScreen.covered = false
+            mainPicture.source = ""
+            return
+        }
+        if (!mainScreen.visible)
+            return
+        mainScreen.grabToImage(function (result) {
+            if (!root.popupOpen)
+                return
+            mainPicture.source = result.url
+            mainScreen.covered = true
+        })
     }
 
     // --- pop-ups ------------------------------------------------------------------------------

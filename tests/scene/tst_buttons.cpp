@@ -79,6 +79,7 @@ private slots:
     void textsInChinese();
     void mouseChoicesAreStoredAndSent();
     void fireKeyIsCapturedFromTheKeyboard();
+    void typedTimesCountWithoutReturn();
     void combinationIsCollected();
     void everyListedChoiceSetsItsEntry();
     void onlyLeftClickButtonKeepsIt();
@@ -333,6 +334,25 @@ void TestButtons::fireKeyIsCapturedFromTheKeyboard()
     QCOMPARE(storedEntry(4), Entry({1, 0x16, 10, 0}));
     QCOMPARE(
         deviceMatrix(1), factoryDeviceWith({{3, {0x0A, 0x04, 20, 5}}, {4, {0x0A, 0x16, 10, 0}}}));
+}
+
+// A count typed and not confirmed is the count: the close icon hands it on with the entry.
+void TestButtons::typedTimesCountWithoutReturn()
+{
+    QVERIFY(rig->start());
+    QVERIFY(openButton(3));
+    QVERIFY(scene().click("assignSection1"));
+    QVERIFY(scene().click("fireKeyField"));
+    scene().hookKey(0x04, true);
+    scene().hookKey(0x04, false);
+    QVERIFY(scene().click("fireTimesField"));
+    scene().key(Qt::Key_A, Qt::ControlModifier);
+    scene().typeText("5");
+    QVERIFY(closePage());
+    QCOMPARE(rowText(3), QStringLiteral("A"));
+    QVERIFY(scene().click("saveButton"));
+    QTRY_COMPARE(storedEntry(3), Entry({1, 0x04, 10, 5}));
+    QCOMPARE(deviceMatrix(1), factoryDeviceWith({{3, {0x0A, 0x04, 10, 5}}}));
 }
 
 void TestButtons::combinationIsCollected()

@@ -73,9 +73,9 @@ Rectangle {
         return isFinite(n) ? n : v
     }
 
-    // The position that shows the number nearest to n.
+    // The first position that shows the number nearest to n.
     function positionShowing(n) {
-        var best = value
+        var best = from
         for (var p = from; p <= to; ++p) {
             if (Math.abs(shownNumber(p) - n) < Math.abs(shownNumber(best) - n))
                 best = p

@@ -3,9 +3,9 @@ import QtQuick
 // A whole number typed in a small box, kept within bounds. What is on screen is what counts:
 // every keystroke that leaves a number in range makes it the value at once (announced with
 // accepted), so no later click, key or screen-reader action can miss it. A keystroke that
-// leaves anything else is refused: the box shows the value that counts again and its frame
-// flashes red. An emptied box counts nothing and shows the value again when editing ends.
-// Enter ends editing; Esc gives back the value the box had when editing began.
+// leaves anything else refuses the entry: the number from before it comes back, selected for
+// typing anew, and the frame flashes red. An emptied box counts nothing and shows the value
+// again when editing ends. Enter ends editing; Esc gives back the number from before too.
 // A blank field (no value known) shows nothing until a number is typed.
 Rectangle {
     id: field
@@ -68,10 +68,8 @@ Rectangle {
         } else if (input.text.trim() === "") {
             typing = true
         } else {
-            typing = false
-            var at = Math.max(0, input.cursorPosition - 1)
-            input.text = shownText()
-            input.cursorPosition = Math.min(at, input.text.length)
+            restore()
+            input.selectAll()
             refused = true
             refusedTimer.restart()
         }

@@ -14,8 +14,8 @@ Rectangle {
     property string title: ""
     property bool showClose: true
     property bool showBack: false
-    property string closeName: "Close"
-    property string backName: "Restore factory values"
+    property string closeName: root.accessTexts[2]
+    property string backName: root.accessTexts[5]
     default property alias content: body.data
 
     signal closeClicked()
@@ -71,12 +71,19 @@ Rectangle {
         }
     }
 
+    // The opener may come back into view only once this frame has gone (the main screen
+    // returns when the last pop-up closes), so the focus goes back after this event.
+    function giveFocusBack(item) {
+        var focused = Window.activeFocusItem
+        // Unless a control has taken the focus meanwhile (another pop-up's, say).
+        if (!visible && item && item.visible && (!focused || !focused.activeFocusOnTab || holds(focused)))
+            item.forceActiveFocus()
+    }
+
     onVisibleChanged: {
         if (visible)
             return
-        var focused = Window.activeFocusItem
-        if ((!focused || holds(focused)) && opener && opener.visible)
-            opener.forceActiveFocus()
+        Qt.callLater(giveFocusBack, opener)
         opener = null
     }
 

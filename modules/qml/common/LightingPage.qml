@@ -231,6 +231,8 @@ Panel {
             anchors { left: parent.left; right: levelSlider.left; rightMargin: 8; top: parent.top; topMargin: 4 }
             height: 24
             text: levelRow.label
+            // Says what the control beside it says already.
+            Accessible.ignored: true
             color: root.colorGray3
         }
         DropSlider {
@@ -261,6 +263,8 @@ Panel {
             width: 12
             height: 22
             text: channelField.channel
+            // Says what the control beside it says already.
+            Accessible.ignored: true
             color: root.colorGray2
             horizontalAlignment: Text.AlignRight
         }
@@ -327,6 +331,8 @@ Panel {
             width: parent.width
             height: 16
             text: page.texts[6]
+            // Says what the control beside it says already.
+            Accessible.ignored: true
             color: root.colorGray3
         }
         Item { width: 1; height: 6 }

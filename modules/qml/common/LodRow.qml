@@ -44,6 +44,8 @@ Panel {
     UiText {
         anchors { left: parent.left; leftMargin: 14; verticalCenter: parent.verticalCenter }
         text: row.label
+        // Says what the control beside it says already.
+        Accessible.ignored: true
         color: root.colorGray3
         font.bold: true
     }

@@ -218,7 +218,7 @@ Item {
             border.color: lit ? "#ffb0a8" : (area.containsMouse ? root.colorGray3 : root.colorGray2)
             border.width: 1.5
             Accessible.role: Accessible.Button
-            Accessible.name: picture.buttonText + " " + (index + 1)
+            Accessible.name: root.accessTexts[4] + " " + (index + 1)
             Accessible.description: index < picture.functionTexts.length ? String(picture.functionTexts[index]) : ""
             Accessible.onPressAction: picture.markerClicked(index)
             group: "markers"

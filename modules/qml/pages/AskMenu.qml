@@ -11,7 +11,7 @@ Item {
     property string url: ""
     property bool open: false
     property int highlighted: 0
-    property string name: "Help"
+    property string name: root.accessTexts[0]
     readonly property var entries: [url, "verison:1.0"]
 
     function popUp() {

@@ -126,6 +126,14 @@ PopupFrame {
         keyString = String(text)
     }
 
+    // The arrows on the section tabs: that section is shown and its tab takes the focus.
+    function showSection(index) {
+        if (index < 0 || index >= shownSections.length)
+            return
+        sectionIndex = index
+        sectionTabs.itemAt(index).forceActiveFocus()
+    }
+
     function sectionIndexOf(kind) {
         for (var i = 0; i < shownSections.length; ++i) {
             if (shownSections[i].kind === kind)
@@ -206,12 +214,13 @@ PopupFrame {
         isFireInput = false
     }
 
-    // A key of the desktop, pressed or released. A fire key is taken when it goes down, so
-    // the release of the key that armed the capture is not it; Esc ends a capture instead.
+    // A key of the desktop, pressed or released. Esc ends a capture instead of being taken,
+    // and the release of Enter or Space (the keys that work the field from the keyboard) is
+    // not taken as a fire key: only their press is.
     function keyEvent(isDown, code) {
         if (code === KeyNames.escapeCode)
             return
-        if (isFireInput && isDown) {
+        if (isFireInput && (isDown || KeyCapture.activationCodes.indexOf(code) < 0)) {
             var name = KeyNames.nameOf(code)
             if (name === "")
                 return
@@ -273,6 +282,7 @@ PopupFrame {
         Accessible.role: Accessible.PageTabList
         Accessible.name: page.title
         Repeater {
+            id: sectionTabs
             model: page.shownSections
             Pressable {
                 id: tab
@@ -288,10 +298,11 @@ PopupFrame {
                 Accessible.name: tabText.text
                 Accessible.selected: current
                 Accessible.onPressAction: page.sectionIndex = index
-                group: "sections"
+                // One stop of the Tab order, the section shown; the arrows show the next.
+                activeFocusOnTab: current
                 onActivated: page.sectionIndex = index
-                Keys.onUpPressed: moveInGroup(false)
-                Keys.onDownPressed: moveInGroup(true)
+                Keys.onUpPressed: page.showSection(index - 1)
+                Keys.onDownPressed: page.showSection(index + 1)
 
                 Rectangle {
                     anchors { left: parent.left; top: parent.top; bottom: parent.bottom; margins: 6 }
@@ -375,6 +386,8 @@ PopupFrame {
 
             UiText {
                 text: page.texts[EntryText.Label.KeyValue]
+                // Says what the control beside it says already.
+                Accessible.ignored: true
                 color: root.colorGray3
             }
             CaptureField {
@@ -395,6 +408,8 @@ PopupFrame {
                 UiText {
                     anchors { left: parent.left; right: rateSlider.left; rightMargin: 8; verticalCenter: parent.verticalCenter }
                     text: page.texts[EntryText.Label.Rate]
+                    // Says what the control beside it says already.
+                    Accessible.ignored: true
                     color: root.colorGray3
                 }
                 DropSlider {
@@ -417,6 +432,8 @@ PopupFrame {
                 UiText {
                     anchors { left: parent.left; right: timesField.left; rightMargin: 8; verticalCenter: parent.verticalCenter }
                     text: page.texts[EntryText.Label.Times]
+                    // Says what the control beside it says already.
+                    Accessible.ignored: true
                     color: root.colorGray3
                 }
                 NumberField {

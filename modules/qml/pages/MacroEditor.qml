@@ -380,6 +380,8 @@ PopupFrame {
             width: parent.width
             height: 20
             text: page.texts[1]
+            // Says what the control beside it says already.
+            Accessible.ignored: true
             color: root.colorGray2
         }
         EditableList {
@@ -429,6 +431,8 @@ PopupFrame {
             width: parent.width
             height: 20
             text: page.texts[4]
+            // Says what the control beside it says already.
+            Accessible.ignored: true
             color: root.colorGray2
         }
         EditableList {
@@ -500,6 +504,8 @@ PopupFrame {
             UiText {
                 anchors { left: parent.left; right: repeatField.left; rightMargin: 8; verticalCenter: parent.verticalCenter }
                 text: page.texts[6]
+                // Says what the control beside it says already.
+                Accessible.ignored: true
                 color: root.colorGray3
             }
             NumberField {
@@ -588,7 +594,7 @@ PopupFrame {
                 id: insertClose
                 objectName: "macroInsertClose"
                 anchors { right: parent.right; rightMargin: 8; top: parent.top; topMargin: 8 }
-                name: "Close"
+                name: root.accessTexts[2]
                 source: root.image("index", "close")
                 onClicked: page.closeInsertDialog(false)
             }
