@@ -596,6 +596,9 @@ Item {
             unsaved: root.unsaved
             onConfigClicked: root.openPopup(root.page(profilesPlace))
             onResetClicked: root.openPopup(resetBox)
+            // Flows start once the press has returned (Qt.callLater, here and for Reset and the
+            // profile switch): a screen reader waits for the press's reply and would hang for
+            // the seconds a flow takes.
             onSaveClicked: Qt.callLater(root.save)
         }
     }
@@ -702,7 +705,7 @@ Item {
     Connections {
         target: root.page(profilesPlace)
         ignoreUnknownSignals: true
-        function onChangeProfile(number) { root.changeProfile(number) }
+        function onChangeProfile(number) { Qt.callLater(root.changeProfile, number) }
         function onProfilesChanged(entries) { root.profileEntries = entries }
     }
 
