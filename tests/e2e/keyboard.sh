@@ -38,11 +38,14 @@ value() { sed -n "/^\[$2\]/,/^\[/p" "$setting/$1" | grep -m1 "^$3=" | cut -d= -f
 # Button 3 (position 2) is the back key in the first profile, and the device got it.
 [ "$(value p1.bin mouseKeyMatrix 2)" = "0, 0, 243, 0" ] \
     || fail "button 3 in p1.bin: $(value p1.bin mouseKeyMatrix 2)"
-grep -qE "FeatureOut +00 12 " "$work/wire.log" || fail "no key matrix went to the device"
+# The device form of the first three buttons: left, right, back.
+grep -A1 -m1 -E "FeatureOut +00 12 " "$work/wire.log" \
+    | grep -qE "InterruptOut +00 01 00 F0 00 01 00 F1 00 01 00 F3 00 " \
+    || fail "the device did not get the back key on button 3"
 # Stage 2 changed, stage 3 in use, "Breath" stored; the Reset that Esc refused left them.
 [ "$(grep -m1 '^dpiValueArray=' "$setting/p1.bin")" != "$factory_dpi" ] || fail "DPI stages unchanged"
 grep -qE "FeatureOut +00 0B 03 " "$work/wire.log" || fail "stage 3 was not chosen on the device"
-[ "$(value p1.bin mouse lightValue | cut -d, -f1)" = "2" ] || fail "light in p1.bin: $(value p1.bin mouse lightValue)"
+[ "$(value p1.bin mouse lightValue | cut -d, -f1)" = "1" ] || fail "light in p1.bin: $(value p1.bin mouse lightValue)"
 # The profile switch stored profile 1 as the one in use, and the Reset went to it.
 [ "$(value apConfig.bin mouse profileNo)" = "1" ] || fail "profile in use: $(value apConfig.bin mouse profileNo)"
 cmp -s <(sed -n '/^\[mouseKeyMatrix\]/,/^\[/p' "$setting/p2.bin") \
@@ -52,6 +55,6 @@ cmp -s <(sed -n '/^\[mouseKeyMatrix\]/,/^\[/p' "$setting/p2.bin") \
 # The recording holds exactly Q and W, pressed and released.
 macro=$(ls "$work"/modules/macro/*.bin 2>/dev/null | head -1)
 [ -n "$macro" ] || fail "no macro file"
-grep -v "^\[" "$macro" | grep -v "^$" > "$work/macro.txt"
-cat "$work/macro.txt"
+steps=$(sed -n '/^\[macro\]/,/^\[/p' "$macro" | grep "=" | tr '\n' ' ')
+[ "$steps" = '0="1,Q" 1="2,Q" 2="1,W" 3="2,W" ' ] || fail "recorded steps: $steps"
 echo "PASS: keyboard"
