@@ -88,16 +88,24 @@ def controls(nodes):
     return [n for n in nodes if n.get_role_name() in CONTROL_ROLES]
 
 
+def panel_of(node):
+    """The name of the panel or dialog a node lies in ("" for none)."""
+    parent = node.get_parent()
+    while parent is not None and parent.get_role_name() not in ("panel", "grouping", "dialog", "application"):
+        parent = parent.get_parent()
+    return parent.get_name() if parent is not None and parent.get_role_name() != "application" else ""
+
+
 def naming_problems(nodes):
-    """Unnamed controls, and controls that share role and name."""
+    """Unnamed controls, and controls of one panel that share role and name."""
     problems = []
     seen = set()
     for n in controls(nodes):
-        key = (n.get_role_name(), n.get_name())
-        if not key[1]:
-            problems.append("unnamed %s" % key[0])
+        key = (panel_of(n), n.get_role_name(), n.get_name())
+        if not key[2]:
+            problems.append("unnamed %s in '%s'" % (key[1], key[0]))
         elif key in seen:
-            problems.append("two %s '%s'" % key)
+            problems.append("two %s '%s' in '%s'" % (key[1], key[2], key[0]))
         seen.add(key)
     return problems
 

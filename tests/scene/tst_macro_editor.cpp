@@ -627,7 +627,7 @@ void TestMacroEditor::editingSendsToTheBoundSlotOnly()
 // steps stay until the recording stops, and then go out with that count.
 void TestMacroEditor::typedRepeatCountsBeforeRecording()
 {
-    writeNames({"Macro_0"});
+    writeNames({"Macro_0", "loaderpivlan"});
     rig->writeMacro("Macro_0", kPressAndRelease);
     bindButton(0, 3, "Macro_0");
     QVERIFY(rig->start());

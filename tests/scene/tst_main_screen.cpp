@@ -442,6 +442,9 @@ QTEST_MAIN(TestMainScreen)
 void TestMainScreen::focusRingFollowsTheKeyboard()
 {
     QVERIFY(rig->start());
+    // The keyboard reaches the scene once the window has the focus.
+    scene().view()->activateWindow();
+    scene().view()->setFocus(Qt::ActiveWindowFocusReason);
     const QColor ring("#59b4ff");
     for (const QString name : {QStringLiteral("saveButton"), QStringLiteral("lodSliderAccess")}) {
         QQuickItem *item = scene().item(name);

@@ -45,6 +45,8 @@ void recordCtrlC(SceneRig &rig)
 // Presses Tab until the item of that name has the keyboard focus.
 void tabTo(SceneRig &rig, const char *name)
 {
+    rig.scene->view()->activateWindow();
+    rig.scene->view()->setFocus(Qt::ActiveWindowFocusReason);
     for (int i = 0; i < 80; ++i) {
         const QQuickItem *item = rig.scene->find(QLatin1String(name));
         if (item && item->hasActiveFocus())

@@ -73,6 +73,12 @@ Rectangle {
         return isFinite(n) ? n : v
     }
 
+    // The number the box shows now; a text without one gives the position's.
+    function numberShown() {
+        var n = parseFloat(text)
+        return isFinite(n) ? n : shownNumber(value)
+    }
+
     // The first position that shows the number nearest to n.
     function positionShowing(n) {
         var best = from
@@ -90,7 +96,7 @@ Rectangle {
         objectName: box.objectName + "Access"
         anchors.fill: parent
         activeFocusOnTab: true
-        property real value: box.shownNumber(box.value)
+        property real value: box.numberShown()
         readonly property real minimumValue: box.shownNumber(box.from)
         readonly property real maximumValue: box.shownNumber(box.to)
         readonly property real stepSize: 0
@@ -101,9 +107,9 @@ Rectangle {
         Accessible.onDecreaseAction: box.step(-1)
         Accessible.onPressAction: box.open ? box.close() : box.popUp()
         onValueChanged: {
-            if (value !== box.shownNumber(box.value))
+            if (value !== box.numberShown())
                 box.moveTo(box.positionShowing(value))
-            value = Qt.binding(function () { return box.shownNumber(box.value) })
+            value = Qt.binding(function () { return box.numberShown() })
         }
         onActiveFocusChanged: if (!activeFocus) box.close()
 

@@ -75,12 +75,14 @@ Rectangle {
         }
     }
 
-    // Editing ends: the box shows the value that counts, as a plain number.
+    // Editing ends: the box shows the value that counts, as a plain number, and that value
+    // is the one Esc or a refusal gives back from now on.
     function commit() {
         if (acceptable(input.text))
             take(Number(input.text))
         typing = false
         input.text = shownText()
+        valueAtStart = blank ? null : value
     }
 
     // Esc: the value from before the editing comes back.
