@@ -97,8 +97,8 @@ Item {
     Keys.onPressed: function (event) {
         if (event.matches(StandardKey.Save)) {
             event.accepted = true
-            if (mainScreen.visible && !root.popupOpen && !busyIndicator.running)
-                Qt.callLater(root.save)
+            if (mainScreen.visible && !root.popupOpen)
+                root.startFlow(root.save)
         }
     }
 
@@ -291,6 +291,17 @@ Item {
     }
 
     // --- flows ---------------------------------------------------------------------------------
+
+    // Starts a flow once the press that asked for it has returned: a screen reader waits for
+    // the press's reply and would seem to hang for the seconds a flow takes. A press that
+    // reaches the window while another flow runs (a screen reader's does, the locked view
+    // does not stop it) is dropped rather than run inside the other.
+    function startFlow(flow, args) {
+        Qt.callLater(function () {
+            if (!busyIndicator.running)
+                flow.apply(root, args || [])
+        })
+    }
 
     // Saves and sends the key matrix, the DPI page, the lighting page and the lift-off
     // distance, in that order, when anything is unsaved.
@@ -516,7 +527,7 @@ Item {
             onMinimizeClicked: ui_Ctl.onMinimize()
             onCloseClicked: ui_Ctl.onClose()
             onProfileChosen: function (index) {
-                Qt.callLater(root.changeProfile, root.profileEntries[index].number)
+                root.startFlow(root.changeProfile, [root.profileEntries[index].number])
             }
         }
 
@@ -596,10 +607,7 @@ Item {
             unsaved: root.unsaved
             onConfigClicked: root.openPopup(root.page(profilesPlace))
             onResetClicked: root.openPopup(resetBox)
-            // Flows start once the press has returned (Qt.callLater, here and for Reset and the
-            // profile switch): a screen reader waits for the press's reply and would hang for
-            // the seconds a flow takes.
-            onSaveClicked: Qt.callLater(root.save)
+            onSaveClicked: root.startFlow(root.save)
         }
     }
 
@@ -664,7 +672,7 @@ Item {
         question: root.mainLang[6]
         okText: root.mainLang[8]
         cancelText: root.mainLang[7]
-        onAccepted: Qt.callLater(root.resetToFactory)
+        onAccepted: root.startFlow(root.resetToFactory)
         onCancelled: root.closePopup(resetBox)
     }
 
@@ -705,7 +713,7 @@ Item {
     Connections {
         target: root.page(profilesPlace)
         ignoreUnknownSignals: true
-        function onChangeProfile(number) { Qt.callLater(root.changeProfile, number) }
+        function onChangeProfile(number) { root.startFlow(root.changeProfile, [number]) }
         function onProfilesChanged(entries) { root.profileEntries = entries }
     }
 

@@ -159,6 +159,16 @@ def check_pages(app, found):
     return problems
 
 
+def wait_until_idle(app, seconds=40):
+    """Waits until the busy indicator (a status bar while the window is locked) has gone."""
+    end = time.time() + seconds
+    while time.time() < end:
+        if not any(n.get_role_name() == "status bar" for n in showing_nodes(app)):
+            return True
+        time.sleep(0.5)
+    return False
+
+
 def press_returns_at_once(found):
     """Presses Save twice, the second time while the first Save writes: each press must get
     its reply within half a second. What went wrong, or None."""
@@ -234,6 +244,8 @@ def main():
                      if n.get_name() in ENGLISH_ICON_NAMES]
     if "--timing" in sys.argv:
         problems += [p for p in [press_returns_at_once(found)] if p]
+        if not wait_until_idle(app):
+            problems.append("the window stayed busy after Save")
     if problems:
         print("\n".join(problems))
         return 1
