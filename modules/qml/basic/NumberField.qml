@@ -38,7 +38,16 @@ Rectangle {
     Accessible.description: shownText()
     Accessible.ignored: true
 
-    onValueChanged: if (!typing) input.text = shownText()
+    // Inside take(): the value changes because of what was typed.
+    property bool taking: false
+
+    onValueChanged: {
+        if (!typing)
+            input.text = shownText()
+        // A value set from outside (a check box beside the field, say) is the one to give back.
+        if (!taking && valueAtStart !== null)
+            valueAtStart = value
+    }
     onBlankChanged: if (!typing) input.text = shownText()
     Component.onCompleted: input.text = shownText()
 
@@ -54,7 +63,9 @@ Rectangle {
     // A number in range becomes the value and is announced when it changed it.
     function take(n) {
         var changed = n !== value || blank
+        taking = true
         value = n
+        taking = false
         if (changed)
             accepted(n)
     }
