@@ -67,6 +67,12 @@ Item {
     property var mainLang: ["Editor", "Macro Editor", "Gun Editor", "LOD", "Config", "Reset",
         "Reset factory setting", "Cancel", "OK", "System setting", "Save", "", "", "", ""]
 
+    // What a screen reader calls the things that show no text of their own: 0 "Help",
+    // 1 "Minimise", 2 "Close", 3 "Profile", 4 "Marker of button", 5 "Restore factory values",
+    // 6 the window, 7 … 9 spare.
+    property var accessTexts: ["Help", "Minimise", "Close", "Profile", "Marker of button",
+        "Restore factory values", "Mouse configuration", "", "", ""]
+
     // The look. The font is the first of fontCandidates installed here; every one of them
     // renders Chinese but the last.
     property string fontFamily: "微软雅黑"
@@ -84,6 +90,8 @@ Item {
     property color colorBlue: "#09347f"
     property color colorOrange: "#b20808"
     property color colorBlack: "#000000"
+    // The keyboard focus ring: light blue, at least 3:1 against every surface of the scene.
+    property color colorFocus: "#59b4ff"
     property int skin_No: 1
     readonly property int spacingUnit: 8
 
@@ -102,6 +110,20 @@ Item {
     width: 1024
     height: 640
     visible: false
+    // The root holds the focus until Tab gives it to a control, so that keys reach the
+    // handler below from the start.
+    focus: true
+    Accessible.role: Accessible.Client
+    Accessible.name: deviceName !== "" ? deviceName : accessTexts[6]
+
+    // Ctrl+S saves, as everywhere on the desktop, while the main screen is in front.
+    Keys.onPressed: function (event) {
+        if (event.matches(StandardKey.Save)) {
+            event.accepted = true
+            if (mainScreen.visible && !root.popupOpen)
+                root.startFlow(root.save)
+        }
+    }
 
     // --- called by the program ----------------------------------------------------------
 
@@ -146,7 +168,7 @@ Item {
         controlUIEnable(true)
         if (powerOnLogo.visible) {
             powerOnLogo.visible = false
-            mainScreen.visible = true
+            mainScreen.started = true
         }
     }
 
@@ -295,6 +317,7 @@ Item {
 
     function loadLanguage() {
         mainLang = sectionTexts("main", mainLang)
+        accessTexts = sectionTexts("access", accessTexts)
         var sections = [["keyMatrix", keyMatrixPlace], ["keyAssigment", keyAssignmentPlace],
                         ["dpiSetting", dpiPlace], ["lightControl", lightingPlace],
                         ["macroEditor", macroEditorPlace], ["systemSetting", systemPlace],
@@ -341,6 +364,17 @@ Item {
     }
 
     // --- flows ---------------------------------------------------------------------------------
+
+    // Starts a flow once the press that asked for it has returned: a screen reader waits for
+    // the press's reply and would seem to hang for the seconds a flow takes. A press that
+    // reaches the window while another flow runs (a screen reader's does, the locked view
+    // does not stop it) is dropped rather than run inside the other.
+    function startFlow(flow, args) {
+        Qt.callLater(function () {
+            if (!busyIndicator.running)
+                flow.apply(root, args || [])
+        })
+    }
 
     // Saves and sends the key matrix, the DPI page, the lighting page and the lift-off
     // distance, in that order, when anything is unsaved.
@@ -659,16 +693,37 @@ Item {
     Item {
         id: mainScreen
         objectName: "mainScreen"
+        // Shown once the start picture is gone; left for its picture behind open pop-ups.
+        property bool started: false
+        property bool covered: false
         anchors.fill: parent
-        visible: false
+        visible: started && !covered
 
         Environment {
             anchors.fill: parent
             title: root.deviceName
         }
 
+        // The Tab order is the order of these children: the top menu, the left panel, the
+        // picture's markers, the right panel, the bottom bar; z keeps the stacking.
+        TopMenu {
+            id: topMenu
+            z: 4
+            x: 920
+            y: 16
+            profileNames: ProfileNames.names(root.profileEntries)
+            profileIndex: ProfileNames.indexOfNumber(root.profileEntries, root.profileNo)
+            onAskClicked: askMenu.open ? askMenu.close() : askMenu.popUp()
+            onMinimizeClicked: ui_Ctl.onMinimize()
+            onCloseClicked: root.askUnsaved(function () { ui_Ctl.onClose() })
+            onProfileChosen: function (index) {
+                root.startFlow(root.changeProfile, [root.profileEntries[index].number])
+            }
+        }
+
         Column {
             id: leftPanel
+            z: 1
             x: 24
             y: 88
             spacing: root.spacingUnit
@@ -705,27 +760,20 @@ Item {
             }
         }
 
-        BottomBar {
-            id: bottomBar
-            anchors { right: parent.right; bottom: parent.bottom; rightMargin: 24; bottomMargin: 8 }
-            configText: root.mainLang[4]
-            resetText: root.mainLang[5]
-            saveText: root.mainLang[10]
-            unsaved: root.unsaved
-            onConfigClicked: root.openPopup(root.page(profilesPlace))
-            onResetClicked: root.openPopup(resetBox)
-            onSaveClicked: root.save()
-        }
-        NoticeLine {
-            id: resetNotice
-            objectName: "resetNotice"
-            anchors { right: bottomBar.right; bottom: bottomBar.top; bottomMargin: 6 }
-            width: 440
-            horizontalAlignment: Text.AlignRight
+        MousePicture {
+            id: mousePicture
+            z: 5
+            anchors.fill: parent
+            keyCount: root.keyCount
+            hoveredButton: root.hoveredButton
+            selectedButton: root.selectedButton
+            onMarkerHovered: function (position) { root.hoveredButton = position }
+            onMarkerClicked: function (position) { root.openKeyAssignment(position) }
         }
 
         Column {
             id: rightPanel
+            z: 3
             x: 768
             y: 56
             spacing: root.spacingUnit
@@ -740,29 +788,51 @@ Item {
             }
         }
 
-        TopMenu {
-            id: topMenu
-            x: 920
-            y: 16
-            profileNames: ProfileNames.names(root.profileEntries)
-            profileIndex: ProfileNames.indexOfNumber(root.profileEntries, root.profileNo)
-            onAskClicked: askMenu.open ? askMenu.close() : askMenu.popUp()
-            onMinimizeClicked: ui_Ctl.onMinimize()
-            onCloseClicked: root.askUnsaved(function () { ui_Ctl.onClose() })
-            onProfileChosen: function (index) {
-                root.changeProfile(root.profileEntries[index].number)
-            }
+        BottomBar {
+            id: bottomBar
+            z: 2
+            anchors { right: parent.right; bottom: parent.bottom; rightMargin: 24; bottomMargin: 8 }
+            configText: root.mainLang[4]
+            resetText: root.mainLang[5]
+            saveText: root.mainLang[10]
+            unsaved: root.unsaved
+            onConfigClicked: root.openPopup(root.page(profilesPlace))
+            onResetClicked: root.openPopup(resetBox)
+            onSaveClicked: root.startFlow(root.save)
         }
+        NoticeLine {
+            id: resetNotice
+            objectName: "resetNotice"
+            anchors { right: bottomBar.right; bottom: bottomBar.top; bottomMargin: 6 }
+            width: 440
+            horizontalAlignment: Text.AlignRight
+        }
+    }
 
-        MousePicture {
-            id: mousePicture
-            anchors.fill: parent
-            keyCount: root.keyCount
-            hoveredButton: root.hoveredButton
-            selectedButton: root.selectedButton
-            onMarkerHovered: function (position) { root.hoveredButton = position }
-            onMarkerClicked: function (position) { root.openKeyAssignment(position) }
+    // Behind open pop-ups the main screen is a still picture of itself: its controls leave the
+    // screen, so neither the keyboard nor a screen reader finds them under the mask.
+    Image {
+        id: mainPicture
+        objectName: "mainPicture"
+        anchors.fill: parent
+        visible: mainScreen.covered
+        Accessible.ignored: true
+    }
+
+    onPopupOpenChanged: {
+        if (!popupOpen) {
+            mainScreen.covered = false
+            mainPicture.source = ""
+            return
         }
+        if (!mainScreen.visible)
+            return
+        mainScreen.grabToImage(function (result) {
+            if (!root.popupOpen)
+                return
+            mainPicture.source = result.url
+            mainScreen.covered = true
+        })
     }
 
     // --- pop-ups ------------------------------------------------------------------------------
@@ -821,7 +891,7 @@ Item {
         cancelText: root.mainLang[7]
         onAccepted: {
             root.closePopup(resetBox)
-            root.askUnsaved(root.resetToFactory)
+            root.startFlow(root.askUnsaved, [root.resetToFactory])
         }
         onCancelled: root.closePopup(resetBox)
     }
@@ -888,7 +958,7 @@ Item {
     Connections {
         target: root.page(profilesPlace)
         ignoreUnknownSignals: true
-        function onChangeProfile(number) { root.changeProfile(number) }
+        function onChangeProfile(number) { root.startFlow(root.changeProfile, [number]) }
         function onProfilesChanged(entries) { root.profileEntries = entries }
         function onOpenPrograms() { root.openPopup(root.page(programsPlace)) }
     }

@@ -99,6 +99,7 @@ private slots:
     void mouseChoicesAreStoredAndSent();
     void fireKeyIsCapturedFromTheKeyboard();
     void captureEndsWhenItsSectionIsLeft();
+    void typedTimesCountWithoutReturn();
     void combinationIsCollected();
     void everyListedChoiceSetsItsEntry();
     void onlyLeftClickButtonKeepsIt();
@@ -390,6 +391,25 @@ void TestButtons::captureEndsWhenItsSectionIsLeft()
     QVERIFY(closePage());
     QCOMPARE(rowText(3), text);
     QVERIFY(!saveIsRed());
+}
+
+// A count typed and not confirmed is the count: the close icon hands it on with the entry.
+void TestButtons::typedTimesCountWithoutReturn()
+{
+    QVERIFY(rig->start());
+    QVERIFY(openButton(3));
+    QVERIFY(scene().click("assignSection1"));
+    QVERIFY(scene().click("fireKeyField"));
+    scene().hookKey(0x04, true);
+    scene().hookKey(0x04, false);
+    QVERIFY(scene().click("fireTimesField"));
+    scene().key(Qt::Key_A, Qt::ControlModifier);
+    scene().typeText("5");
+    QVERIFY(closePage());
+    QCOMPARE(rowText(3), QStringLiteral("A"));
+    QVERIFY(scene().click("saveButton"));
+    QTRY_COMPARE(storedEntry(3), Entry({1, 0x04, 10, 5}));
+    QCOMPARE(deviceMatrix(1), factoryDeviceWith({{3, {0x0A, 0x04, 10, 5}}}));
 }
 
 void TestButtons::combinationIsCollected()

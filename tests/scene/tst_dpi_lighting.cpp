@@ -78,6 +78,7 @@ private slots:
     void storedValuesBeyondTheSensor();
 
     void hueBarAndColourFields();
+    void typedColourStaysWithItsBlock();
     void effectsShowTheirSliders();
     void colourEightOfA55328MouseIsBlack();
     void resetIconShowsTheFactoryLighting();
@@ -294,6 +295,29 @@ void TestDpiLighting::hueBarAndColourFields()
     QList<int> colours = kFactoryColours;
     colours[3] = 0;
     colours[4] = 255;
+    QTRY_COMPARE(numbers(rig->profileValue(0, "mouse/colorValue")), colours);
+    QCOMPARE(bytesOf(rig->state().ledColors), colours);
+}
+
+// A colour number typed and not confirmed belongs to the block it was typed for: choosing
+// another block or pressing Save takes it as it stands.
+void TestDpiLighting::typedColourStaysWithItsBlock()
+{
+    QVERIFY(rig->start());
+    QVERIFY(scene().click("lightBlock2"));
+    QVERIFY(scene().click("lightBField"));
+    scene().key(Qt::Key_A, Qt::ControlModifier);
+    scene().typeText("128");
+    QVERIFY(scene().click("lightBlock4"));
+    QVERIFY(scene().click("lightBlock0"));
+    QVERIFY(scene().click("lightRField"));
+    scene().key(Qt::Key_A, Qt::ControlModifier);
+    scene().typeText("10");
+    QVERIFY(scene().click("saveButton"));
+
+    QList<int> colours = kFactoryColours;
+    colours[0] = 10;
+    colours[8] = 128;
     QTRY_COMPARE(numbers(rig->profileValue(0, "mouse/colorValue")), colours);
     QCOMPARE(bytesOf(rig->state().ledColors), colours);
 }

@@ -65,6 +65,7 @@ private slots:
     void deleteRestoresTheBoundButtons();
     void editingSteps();
     void editingSendsToTheBoundSlotOnly();
+    void typedRepeatCountsBeforeRecording();
     void exportThenImport();
     void stepsRecordedInAnotherLanguage();
 
@@ -642,9 +643,39 @@ void TestMacroEditor::editingSendsToTheBoundSlotOnly()
     scene().key(Qt::Key_A, Qt::ControlModifier);
     scene().typeText("300");
     scene().key(Qt::Key_Return);
-    QTRY_COMPARE(macroIdsSent(), QList<int> {4});
+    // Each keystroke's count counts at once: 3, 30 and 300 go out in turn.
+    QTRY_COMPARE(macroIdsSent(), (QList<int> {4, 4, 4}));
     QCOMPARE(bytes(rig->state().macros.at(4)).left(2), QByteArray::fromHex("012C"));
     QCOMPARE(int(rig->state().macros.size()), 1);
+}
+
+// A repeat count typed and not confirmed counts before the recording starts: the macro's
+// steps stay until the recording stops, and then go out with that count.
+void TestMacroEditor::typedRepeatCountsBeforeRecording()
+{
+    writeNames({"Macro_0", "loaderpivlan"});
+    rig->writeMacro("Macro_0", kPressAndRelease);
+    bindButton(0, 3, "Macro_0");
+    QVERIFY(rig->start());
+    QVERIFY(scene().find("keyMatrix"));
+    QVERIFY(openEditor());
+    QVERIFY(scene().click("macroRepeatField"));
+    scene().key(Qt::Key_A, Qt::ControlModifier);
+    scene().typeText("3");
+    sim::clearWireLog();
+    QVERIFY(scene().click("macroRecordButton"));
+    QCOMPARE(repeatOf("Macro_0"), 3);
+    QCOMPARE(stepsOf("Macro_0"), kPressAndRelease);
+
+    scene().hookKey(0x05, true);
+    scene().hookKey(0x05, false);
+    QVERIFY(scene().click("macroRecordButton"));
+    QCOMPARE(stepsOf("Macro_0"), (QStringList {"1,B", "2,B"}));
+    QCOMPARE(repeatOf("Macro_0"), 3);
+    QTRY_COMPARE(macroIdsSent(), QList<int> {4});
+    QByteArray expected = shortRecord({{0x05, false}, {0x05, true}}, {});
+    expected[1] = 3;
+    QCOMPARE(bytes(rig->state().macros.at(4)), expected);
 }
 
 void TestMacroEditor::exportThenImport()

@@ -80,6 +80,7 @@ private slots:
     void pagesAreBuiltWhenFirstOpened();
     void helpMenu();
     void windowDragMinimiseAndClose();
+    void focusRingFollowsTheKeyboard();
 
 private:
     void writeProfileNames(const QStringList &names);
@@ -591,4 +592,51 @@ void TestMainScreen::windowDragMinimiseAndClose()
 }
 
 QTEST_MAIN(TestMainScreen)
+// The focus ring: Tab brings it to the Save button and to the LOD slider, 2 px of the ring's
+// colour all round just outside the control, the control itself drawn as before; when the
+// focus moves on, the picture is the unfocused one again.
+void TestMainScreen::focusRingFollowsTheKeyboard()
+{
+    QVERIFY(rig->start());
+    // The keyboard reaches the scene once the window has the focus.
+    scene().view()->activateWindow();
+    scene().view()->setFocus(Qt::ActiveWindowFocusReason);
+    const QColor ring("#59b4ff");
+    for (const QString name : {QStringLiteral("saveButton"), QStringLiteral("lodSliderAccess")}) {
+        QQuickItem *item = scene().item(name);
+        QVERIFY(item);
+        const QRect inner = item->mapRectToScene(item->boundingRect()).toRect();
+        const QRect outer = inner.adjusted(-4, -4, 4, 4);
+        const QImage unfocused = scene().view()->grabFramebuffer().copy(outer);
+        int presses = 0;
+        while (!item->hasActiveFocus() && presses++ < 80)
+            scene().key(Qt::Key_Tab);
+        QVERIFY2(item->hasActiveFocus(), qPrintable(name));
+        SceneDriver::settle(100);
+        const QImage focused = scene().view()->grabFramebuffer().copy(outer);
+
+        // Every side has a 2-pixel run of the ring's colour at its middle, 2 and 3 px out.
+        const auto isRing = [&](int x, int y) {
+            const QColor c = focused.pixelColor(x, y);
+            return qAbs(c.red() - ring.red()) < 40 && qAbs(c.green() - ring.green()) < 40
+                && qAbs(c.blue() - ring.blue()) < 40;
+        };
+        const int midX = outer.width() / 2, midY = outer.height() / 2;
+        const int right = outer.width() - 1, bottom = outer.height() - 1;
+        QVERIFY2(isRing(midX, 1) && isRing(midX, 2), qPrintable(name + " top"));
+        QVERIFY2(isRing(midX, bottom - 1) && isRing(midX, bottom - 2), qPrintable(name + " bottom"));
+        QVERIFY2(isRing(1, midY) && isRing(2, midY), qPrintable(name + " left"));
+        QVERIFY2(isRing(right - 1, midY) && isRing(right - 2, midY), qPrintable(name + " right"));
+        // The control as before: all of it but its rounded corners, which the ring's curve
+        // passes close by.
+        const int w = inner.width(), h = inner.height();
+        QCOMPARE(focused.copy(8, 4, w - 8, h), unfocused.copy(8, 4, w - 8, h));
+        QCOMPARE(focused.copy(4, 8, w, h - 8), unfocused.copy(4, 8, w, h - 8));
+
+        scene().key(Qt::Key_Tab);
+        SceneDriver::settle(100);
+        QCOMPARE(scene().view()->grabFramebuffer().copy(outer), unfocused);
+    }
+}
+
 #include "tst_main_screen.moc"

@@ -91,6 +91,19 @@ void showFileDialog(SceneRig &rig, bool save)
     shownDialog->show();
 }
 
+// Presses Tab until the item of that name has the keyboard focus.
+void tabTo(SceneRig &rig, const char *name)
+{
+    rig.scene->view()->activateWindow();
+    rig.scene->view()->setFocus(Qt::ActiveWindowFocusReason);
+    for (int i = 0; i < 80; ++i) {
+        const QQuickItem *item = rig.scene->find(QLatin1String(name));
+        if (item && item->hasActiveFocus())
+            return;
+        rig.scene->key(Qt::Key_Tab);
+    }
+}
+
 // What the user does before each picture.
 const Shot kShots[] = {
     {"main", [](SceneRig &) {}},
@@ -110,6 +123,14 @@ const Shot kShots[] = {
             rig.scene->click("stepListRow3", Qt::RightButton);
             rig.scene->click("stepListMenuEntry2");
             rig.scene->hookKey(0x2C, true);
+        }},
+    {"focus-ring-main", [](SceneRig &rig) { tabTo(rig, "mouseMarker3"); }},
+    {"focus-ring-page",
+        [](SceneRig &rig) {
+            tabTo(rig, "keyMatrixRow2");
+            rig.scene->key(Qt::Key_Return);
+            rig.scene->key(Qt::Key_Tab);
+            rig.scene->key(Qt::Key_Down);
         }},
     {"buttons-hovered", [](SceneRig &rig) { rig.scene->hover("keyMatrixRow4"); }},
     {"key-assignment",

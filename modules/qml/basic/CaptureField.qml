@@ -1,8 +1,10 @@
 import QtQuick
 
-// A field that takes the next key (or keys) pressed once it is clicked: it shows its text,
-// and while capturing a pulsing orange frame says it is waiting.
-Rectangle {
+// A field that takes the next key (or keys) pressed once it is clicked (or worked with Space
+// or Enter): it shows its text, and while capturing a pulsing orange frame says it is
+// waiting. While capturing it holds the keyboard focus and keeps every key from the rest of
+// the page; Esc is announced as escapePressed, for the owner to end the capture.
+Pressable {
     id: field
 
     property string label: ""
@@ -24,6 +26,9 @@ Rectangle {
     Accessible.name: label
     Accessible.description: text
     Accessible.onPressAction: if (enabled) field.clicked()
+    onActivated: field.clicked()
+    takesAllKeys: capturing
+    onCapturingChanged: if (capturing) forceActiveFocus()
 
     SequentialAnimation on opacity {
         running: field.capturing

@@ -1,7 +1,7 @@
 import QtQuick
 
-// A check box with its label; clicking either toggles it.
-Item {
+// A check box with its label; clicking either, Space or Enter toggle it.
+Pressable {
     id: box
 
     property string text: ""
@@ -18,6 +18,8 @@ Item {
     Accessible.checked: checked
     Accessible.onPressAction: toggle()
     Accessible.onToggleAction: toggle()
+    onActivated: toggle()
+    color: "transparent"
 
     function toggle() {
         if (!enabled)

@@ -1,7 +1,8 @@
 import QtQuick
 
 // One colour of a set: a swatch that can be chosen. The chosen one wears a bright frame.
-Rectangle {
+// The set is a group of radio buttons: the arrows move along it, Space or Enter choose.
+Pressable {
     id: block
 
     property string name: ""
@@ -15,12 +16,16 @@ Rectangle {
     border.width: selected ? 2 : 1
     border.color: selected ? root.fontColor : area.containsMouse ? root.colorOrange : root.colorGray1
 
-    Accessible.role: Accessible.Button
+    Accessible.role: Accessible.RadioButton
     Accessible.name: name
     Accessible.description: String(color)
     Accessible.checkable: true
     Accessible.checked: selected
     Accessible.onPressAction: if (enabled) block.clicked()
+    onActivated: block.clicked()
+    group: "colours"
+    Keys.onLeftPressed: moveInGroup(false)
+    Keys.onRightPressed: moveInGroup(true)
 
     // A dark inner line keeps light colours apart from the frame.
     Rectangle {

@@ -1,7 +1,9 @@
 import QtQuick
 
 // A right-click menu: a column of entries at the pointer. Choosing one announces its index
-// and closes the menu; a press elsewhere only closes it.
+// and closes the menu; a press elsewhere only closes it. An open menu holds the keyboard
+// focus: Up and Down move the highlight, Enter chooses, Esc and Tab close it; the focus then
+// goes back to what had it before.
 Item {
     id: menu
 
@@ -10,17 +12,37 @@ Item {
     property var disabledEntries: []
     property Item owner
     property bool open: false
+    property int highlighted: 0
+    property Item focusBefore: null
+    property string name: ""
 
     signal chosen(int index)
 
     // Opens at point p of the owner.
     function popUp(p) {
         layer.placeAt(frame, p)
+        highlighted = 0
+        focusBefore = frame.Window.activeFocusItem
         open = true
+        frame.forceActiveFocus()
     }
 
     function close() {
+        if (!open)
+            return
         open = false
+        if (frame.activeFocus && focusBefore)
+            focusBefore.forceActiveFocus()
+        focusBefore = null
+    }
+
+    // Entries not offered stay as they are: the menu stays open and nothing is announced.
+    function choose(index) {
+        if (disabledEntries.indexOf(index) >= 0)
+            return
+        close()
+        if (index >= 0 && index < entries.length)
+            chosen(index)
     }
 
     DropLayer {
@@ -37,6 +59,14 @@ Item {
             color: root.colorGray0
             border.color: root.colorGray2
             Accessible.role: Accessible.PopupMenu
+            Accessible.name: menu.name
+            Keys.onUpPressed: menu.highlighted = Math.max(0, menu.highlighted - 1)
+            Keys.onDownPressed: menu.highlighted = Math.min(menu.entries.length - 1, menu.highlighted + 1)
+            Keys.onReturnPressed: menu.choose(menu.highlighted)
+            Keys.onEnterPressed: menu.choose(menu.highlighted)
+            Keys.onEscapePressed: menu.close()
+            Keys.onTabPressed: menu.close()
+            Keys.onBacktabPressed: menu.close()
 
             Column {
                 id: column
@@ -55,10 +85,12 @@ Item {
                         width: column.width
                         height: 24
                         radius: 2
-                        color: entryArea.containsMouse && offered ? root.colorOrange : "transparent"
+                        color: (entryArea.containsMouse || index === menu.highlighted) && offered
+                               ? root.colorOrange : "transparent"
                         Accessible.role: Accessible.MenuItem
                         Accessible.name: String(modelData)
-                        Accessible.onPressAction: if (offered) { menu.close(); menu.chosen(index) }
+                        Accessible.selected: index === menu.highlighted
+                        Accessible.onPressAction: menu.choose(index)
                         UiText {
                             anchors { fill: parent; leftMargin: 10; rightMargin: 10 }
                             text: String(entry.modelData)
@@ -69,7 +101,7 @@ Item {
                             id: entryArea
                             anchors.fill: parent
                             hoverEnabled: true
-                            onClicked: { menu.close(); menu.chosen(entry.index) }
+                            onClicked: menu.choose(entry.index)
                         }
                     }
                 }

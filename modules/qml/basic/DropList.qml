@@ -1,8 +1,10 @@
 import QtQuick
 
 // A box showing the chosen entry of a list; pressing it drops the list below. Choosing an
-// entry announces its index; the owner decides what becomes current.
-Rectangle {
+// entry announces its index; the owner decides what becomes current. From the keyboard:
+// Space, Enter or Alt+Down drop the list, Up and Down move the highlight, Enter chooses the
+// highlighted entry, Esc closes the list without a change.
+Pressable {
     id: box
 
     property string label: ""
@@ -10,6 +12,8 @@ Rectangle {
     property int currentIndex: -1
     property bool open: false
     property int rowHeight: 24
+    // The entry the keyboard points at while the list is down.
+    property int highlighted: -1
 
     signal chosen(int index)
 
@@ -23,6 +27,30 @@ Rectangle {
     Accessible.name: label
     Accessible.description: current.text
     Accessible.onPressAction: open ? close() : popUp()
+    onActivated: open ? choose(highlighted) : popUp()
+    Keys.onUpPressed: moveHighlight(-1)
+    Keys.onDownPressed: function (event) {
+        if (!open && (event.modifiers & Qt.AltModifier))
+            popUp()
+        else
+            moveHighlight(1)
+    }
+    Keys.onEscapePressed: function (event) {
+        event.accepted = open
+        close()
+    }
+    onActiveFocusChanged: if (!activeFocus) close()
+
+    function moveHighlight(delta) {
+        if (open)
+            highlighted = Math.max(0, Math.min(model.length - 1, highlighted + delta))
+    }
+
+    function choose(index) {
+        close()
+        if (index >= 0 && index < model.length)
+            chosen(index)
+    }
 
     function close() {
         open = false
@@ -33,6 +61,7 @@ Rectangle {
             return
         list.width = box.width
         layer.placeAt(list, Qt.point(0, box.height + 2))
+        highlighted = currentIndex
         open = true
     }
 
@@ -85,7 +114,7 @@ Rectangle {
                         objectName: box.objectName + "Item" + index
                         width: column.width
                         height: box.rowHeight
-                        color: rowArea.containsMouse ? root.colorOrange
+                        color: rowArea.containsMouse || index === box.highlighted ? root.colorOrange
                              : index === box.currentIndex ? root.colorBlue : "transparent"
                         Accessible.role: Accessible.ListItem
                         Accessible.name: String(modelData)

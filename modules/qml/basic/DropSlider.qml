@@ -3,6 +3,11 @@ import QtQuick
 // The scene's slider: a box that shows the value's text and, when pressed, drops a track
 // below it. The value is the handle's position on the track, from … to (3 … 89 or
 // 3 … 161); moving the handle announces every position, releasing it the final one.
+//
+// From the keyboard, once it has the focus (Tab is enough): the arrows step by one, Page Up
+// and Page Down by a tenth of the range, Home and End go to the ends, Space or Enter drop or
+// lift the track, Esc lifts it. A screen reader hears the value as the box shows it: textOf
+// gives the shown text of any position, so the bounds are told in the same units.
 Rectangle {
     id: box
 
@@ -13,6 +18,8 @@ Rectangle {
     property int value: from
     property int trackWidth: 200
     property bool open: false
+    // function (position) → the text shown for it; null: the position itself.
+    property var textOf: null
 
     signal moved(int value)
     signal released(int value)
@@ -60,18 +67,39 @@ Rectangle {
         released(v)
     }
 
-    Keys.onLeftPressed: step(-1)
-    Keys.onRightPressed: step(1)
-    Keys.onEscapePressed: close()
+    // The number a position shows (its text's leading number), or the position itself.
+    function shownNumber(v) {
+        var n = parseFloat(textOf ? textOf(v) : String(v))
+        return isFinite(n) ? n : v
+    }
 
-    // What assistive technology sees: a slider with the box's value and bounds. A value it
-    // writes is taken as the user's move.
+    // The number the box shows now; a text without one gives the position's.
+    function numberShown() {
+        var n = parseFloat(text)
+        return isFinite(n) ? n : shownNumber(value)
+    }
+
+    // The first position that shows the number nearest to n.
+    function positionShowing(n) {
+        var best = from
+        for (var p = from; p <= to; ++p) {
+            if (Math.abs(shownNumber(p) - n) < Math.abs(shownNumber(best) - n))
+                best = p
+        }
+        return best
+    }
+
+    // What assistive technology sees, and what holds the keyboard focus: a slider with the
+    // box's shown value and bounds. A value it writes is taken as the user's move.
     Item {
+        id: access
+        objectName: box.objectName + "Access"
         anchors.fill: parent
-        property int value: box.value
-        readonly property int minimumValue: box.from
-        readonly property int maximumValue: box.to
-        readonly property int stepSize: 1
+        activeFocusOnTab: true
+        property real value: box.numberShown()
+        readonly property real minimumValue: box.shownNumber(box.from)
+        readonly property real maximumValue: box.shownNumber(box.to)
+        readonly property real stepSize: 0
         Accessible.role: Accessible.Slider
         Accessible.name: box.label
         Accessible.description: box.text
@@ -79,10 +107,39 @@ Rectangle {
         Accessible.onDecreaseAction: box.step(-1)
         Accessible.onPressAction: box.open ? box.close() : box.popUp()
         onValueChanged: {
-            if (value !== box.value)
-                box.moveTo(value)
-            value = Qt.binding(function () { return box.value })
+            if (value !== box.numberShown())
+                box.moveTo(box.positionShowing(value))
+            value = Qt.binding(function () { return box.numberShown() })
         }
+        onActiveFocusChanged: if (!activeFocus) box.close()
+
+        Keys.onLeftPressed: box.step(-1)
+        Keys.onDownPressed: box.step(-1)
+        Keys.onRightPressed: box.step(1)
+        Keys.onUpPressed: box.step(1)
+        Keys.onPressed: function (event) {
+            var tenth = Math.max(1, Math.round((box.to - box.from) / 10))
+            switch (event.key) {
+            case Qt.Key_PageUp: box.step(tenth); break
+            case Qt.Key_PageDown: box.step(-tenth); break
+            case Qt.Key_Home: box.moveTo(box.from); break
+            case Qt.Key_End: box.moveTo(box.to); break
+            case Qt.Key_Space: case Qt.Key_Return: case Qt.Key_Enter:
+                if (!event.isAutoRepeat)
+                    box.open ? box.close() : box.popUp()
+                break
+            case Qt.Key_Escape:
+                event.accepted = box.open
+                box.close()
+                return
+            default:
+                return
+            }
+            event.accepted = true
+        }
+    }
+    FocusRing {
+        shown: access.activeFocus
     }
 
     UiText {
@@ -104,7 +161,7 @@ Rectangle {
         hoverEnabled: true
         cursorShape: Qt.PointingHandCursor
         onClicked: {
-            box.forceActiveFocus()
+            access.forceActiveFocus()
             box.open ? box.close() : box.popUp()
         }
     }

@@ -6,6 +6,11 @@ import QtQuick
 // (steps of a macro, say) are drawn through textOf and iconOf, and editTextOf gives the part
 // of an entry that can be edited (null: the entry cannot be). One entry may wear a mark
 // (the one in use, say), named markName for a screen reader.
+//
+// From the keyboard the list is one stop of the Tab order: Up and Down move the selection,
+// Enter and F2 open the selected entry for editing (as a double click does), Delete asks the
+// owner to delete it (deleteRequested), and the Menu key or Shift+F10 open the list's menu at
+// the selected entry.
 Rectangle {
     id: list
 
@@ -32,11 +37,11 @@ Rectangle {
     signal selected(int index)
     signal menuChosen(int entry, int index)
     signal renameRequested(int index, string name)
+    signal deleteRequested(int index)
 
     color: root.colorBlack
     border.color: root.colorGray1
     radius: 2
-    clip: true
 
     Accessible.role: Accessible.List
     Accessible.name: label
@@ -67,15 +72,73 @@ Rectangle {
 
     function finishEditing(accept, text) {
         var index = editingIndex
+        var hadFocus = editorHasFocus()
         editingIndex = -1
+        if (hadFocus)
+            list.forceActiveFocus()
         if (accept && index >= 0 && text.length > 0 && text !== editText(index))
             renameRequested(index, text)
+    }
+
+    function editorHasFocus() {
+        var item = Window.activeFocusItem
+        return item !== null && item.objectName === list.objectName + "Editor"
+    }
+
+    function moveSelection(delta) {
+        if (model.length === 0)
+            return
+        var index = currentIndex < 0 ? (delta > 0 ? 0 : model.length - 1)
+                                     : Math.max(0, Math.min(model.length - 1, currentIndex + delta))
+        if (index === currentIndex)
+            return
+        currentIndex = index
+        selected(index)
+    }
+
+    // The menu opens over the selected entry, or at the top of the list without one.
+    function openMenuFromKeyboard() {
+        if (menuTexts.length === 0 || (currentIndex < 0 && !menuOnEmpty))
+            return
+        var rowY = currentIndex >= 0 ? (currentIndex + 1) * rowHeight - view.contentY : 0
+        menu.popUp(Qt.point(16, Math.max(0, Math.min(height - 4, rowY))))
+    }
+
+    activeFocusOnTab: true
+    Keys.onUpPressed: moveSelection(-1)
+    Keys.onDownPressed: moveSelection(1)
+    Keys.onPressed: function (event) {
+        switch (event.key) {
+        case Qt.Key_Return: case Qt.Key_Enter: case Qt.Key_F2:
+            editEntry(currentIndex)
+            break
+        case Qt.Key_Delete:
+            if (currentIndex >= 0)
+                deleteRequested(currentIndex)
+            break
+        case Qt.Key_Menu:
+            openMenuFromKeyboard()
+            break
+        case Qt.Key_F10:
+            if (!(event.modifiers & Qt.ShiftModifier))
+                return
+            openMenuFromKeyboard()
+            break
+        default:
+            return
+        }
+        event.accepted = true
+    }
+
+    FocusRing {
+        shown: list.activeFocus
     }
 
     ListView {
         id: view
         anchors.fill: parent
         anchors.margins: 1
+        clip: true
         model: list.model
         boundsBehavior: Flickable.StopAtBounds
         currentIndex: list.currentIndex
@@ -200,6 +263,7 @@ Rectangle {
         objectName: list.objectName + "Menu"
         owner: list
         entries: list.menuTexts
+        name: list.label
         disabledEntries: list.menuDisabled
         onChosen: function (entry) { list.menuChosen(entry, list.currentIndex) }
     }

@@ -1,7 +1,7 @@
 import QtQuick
 
 // A row that opens something: an icon, a text and a chevron.
-Rectangle {
+Pressable {
     id: entry
 
     property string text: ""
@@ -18,6 +18,7 @@ Rectangle {
     Accessible.role: Accessible.Button
     Accessible.name: text
     Accessible.onPressAction: if (enabled) entry.clicked()
+    onActivated: entry.clicked()
 
     Image {
         id: glyph

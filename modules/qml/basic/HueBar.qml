@@ -5,6 +5,10 @@ import "../js/hue_bar.js" as Hue
 // dragging on the bar puts the marker's centre under the pointer (within the bar) and
 // announces the colour under it; letting go announces the end of the choice. placeOn() puts
 // the marker on a given colour, which the marker then shows as it is.
+//
+// From the keyboard, with the focus: the arrows move the marker a pixel, Page Up and Page Down
+// a tenth of the bar, Home and End to the ends; each move is a whole choice (picked, then
+// released). A screen reader sees a slider over the marker's positions.
 Item {
     id: bar
 
@@ -29,14 +33,46 @@ Item {
         picked(c[0], c[1], c[2])
     }
 
+    // A whole choice at centre, as a click there.
+    function chooseAt(centre) {
+        pickAt(centre)
+        released()
+    }
+
     implicitWidth: 200
     implicitHeight: 12
+    activeFocusOnTab: true
+
+    // The slider's value and bounds for assistive technology; a value it writes is a choice.
+    property real value: Math.round(markerCentre)
+    readonly property real minimumValue: Hue.clampCentre(0, width)
+    readonly property real maximumValue: Hue.clampCentre(width, width)
+    readonly property real stepSize: 1
+    onValueChanged: {
+        if (value !== Math.round(markerCentre))
+            chooseAt(value)
+        value = Qt.binding(function () { return Math.round(bar.markerCentre) })
+    }
 
     Accessible.role: Accessible.Slider
     Accessible.name: name
     Accessible.description: String(markerColor)
-    Accessible.onIncreaseAction: { pickAt(markerCentre + 1); released() }
-    Accessible.onDecreaseAction: { pickAt(markerCentre - 1); released() }
+    Accessible.onIncreaseAction: chooseAt(markerCentre + 1)
+    Accessible.onDecreaseAction: chooseAt(markerCentre - 1)
+
+    Keys.onPressed: function (event) {
+        var tenth = Math.round(width / 10)
+        switch (event.key) {
+        case Qt.Key_Left: case Qt.Key_Down: chooseAt(markerCentre - 1); break
+        case Qt.Key_Right: case Qt.Key_Up: chooseAt(markerCentre + 1); break
+        case Qt.Key_PageDown: chooseAt(markerCentre - tenth); break
+        case Qt.Key_PageUp: chooseAt(markerCentre + tenth); break
+        case Qt.Key_Home: chooseAt(minimumValue); break
+        case Qt.Key_End: chooseAt(maximumValue); break
+        default: return
+        }
+        event.accepted = true
+    }
 
     Rectangle {
         anchors.fill: parent
@@ -64,6 +100,9 @@ Item {
         color: bar.markerColor
         border.color: root.fontColor
         border.width: 2
+    }
+    FocusRing {
+        anchors.margins: -7
     }
     // Reaches over the marker's overhang at both ends.
     MouseArea {

@@ -2,7 +2,7 @@ import QtQuick
 
 // A small picture that does something when clicked; name says what, for the tooltip-less
 // reader and the screen reader.
-Rectangle {
+Pressable {
     id: button
 
     property string name: ""
@@ -16,11 +16,12 @@ Rectangle {
     implicitWidth: 24
     implicitHeight: 24
     radius: 3
-    color: hovered ? hoverColor : "transparent"
+    color: hovered || keyDown ? hoverColor : "transparent"
 
     Accessible.role: Accessible.Button
     Accessible.name: name
     Accessible.onPressAction: if (enabled) button.clicked()
+    onActivated: button.clicked()
 
     Image {
         anchors.centerIn: parent

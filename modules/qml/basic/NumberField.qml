@@ -1,7 +1,11 @@
 import QtQuick
 
-// A whole number typed in a small box, kept within bounds. Input that is not a number in
-// range when editing ends gives the old value back; an accepted number is announced once.
+// A whole number typed in a small box, kept within bounds. What is on screen is what counts:
+// every keystroke that leaves a number in range makes it the value at once (announced with
+// accepted), so no later click, key or screen-reader action can miss it. A keystroke that
+// leaves anything else refuses the entry: the number from before it comes back, selected for
+// typing anew, and the frame flashes red. An emptied box counts nothing and shows the value
+// again when editing ends. Enter ends editing; Esc gives back the number from before too.
 // A blank field (no value known) shows nothing until a number is typed.
 Rectangle {
     id: field
@@ -11,8 +15,12 @@ Rectangle {
     property int minimum: 0
     property int maximum: 255
     property bool blank: false
-    // Typed and not taken yet: the value stays off the box until editing ends.
+    // Emptied by the user: the box shows nothing while the value stays.
     property bool typing: false
+    // A keystroke was just refused.
+    property bool refused: false
+    // The value when editing began, for Esc; null while not editing or when it was blank.
+    property var valueAtStart: null
     readonly property alias text: input.text
     readonly property alias editing: input.activeFocus
 
@@ -22,13 +30,24 @@ Rectangle {
     implicitHeight: 22
     radius: 2
     color: root.colorBlack
-    border.color: input.activeFocus ? root.colorOrange : root.colorGray1
+    border.color: refused ? "#ff3030" : input.activeFocus ? root.colorOrange : root.colorGray1
+    border.width: refused ? 2 : 1
 
     Accessible.role: Accessible.EditableText
     Accessible.name: name
     Accessible.description: shownText()
+    Accessible.ignored: true
 
-    onValueChanged: if (!typing) input.text = shownText()
+    // Inside take(): the value changes because of what was typed.
+    property bool taking: false
+
+    onValueChanged: {
+        if (!typing)
+            input.text = shownText()
+        // A value set from outside (a check box beside the field, say) is the one to give back.
+        if (!taking && valueAtStart !== null)
+            valueAtStart = value
+    }
     onBlankChanged: if (!typing) input.text = shownText()
     Component.onCompleted: input.text = shownText()
 
@@ -36,19 +55,59 @@ Rectangle {
         return blank ? "" : String(value)
     }
 
-    // Takes what was typed: a number in range becomes the value, anything else restores.
-    function commit() {
-        typing = false
-        var n = Number(input.text)
-        if (input.text.trim() !== "" && Number.isInteger(n) && n >= minimum && n <= maximum) {
-            var changed = n !== value || blank
-            value = n
-            input.text = String(n)
-            if (changed)
-                accepted(n)
+    function acceptable(text) {
+        var n = Number(text)
+        return text.trim() !== "" && Number.isInteger(n) && n >= minimum && n <= maximum
+    }
+
+    // A number in range becomes the value and is announced when it changed it.
+    function take(n) {
+        var changed = n !== value || blank
+        taking = true
+        value = n
+        taking = false
+        if (changed)
+            accepted(n)
+    }
+
+    // A keystroke: a number in range counts at once, an empty box waits, anything else is
+    // refused.
+    function edited() {
+        if (acceptable(input.text)) {
+            typing = false
+            take(Number(input.text))
+        } else if (input.text.trim() === "") {
+            typing = true
         } else {
-            input.text = shownText()
+            restore()
+            input.selectAll()
+            refused = true
+            refusedTimer.restart()
         }
+    }
+
+    // Editing ends: the box shows the value that counts, as a plain number, and that value
+    // is the one Esc or a refusal gives back from now on.
+    function commit() {
+        if (acceptable(input.text))
+            take(Number(input.text))
+        typing = false
+        input.text = shownText()
+        valueAtStart = blank ? null : value
+    }
+
+    // Esc: the value from before the editing comes back.
+    function restore() {
+        typing = false
+        if (valueAtStart !== null && valueAtStart !== value)
+            take(valueAtStart)
+        input.text = shownText()
+    }
+
+    Timer {
+        id: refusedTimer
+        interval: 900
+        onTriggered: field.refused = false
     }
 
     TextInput {
@@ -62,18 +121,34 @@ Rectangle {
         color: root.fontColor
         selectionColor: root.colorBlue
         selectByMouse: true
+        activeFocusOnTab: true
         clip: true
         font.family: root.fontFamily
         font.pixelSize: root.fontNormalSize
         maximumLength: 6
         inputMethodHints: Qt.ImhDigitsOnly
-        onTextEdited: field.typing = true
+        Accessible.role: Accessible.EditableText
+        Accessible.name: field.name
+        Accessible.description: field.shownText()
+        onTextEdited: field.edited()
         onEditingFinished: field.commit()
-        onActiveFocusChanged: if (!activeFocus) field.commit()
-        Keys.onEscapePressed: {
-            field.typing = false
-            text = field.shownText()
-            focus = false
+        onActiveFocusChanged: {
+            if (activeFocus) {
+                field.valueAtStart = field.blank ? null : field.value
+                selectAll()
+            } else {
+                field.commit()
+                field.valueAtStart = null
+            }
         }
+        Keys.onEscapePressed: function (event) {
+            // A second Esc, with nothing left to give back, goes on to close the page.
+            event.accepted = field.typing || field.valueAtStart !== field.value
+            field.restore()
+            field.valueAtStart = field.value
+        }
+    }
+    FocusRing {
+        shown: input.activeFocus
     }
 }

@@ -3,18 +3,26 @@ import QtQuick
 // The frame every pop-up page shares: centred on the window when opened, dragged by its
 // background and kept inside the window, a title, and a close icon (a back icon where the
 // page offers one). The scene shows its mask behind every open frame.
+//
+// An open frame keeps the keyboard to itself: opening gives the focus to its first control,
+// Tab and Shift+Tab go round its own controls only, Esc works as its close icon does (or is
+// announced as escapePressed where it has none), and closing gives the focus back to the
+// control that opened it.
 Rectangle {
     id: frame
 
     property string title: ""
     property bool showClose: true
     property bool showBack: false
-    property string closeName: "Close"
-    property string backName: "Restore factory values"
+    property string closeName: root.accessTexts[2]
+    property string backName: root.accessTexts[5]
     default property alias content: body.data
 
     signal closeClicked()
     signal backClicked()
+    signal escapePressed()
+
+    property Item opener: null
 
     visible: false
     radius: 6
@@ -28,12 +36,68 @@ Rectangle {
     function open() {
         x = Math.round((Window.width - width) / 2)
         y = Math.round((Window.height - height) / 2)
+        if (!visible)
+            opener = Window.activeFocusItem
         visible = true
         forceActiveFocus()
+        moveFocus(true)
     }
 
     function close() {
         visible = false
+    }
+
+    function holds(item) {
+        for (var i = item; i; i = i.parent) {
+            if (i === frame)
+                return true
+        }
+        return false
+    }
+
+    // The focus to the next (or previous) control of this frame, round from the last to the
+    // first; nothing outside the frame is reached.
+    function moveFocus(forward) {
+        var from = Window.activeFocusItem && holds(Window.activeFocusItem) ? Window.activeFocusItem : frame
+        var item = from
+        for (var i = 0; i < 500; ++i) {
+            item = item.nextItemInFocusChain(forward)
+            if (!item || item === from)
+                return
+            if (item !== frame && holds(item)) {
+                item.forceActiveFocus(forward ? Qt.TabFocusReason : Qt.BacktabFocusReason)
+                return
+            }
+        }
+    }
+
+    // The opener may come back into view only once this frame has gone (the main screen
+    // returns when the last pop-up closes), so the focus goes back after this event.
+    function giveFocusBack(item) {
+        var focused = Window.activeFocusItem
+        // Unless a control has taken the focus meanwhile (another pop-up's, say).
+        if (!visible && item && item.visible && (!focused || !focused.activeFocusOnTab || holds(focused)))
+            item.forceActiveFocus()
+    }
+
+    onVisibleChanged: {
+        if (visible)
+            return
+        Qt.callLater(giveFocusBack, opener)
+        opener = null
+    }
+
+    Keys.onPressed: function (event) {
+        if (event.key === Qt.Key_Tab || event.key === Qt.Key_Backtab) {
+            moveFocus(event.key === Qt.Key_Tab && !(event.modifiers & Qt.ShiftModifier))
+        } else if (event.key === Qt.Key_Escape) {
+            if (showClose)
+                closeClicked()
+            escapePressed()
+        } else {
+            return
+        }
+        event.accepted = true
     }
 
     // Moves the frame by (dx, dy), never past the window's edges.
@@ -49,6 +113,11 @@ Rectangle {
         onPositionChanged: function (mouse) {
             frame.moveBy(mouse.x - pressPoint.x, mouse.y - pressPoint.y)
         }
+    }
+    // The page's controls come before the header's icons in the Tab order.
+    Item {
+        id: body
+        anchors { left: parent.left; right: parent.right; top: header.bottom; bottom: parent.bottom; margins: 12 }
     }
     Rectangle {
         id: header
@@ -94,9 +163,5 @@ Rectangle {
                 onClicked: frame.closeClicked()
             }
         }
-    }
-    Item {
-        id: body
-        anchors { left: parent.left; right: parent.right; top: header.bottom; bottom: parent.bottom; margins: 12 }
     }
 }

@@ -2,7 +2,7 @@ import QtQuick
 
 // One choice of a set: a round mark and its text; clicking it announces the choice, the
 // owner decides what is checked. Long texts wrap onto a second line when wrap is set.
-Rectangle {
+Pressable {
     id: row
 
     property string text: ""
@@ -10,6 +10,8 @@ Rectangle {
     property bool wrap: false
 
     signal chosen()
+
+    group: "choices"
 
     implicitWidth: 200
     implicitHeight: Math.max(26, label.implicitHeight + 8)
@@ -21,6 +23,10 @@ Rectangle {
     Accessible.checkable: true
     Accessible.checked: checked
     Accessible.onPressAction: if (enabled) row.chosen()
+    onActivated: row.chosen()
+    // The arrows move to the neighbouring choice; Space or Enter choose it.
+    Keys.onUpPressed: moveInGroup(false)
+    Keys.onDownPressed: moveInGroup(true)
 
     Rectangle {
         id: mark

@@ -2,7 +2,7 @@ import QtQuick
 
 // A push button with a text: blue at rest, orange under the pointer, red while it has
 // something to tell (Save with unsaved changes).
-Rectangle {
+Pressable {
     id: button
 
     property string text: ""
@@ -16,13 +16,14 @@ Rectangle {
     implicitWidth: 64
     implicitHeight: 24
     radius: 3
-    color: !enabled ? root.colorGray1 : hovered ? root.colorOrange : alert ? alertColor : restColor
+    color: !enabled ? root.colorGray1 : hovered || keyDown ? root.colorOrange : alert ? alertColor : restColor
     border.color: Qt.lighter(color, 1.4)
     border.width: 1
 
     Accessible.role: Accessible.Button
     Accessible.name: text
     Accessible.onPressAction: if (enabled) button.clicked()
+    onActivated: button.clicked()
 
     UiText {
         anchors.fill: parent

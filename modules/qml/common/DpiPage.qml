@@ -230,7 +230,7 @@ Panel {
                 height: page.rowHeight
                 visible: index < page.stageCount
 
-                Rectangle {
+                Pressable {
                     id: stageButton
                     objectName: "dpiStage" + row.index
                     anchors { left: parent.left; verticalCenter: parent.verticalCenter }
@@ -244,6 +244,7 @@ Panel {
                     Accessible.checkable: true
                     Accessible.checked: row.inUse
                     Accessible.onPressAction: page.stageChosen(row.index)
+                    onActivated: page.stageChosen(row.index)
 
                     Rectangle {
                         id: dot
@@ -280,6 +281,10 @@ Panel {
                     trackWidth: SliderMap.dpiSpan
                     label: row.stageName
                     text: page.values[row.index] + " " + page.texts[4]
+                    textOf: function (position) {
+                        return SliderMap.dpiValue(position, page.minDpi, page.maxDpi, page.dpiBase)
+                                + " " + page.texts[4]
+                    }
                     Accessible.description: text + ", " + page.texts[5] + " " + page.minDpi + ", "
                                             + page.texts[6] + " " + page.maxDpi
                     onMoved: function (value) { page.setValue(row.index, value) }

@@ -232,7 +232,7 @@ Panel {
 
         Repeater {
             model: list.shownCount
-            Rectangle {
+            Pressable {
                 id: row
                 required property int index
                 readonly property bool lit: list.hoveredButton === index || list.selectedButton === index
@@ -246,6 +246,10 @@ Panel {
                 Accessible.name: list.texts[1] + " " + (index + 1)
                 Accessible.description: label.text
                 Accessible.onPressAction: list.buttonChosen(index)
+                group: "buttons"
+                onActivated: list.buttonChosen(index)
+                Keys.onUpPressed: moveInGroup(false)
+                Keys.onDownPressed: moveInGroup(true)
 
                 Rectangle {
                     anchors { left: parent.left; top: parent.top; bottom: parent.bottom; margins: 5 }

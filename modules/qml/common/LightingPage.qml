@@ -236,6 +236,8 @@ Panel {
             anchors { left: parent.left; right: levelSlider.left; rightMargin: 8; top: parent.top; topMargin: 4 }
             height: 24
             text: levelRow.label
+            // Says what the control beside it says already.
+            Accessible.ignored: true
             color: root.colorGray3
         }
         DropSlider {
@@ -266,6 +268,8 @@ Panel {
             width: 12
             height: 22
             text: channelField.channel
+            // Says what the control beside it says already.
+            Accessible.ignored: true
             color: root.colorGray2
             horizontalAlignment: Text.AlignRight
         }
@@ -337,6 +341,8 @@ Panel {
             width: parent.width
             height: 16
             text: page.texts[6]
+            // Says what the control beside it says already.
+            Accessible.ignored: true
             color: root.colorGray3
         }
         Item { width: 1; height: 6 }

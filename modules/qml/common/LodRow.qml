@@ -55,6 +55,8 @@ Panel {
     UiText {
         anchors { left: parent.left; leftMargin: 14; verticalCenter: parent.verticalCenter }
         text: row.label
+        // Says what the control beside it says already.
+        Accessible.ignored: true
         color: root.colorGray3
         font.bold: true
     }
@@ -67,6 +69,7 @@ Panel {
         to: SliderMap.lodLast
         trackWidth: 172
         text: SliderMap.lodText(value)
+        textOf: SliderMap.lodText
         onMoved: function (value) {
             ui_View.setData("mouse/reportRate", value)
             row.isSave = true

@@ -284,7 +284,7 @@ Item {
 
     Repeater {
         model: Math.max(0, Math.min(16, picture.keyCount))
-        Rectangle {
+        Pressable {
             id: marker
             required property int index
             readonly property bool lit: picture.lit(index)
@@ -300,9 +300,15 @@ Item {
             border.color: lit ? "#ffb0a8" : (area.containsMouse ? root.colorGray3 : root.colorGray2)
             border.width: 1.5
             Accessible.role: Accessible.Button
-            Accessible.name: picture.buttonText + " " + (index + 1)
+            Accessible.name: root.accessTexts[4] + " " + (index + 1)
             Accessible.description: index < picture.functionTexts.length ? String(picture.functionTexts[index]) : ""
             Accessible.onPressAction: picture.markerClicked(index)
+            group: "markers"
+            onActivated: picture.markerClicked(index)
+            Keys.onLeftPressed: moveInGroup(false)
+            Keys.onUpPressed: moveInGroup(false)
+            Keys.onRightPressed: moveInGroup(true)
+            Keys.onDownPressed: moveInGroup(true)
 
             Behavior on scale { NumberAnimation { duration: 120 } }
 

@@ -8,7 +8,7 @@ Item {
 
     property var profileNames: []
     property int profileIndex: -1
-    property string profileLabel: "Profile"
+    property string profileLabel: root.accessTexts[3]
     readonly property alias askButton: askIcon
 
     signal askClicked()
@@ -40,19 +40,19 @@ Item {
         IconButton {
             id: askIcon
             objectName: "askButton"
-            name: "Help"
+            name: root.accessTexts[0]
             source: root.image("index", "ask")
             onClicked: menu.askClicked()
         }
         IconButton {
             objectName: "minimizeButton"
-            name: "Minimise"
+            name: root.accessTexts[1]
             source: root.image("index", "minimize")
             onClicked: menu.minimizeClicked()
         }
         IconButton {
             objectName: "closeButton"
-            name: "Close"
+            name: root.accessTexts[2]
             source: root.image("index", "close")
             hoverColor: root.colorOrange
             onClicked: menu.closeClicked()

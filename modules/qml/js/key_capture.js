@@ -9,6 +9,9 @@ var lastModifier = 0xE7;
 var maxKeys = 2;
 var separator = " + ";
 
+// Enter, Space and keypad Enter: the keys that work a focused control.
+var activationCodes = [0x28, 0x2C, 0x58];
+
 function emptyCollector() {
     return { kind: 2, modifiers: 0, first: 0, second: 0, count: 0, text: "" };
 }

@@ -31,6 +31,8 @@ var defaultRuns = [
 ];
 
 var firstMouseButton = 0xF0;
+// Esc: the key that ends a capture or a recording from the keyboard, so never taken by one.
+var escapeCode = 0x29;
 
 function expand(runs) {
     var out = [];

@@ -4,13 +4,17 @@ import "../js/notices.js" as Notices
 
 // The help menu under the question mark: the support address, opened in the browser, and
 // the version. Either entry closes it, unless no browser could be started: then the menu says
-// so and shows the whole address, to be selected and copied.
+// so and shows the whole address, to be selected and copied. Opened, it holds the keyboard: Up
+// and Down move the highlight, Enter chooses, Esc or Tab close it and the focus goes back to the
+// question mark.
 Item {
     id: menu
 
     property Item owner
     property string url: ""
     property bool open: false
+    property int highlighted: 0
+    property string name: root.accessTexts[0]
     readonly property var entries: [url, "verison:1.0"]
     // No browser took the address the last time.
     property bool failed: false
@@ -18,11 +22,17 @@ Item {
     function popUp() {
         failed = false
         layer.placeAtScene(frame, Window.width - 300, 30)
+        highlighted = 0
         open = true
+        frame.forceActiveFocus()
     }
 
     function close() {
+        if (!open)
+            return
         open = false
+        if (frame.activeFocus && owner)
+            owner.forceActiveFocus()
     }
 
     function choose(index) {
@@ -47,7 +57,14 @@ Item {
             color: root.colorGray0
             border.color: root.colorGray2
             Accessible.role: Accessible.PopupMenu
-            Accessible.name: "Help"
+            Accessible.name: menu.name
+            Keys.onUpPressed: menu.highlighted = 0
+            Keys.onDownPressed: menu.highlighted = 1
+            Keys.onReturnPressed: menu.choose(menu.highlighted)
+            Keys.onEnterPressed: menu.choose(menu.highlighted)
+            Keys.onEscapePressed: menu.close()
+            Keys.onTabPressed: menu.close()
+            Keys.onBacktabPressed: menu.close()
 
             Column {
                 id: column
@@ -64,7 +81,7 @@ Item {
                         width: column.width
                         height: Math.max(26, entryText.implicitHeight + 8)
                         radius: 2
-                        color: area.containsMouse ? root.colorOrange : "transparent"
+                        color: area.containsMouse || index === menu.highlighted && frame.activeFocus ? root.colorOrange : "transparent"
                         Accessible.role: Accessible.MenuItem
                         Accessible.name: String(modelData)
                         Accessible.onPressAction: menu.choose(index)

@@ -274,6 +274,8 @@ PopupFrame {
                 UiText {
                     anchors { left: parent.left; verticalCenter: parent.verticalCenter }
                     text: page.texts[3]
+                    // Says what the control beside it says already.
+                    Accessible.ignored: true
                     color: root.colorGray3
                 }
                 DropSlider {
@@ -297,7 +299,7 @@ PopupFrame {
                 Row {
                     x: 14
                     spacing: 10
-                    UiText { height: 22; text: page.texts[5]; color: root.colorGray3 }
+                    UiText { height: 22; text: page.texts[5]; color: root.colorGray3; Accessible.ignored: true }
                     NumberField {
                         id: xField
                         objectName: "gunXField"
@@ -308,7 +310,7 @@ PopupFrame {
                         onAccepted: function (value) { page.edit("x", value) }
                     }
                     Item { width: 14; height: 1 }
-                    UiText { height: 22; text: page.texts[6]; color: root.colorGray3 }
+                    UiText { height: 22; text: page.texts[6]; color: root.colorGray3; Accessible.ignored: true }
                     NumberField {
                         id: yField
                         objectName: "gunYField"
@@ -327,7 +329,7 @@ PopupFrame {
                 Row {
                     x: 14
                     spacing: 10
-                    UiText { height: 22; text: page.texts[8]; color: root.colorGray3 }
+                    UiText { height: 22; text: page.texts[8]; color: root.colorGray3; Accessible.ignored: true }
                     NumberField {
                         id: timesField
                         objectName: "gunTimesField"

@@ -147,6 +147,14 @@ PopupFrame {
         keyString = String(text)
     }
 
+    // The arrows on the section tabs: that section is shown and its tab takes the focus.
+    function showSection(index) {
+        if (index < 0 || index >= shownSections.length)
+            return
+        sectionIndex = index
+        sectionTabs.itemAt(index).forceActiveFocus()
+    }
+
     function sectionIndexOf(kind) {
         for (var i = 0; i < shownSections.length; ++i) {
             if (shownSections[i].kind === kind)
@@ -226,9 +234,21 @@ PopupFrame {
         comboText = ""
     }
 
-    // A key of the desktop, pressed or released.
+    // Esc in an armed capture: the fire key stays as it was; a combination keeps the keys
+    // collected so far (as the confirm icon does), or stays as it was without any.
+    function leaveCapture() {
+        if (isComboInput)
+            confirmCombo()
+        isFireInput = false
+    }
+
+    // A key of the desktop, pressed or released. Esc ends a capture instead of being taken,
+    // and the release of Enter or Space (the keys that work the field from the keyboard) is
+    // not taken as a fire key: only their press is.
     function keyEvent(isDown, code) {
-        if (isFireInput) {
+        if (code === KeyNames.escapeCode)
+            return
+        if (isFireInput && (isDown || KeyCapture.activationCodes.indexOf(code) < 0)) {
             var name = KeyNames.nameOf(code)
             if (name === "")
                 return
@@ -289,9 +309,12 @@ PopupFrame {
         id: tabs
         width: 140
         spacing: 2
+        Accessible.role: Accessible.PageTabList
+        Accessible.name: page.title
         Repeater {
+            id: sectionTabs
             model: page.shownSections
-            Rectangle {
+            Pressable {
                 id: tab
                 required property int index
                 required property var modelData
@@ -305,6 +328,11 @@ PopupFrame {
                 Accessible.name: tabText.text
                 Accessible.selected: current
                 Accessible.onPressAction: page.sectionIndex = index
+                // One stop of the Tab order, the section shown; the arrows show the next.
+                activeFocusOnTab: current
+                onActivated: page.sectionIndex = index
+                Keys.onUpPressed: page.showSection(index - 1)
+                Keys.onDownPressed: page.showSection(index + 1)
 
                 Rectangle {
                     anchors { left: parent.left; top: parent.top; bottom: parent.bottom; margins: 6 }
@@ -388,6 +416,8 @@ PopupFrame {
 
             UiText {
                 text: page.texts[EntryText.Label.KeyValue]
+                // Says what the control beside it says already.
+                Accessible.ignored: true
                 color: root.colorGray3
             }
             CaptureField {
@@ -399,6 +429,7 @@ PopupFrame {
                                                                    : page.fireKeyText
                 dim: !page.isFireInput && page.fireKeyText === ""
                 onClicked: page.startFireInput()
+                onEscapePressed: page.leaveCapture()
             }
             Item { width: 1; height: 4 }
             Item {
@@ -407,6 +438,8 @@ PopupFrame {
                 UiText {
                     anchors { left: parent.left; right: rateSlider.left; rightMargin: 8; verticalCenter: parent.verticalCenter }
                     text: page.texts[EntryText.Label.Rate]
+                    // Says what the control beside it says already.
+                    Accessible.ignored: true
                     color: root.colorGray3
                 }
                 DropSlider {
@@ -419,6 +452,7 @@ PopupFrame {
                     to: KeyCapture.rateLast
                     trackWidth: 180
                     text: page.rateText
+                    textOf: KeyCapture.rateText
                     onMoved: function (value) { page.rateMoved(value) }
                 }
             }
@@ -428,6 +462,8 @@ PopupFrame {
                 UiText {
                     anchors { left: parent.left; right: timesField.left; rightMargin: 8; verticalCenter: parent.verticalCenter }
                     text: page.texts[EntryText.Label.Times]
+                    // Says what the control beside it says already.
+                    Accessible.ignored: true
                     color: root.colorGray3
                 }
                 NumberField {
@@ -470,6 +506,7 @@ PopupFrame {
                     text: page.comboText !== "" ? page.comboText : page.texts[EntryText.Label.ClickInput]
                     dim: page.comboText === ""
                     onClicked: page.startComboInput()
+                    onEscapePressed: page.leaveCapture()
                 }
                 Row {
                     id: comboIcons
@@ -517,7 +554,7 @@ PopupFrame {
                     anchors.margins: 1
                     model: page.macroNames
                     boundsBehavior: Flickable.StopAtBounds
-                    delegate: Rectangle {
+                    delegate: Pressable {
                         id: macroRow
                         required property int index
                         required property var modelData
@@ -531,6 +568,11 @@ PopupFrame {
                         Accessible.name: String(modelData)
                         Accessible.selected: current
                         Accessible.onPressAction: page.chooseMacro(index)
+                        group: "macros"
+                        onActivated: page.chooseMacro(index)
+                        onActiveFocusChanged: if (activeFocus) macroList.positionViewAtIndex(index, ListView.Contain)
+                        Keys.onUpPressed: moveInGroup(false)
+                        Keys.onDownPressed: moveInGroup(true)
                         UiText {
                             anchors { fill: parent; leftMargin: 8; rightMargin: 8 }
                             text: String(macroRow.modelData)

@@ -15,7 +15,9 @@ import "../js/notices.js" as Notices
 // Keys reach the page through the root's msg_KB, mouse buttons through msg_MS (left 0xF0,
 // right 0xF1, middle 0xF2, with the pointer's screen position). A recording takes a button
 // press only away from this page, and a release only of a press it took, so the clicks that
-// start and stop a recording never become steps.
+// start and stop a recording never become steps. Keys likewise: a release counts only for a
+// press in the recording (the Enter that started it is not a step), and Esc stops the
+// recording from the keyboard instead of being recorded.
 PopupFrame {
     id: page
 
@@ -42,6 +44,7 @@ PopupFrame {
     // the recording.
     property real lastEventTime: 0
     property var heldButtons: ({})
+    property var heldKeys: ({})
     property string hint: ""
     readonly property bool busy: isInputting || isInsertting
     readonly property int encodedSize: MacroRecord.encodedSize(steps)
@@ -250,6 +253,7 @@ PopupFrame {
         insertFrom = stepList.currentIndex
         insertCode = 0
         isInsertting = true
+        insertOk.forceActiveFocus()
     }
 
     // "OK": the key shown goes in as a press and a release; without a key nothing changes.
@@ -257,6 +261,8 @@ PopupFrame {
         if (!isInsertting)
             return
         isInsertting = false
+        if (insertOk.activeFocus || insertClose.activeFocus)
+            stepList.forceActiveFocus()
         if (!accept || insertCode === 0)
             return
         var at = MacroSteps.keyInsertPosition(steps.length, insertFrom)
@@ -306,8 +312,10 @@ PopupFrame {
             return
         steps = []
         heldButtons = {}
+        heldKeys = {}
         lastEventTime = Date.now()
         isInputting = true
+        recordButton.forceActiveFocus()
     }
 
     function stopRecording() {
@@ -315,6 +323,7 @@ PopupFrame {
             return
         isInputting = false
         heldButtons = {}
+        heldKeys = {}
         saveSteps()
     }
 
@@ -340,8 +349,14 @@ PopupFrame {
         if (isInsertting) {
             if (KeyNames.nameOf(usbCode) !== "")
                 insertCode = usbCode
-        } else if (isInputting) {
-            record(isDown, usbCode)
+        } else if (isInputting && usbCode !== KeyNames.escapeCode
+                   && (isDown || heldKeys[usbCode] === true)) {
+            if (!record(isDown, usbCode))
+                return
+            if (isDown)
+                heldKeys[usbCode] = true
+            else
+                delete heldKeys[usbCode]
         }
     }
 
@@ -404,6 +419,8 @@ PopupFrame {
             width: parent.width
             height: 20
             text: page.texts[1]
+            // Says what the control beside it says already.
+            Accessible.ignored: true
             color: root.colorGray2
         }
         EditableList {
@@ -421,6 +438,7 @@ PopupFrame {
             onSelected: function (index) { page.selectMacro(index) }
             onMenuChosen: function (entry) { page.macroMenuChosen(entry) }
             onRenameRequested: function (index, name) { page.renameMacro(index, name) }
+            onDeleteRequested: page.removeMacro()
         }
         Row {
             height: 28
@@ -453,6 +471,8 @@ PopupFrame {
             width: parent.width
             height: 20
             text: page.texts[4]
+            // Says what the control beside it says already.
+            Accessible.ignored: true
             color: root.colorGray2
         }
         EditableList {
@@ -479,6 +499,7 @@ PopupFrame {
             }
             onMenuChosen: function (entry) { page.stepMenuChosen(entry) }
             onRenameRequested: function (index, text) { page.editDelay(index, text) }
+            onDeleteRequested: page.deleteStep()
         }
     }
 
@@ -501,6 +522,7 @@ PopupFrame {
         spacing: 14
 
         TextButton {
+            id: recordButton
             objectName: "macroRecordButton"
             width: parent.width
             height: 30
@@ -508,6 +530,8 @@ PopupFrame {
             alert: page.isInputting
             enabled: page.currentIndex >= 0 && !page.isInsertting
             onClicked: page.toggleRecording()
+            takesAllKeys: page.isInputting
+            onEscapePressed: page.stopRecording()
         }
         CheckBox {
             objectName: "macroDelayCheck"
@@ -524,6 +548,8 @@ PopupFrame {
             UiText {
                 anchors { left: parent.left; right: repeatField.left; rightMargin: 8; verticalCenter: parent.verticalCenter }
                 text: page.texts[6]
+                // Says what the control beside it says already.
+                Accessible.ignored: true
                 color: root.colorGray3
             }
             NumberField {
@@ -589,6 +615,16 @@ PopupFrame {
             border.color: root.colorGray2
             Accessible.role: Accessible.Dialog
             Accessible.name: page.texts[14]
+            // The dialog keeps the keyboard: Tab goes between its two buttons, Esc closes it.
+            Keys.onPressed: function (event) {
+                if (event.key === Qt.Key_Tab || event.key === Qt.Key_Backtab)
+                    (insertOk.activeFocus ? insertClose : insertOk).forceActiveFocus()
+                else if (event.key === Qt.Key_Escape)
+                    page.closeInsertDialog(false)
+                else
+                    return
+                event.accepted = true
+            }
 
             UiText {
                 anchors { left: parent.left; leftMargin: 16; right: insertClose.left; top: parent.top; topMargin: 8 }
@@ -602,7 +638,7 @@ PopupFrame {
                 id: insertClose
                 objectName: "macroInsertClose"
                 anchors { right: parent.right; rightMargin: 8; top: parent.top; topMargin: 8 }
-                name: "Close"
+                name: root.accessTexts[2]
                 source: root.image("index", "close")
                 onClicked: page.closeInsertDialog(false)
             }
@@ -624,6 +660,7 @@ PopupFrame {
                 }
             }
             TextButton {
+                id: insertOk
                 objectName: "macroInsertOk"
                 anchors { horizontalCenter: parent.horizontalCenter; bottom: parent.bottom; bottomMargin: 14 }
                 width: 96

@@ -161,6 +161,7 @@ PopupFrame {
         menuTexts: [page.texts[9], page.texts[6], page.texts[4]]
         onSelected: function (index) { page.selectedIndex = index }
         onRenameRequested: function (index, name) { page.rename(index, name) }
+        onDeleteRequested: function (index) { page.deleteEntry(index) }
         onMenuChosen: function (entry, index) {
             if (entry === 0)
                 page.useSelected()

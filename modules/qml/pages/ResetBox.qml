@@ -1,7 +1,8 @@
 import QtQuick
 import "../basic"
 
-// Asks before the current profile goes back to the factory settings.
+// Asks before the current profile goes back to the factory settings. OK has the focus when
+// it opens, so Enter confirms; Esc is Cancel.
 PopupFrame {
     id: box
 
@@ -15,6 +16,7 @@ PopupFrame {
     width: 427
     height: 102
     showClose: false
+    onEscapePressed: cancelled()
 
     UiText {
         anchors { left: parent.left; leftMargin: 4; right: buttons.left; rightMargin: 12; verticalCenter: parent.verticalCenter }

@@ -129,6 +129,8 @@ PopupFrame {
             UiText {
                 anchors { left: parent.left; right: slowText.left; rightMargin: 8; verticalCenter: parent.verticalCenter }
                 text: speedRow.label
+                // Says what the control beside it says already.
+                Accessible.ignored: true
                 color: root.colorGray3
                 font.bold: true
             }
@@ -151,6 +153,7 @@ PopupFrame {
                 trackWidth: SliderMap.systemLast - SliderMap.systemFirst
                 label: speedRow.label
                 text: String(SliderMap.systemStep(value))
+                textOf: SliderMap.systemStep
                 onReleased: function (value) { speedRow.released(value) }
             }
             UiText {
@@ -232,6 +235,8 @@ PopupFrame {
                 anchors { right: linesField.left; rightMargin: 8; verticalCenter: parent.verticalCenter }
                 width: Math.min(implicitWidth, 150)
                 text: page.texts[4]
+                // Says what the control beside it says already.
+                Accessible.ignored: true
                 color: linesField.enabled ? root.colorGray3 : root.colorGray2
             }
             NumberField {
