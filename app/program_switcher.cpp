@@ -94,10 +94,12 @@ void ProgramSwitcher::setScene(QObject *root, std::function<bool()> busy)
     const QMetaMethod retrySlot = metaObject()->method(metaObject()->indexOfSlot("retry()"));
     const QMetaMethod profilesSignal =
         metaObject()->method(metaObject()->indexOfSignal("profilesChanged()"));
+    // Queued: a switch started while the scene is still telling of a change (a page closing)
+    // would change the same properties inside their own notification.
     for (const char *name : {"popupOpen", "unsaved", "visible"}) {
         const QMetaProperty p = meta->property(meta->indexOfProperty(name));
         if (p.hasNotifySignal())
-            connect(root, p.notifySignal(), this, retrySlot);
+            connect(root, p.notifySignal(), this, retrySlot, Qt::QueuedConnection);
     }
     for (const char *name : {"profileNo", "profileEntries"}) {
         const QMetaProperty p = meta->property(meta->indexOfProperty(name));

@@ -190,7 +190,7 @@ def move_lod_and_save(found, position):
     position and presses Save. What went wrong, or None."""
     value = found[("slider", "LOD")].get_value_iface()
     if not value.set_current_value(float(position)) or value.get_current_value() != position:
-        return "the LOD slider did not take position %d" % position
+        return "the LOD slider did not take %s" % position
     if not press(found[("push button", "Save")]):
         return "Save cannot be pressed"
     time.sleep(1.5)  # the lift-off command and its settling time

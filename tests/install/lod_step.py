@@ -1,8 +1,8 @@
 """One step on the lift-off slider of the running program, over AT-SPI as a screen reader's
-user would take it: "set N" moves the slider to position N and presses Save; "expect N" checks
-that the slider shows position N. Exit status 0 when the step worked.
+user would take it: "set N" moves the slider to the distance of N millimetres, as it reads them,
+and presses Save; "expect N" checks that the slider shows N. Exit status 0 when the step worked.
 
-usage: lod_step.py <program name> set|expect <position>"""
+usage: lod_step.py <program name> set|expect <millimetres>"""
 
 import os
 import sys
@@ -13,7 +13,7 @@ from a11y_check import find_application, move_lod_and_save, wait_for_main_screen
 
 
 def main():
-    name, step, position = sys.argv[1], sys.argv[2], int(sys.argv[3])
+    name, step, position = sys.argv[1], sys.argv[2], float(sys.argv[3])
     app = find_application(name)
     if app is None:
         print("the program does not appear on the accessibility bus")

@@ -46,7 +46,7 @@ new_home() {
     data=$home/.local/share/stryla-config
 }
 
-# run_as_user <log> <program> set|expect <position>: one start of program as the user with
+# run_as_user <log> <program> set|expect <millimetres>: one start of program as the user with
 # $home, on a session bus of its own, taking one step on the lift-off slider (user_run.sh).
 run_as_user() {
     local log=$logs/$1 exe=$2 pass=() v
@@ -65,7 +65,7 @@ run_as_user() {
 # user saves goes into the user's p1.bin.
 new_home user
 before=$(snapshot "$prefix")
-run_as_user first "$program" set 71
+run_as_user first "$program" set 1.5
 grep -qx "Data folder: $data" "$logs/first" || fail "no 'Data folder: $data' line"
 diff <(cd "$installed" && find . | sort) <(cd "$data/modules" && find . | sort) \
     || fail "the per-user folder does not hold the installed files (< installed, > per-user)"
@@ -73,11 +73,11 @@ for f in $(cd "$installed" && find . -type f | sed 's|^\./||'); do
     [ "$f" = setting/p1.bin ] && continue
     cmp -s "$installed/$f" "$data/modules/$f" || fail "$f of the per-user folder is not the installed one"
 done
-grep -qx "reportRate=71" "$data/modules/setting/p1.bin" || fail "the saved position is not in the user's p1.bin"
+grep -qx "reportRate=68" "$data/modules/setting/p1.bin" || fail "the saved position is not in the user's p1.bin"
 [ "$(stat -c %U "$data/modules/setting/p1.bin")" = nobody ] || fail "p1.bin does not belong to the user"
 
 # A restart shows what the user saved; the installation was never written.
-run_as_user second "$program" expect 71
+run_as_user second "$program" expect 1.5
 [ "$before" = "$(snapshot "$prefix")" ] || fail "the installation was changed by the program"
 
 # A newer installation, as a package upgrade writes it: the factory profile changes, and so
@@ -88,7 +88,7 @@ cp "$work/pD.bin" "$installed/setting/pD.bin"
 cp "$work/pD.bin" "$installed/setting/p1.bin"
 touch -d "+1 minute" "$installed/setting/pD.bin" "$installed/setting/p1.bin"
 user_profile=$(cat "$data/modules/setting/p1.bin")
-run_as_user third "$program" expect 71
+run_as_user third "$program" expect 1.5
 cmp -s "$installed/setting/pD.bin" "$data/modules/setting/pD.bin" \
     || fail "the newer factory profile did not reach the per-user folder"
 [ "$(cat "$data/modules/setting/p1.bin")" = "$user_profile" ] || fail "the user's p1.bin was changed"
@@ -97,16 +97,17 @@ cmp -s "$installed/setting/pD.bin" "$data/modules/setting/pD.bin" \
 new_home portable-user
 install_program "$sim" "$source/modules" 553 "$work/portable"
 chown -R nobody:nogroup "$work/portable"
-run_as_user portable "$program" set 71
+run_as_user portable "$program" set 1.5
 grep -qx "Data folder: $work/portable" "$logs/portable" || fail "no 'Data folder: $work/portable' line"
-grep -qx "reportRate=71" "$work/portable/modules/setting/p1.bin" || fail "the saved position is not beside the program"
+grep -qx "reportRate=68" "$work/portable/modules/setting/p1.bin" || fail "the saved position is not beside the program"
 [ ! -e "$data" ] || fail "a per-user folder was made for a copy the user can write"
 
-# A copy the user cannot write (root's): the per-user folder, seeded from that copy.
+# A copy the user cannot write (root's): the per-user folder, seeded from that copy (its factory
+# lift-off, position 46, reads 1.0 mm).
 new_home readonly-user
 install_program "$sim" "$source/modules" 553 "$work/readonly"
 before=$(snapshot "$work/readonly")
-run_as_user readonly "$program" expect 46
+run_as_user readonly "$program" expect 1.0
 grep -qx "Data folder: $data" "$logs/readonly" || fail "no 'Data folder: $data' line"
 cmp -s "$work/readonly/modules/setting/apConfig.bin" "$data/modules/setting/apConfig.bin" \
     || fail "the per-user folder was not seeded from the copy"

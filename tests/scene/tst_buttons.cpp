@@ -767,6 +767,7 @@ void TestButtons::pageFollowsTheMacroEditor()
     editInEditor([this] {
         QVERIFY(scene().click("macroListRow0", Qt::RightButton));
         QVERIFY(scene().click("macroListMenuEntry0"));  // Delete
+        QVERIFY(scene().click("questionAnswer0"));      // confirmed
     });
     QCOMPARE(pageEntry(), Entry({0, 0, 244, 0}));
     QVERIFY(closePage());
