@@ -54,24 +54,26 @@ QVariant scalarForm(const QVariant &value)
     return isText(value) ? QVariant(value.toString()) : value;
 }
 
-// Lists written as comma-separated elements: every list but a value list of one element.
-QVariant listForm(const QVariantList &elements)
+// An element without a value (the scene's null) is an empty text, so the list keeps its
+// length and its other elements.
+QVariant elementForm(const QVariant &value)
 {
-    if (elements.isEmpty())
+    return value.isValid() ? scalarForm(value) : QVariant(QString());
+}
+
+// Lists written as comma-separated elements: every list but a value list of one element.
+QVariant listForm(const QVariantList &given)
+{
+    if (given.isEmpty())
         return QVariant();  // written as the invalid-value marker
+    QVariantList elements;
+    for (const QVariant &element : given)
+        elements.append(elementForm(element));
     if (elements.size() == 1)
-        return scalarForm(elements.first()).toString();  // a bare value: one string
-    const bool plain = std::all_of(elements.begin(), elements.end(), isPlainText);
-    if (plain) {
-        QStringList strings;
-        for (const QVariant &element : elements)
-            strings.append(element.toString());
-        return strings;
-    }
-    QVariantList mixed;
-    for (const QVariant &element : elements)
-        mixed.append(scalarForm(element));
-    return mixed;
+        return elements.first().toString();  // a bare value: one string
+    if (std::all_of(elements.begin(), elements.end(), isPlainText))
+        return QVariant(elements).toStringList();
+    return elements;
 }
 
 std::unique_ptr<QSettings> openIni(const QString &path)
@@ -132,7 +134,8 @@ bool hasTextForm(const QVariant &value)
     if (!isList(value))
         return false;
     const QVariantList elements = value.toList();
-    return std::all_of(elements.begin(), elements.end(), scalar);
+    return std::all_of(elements.begin(), elements.end(),
+        [&scalar](const QVariant &v) { return !v.isValid() || scalar(v); });
 }
 
 bool mayStore(const char *caller, const QString &key, const QVariant &value)

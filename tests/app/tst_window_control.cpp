@@ -40,6 +40,8 @@ private slots:
     void sceneCallsReachTheDevice();
     void slotTable();
     void sceneReachesEveryUnit();
+    void emptyValuesFromTheScene_data();
+    void emptyValuesFromTheScene();
     void clearHidBusyLeavesACommandAlone();
     void focusComesBackToTheScene();
 
@@ -261,6 +263,44 @@ void TestWindowControl::sceneReachesEveryUnit()
     evaluate("ui_View.setData('mouse/reportRate', 46)");
     QCOMPARE(
         evaluate("ui_View.getData('mouse/reportRate', false)").toString(), QStringLiteral("46"));
+}
+
+// The line of "mouse/probe" in profile 1's file on disk.
+static QByteArray probeLine()
+{
+    QFile file(QStringLiteral("modules/setting/p1.bin"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (line.startsWith("probe="))
+            return line;
+    }
+    return QByteArray();
+}
+
+void TestWindowControl::emptyValuesFromTheScene_data()
+{
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("null") << "ui_View.setData('mouse/probe', null)"
+                          << QByteArray("probe=@Invalid()");
+    QTest::newRow("list with null")
+        << "ui_View.setDataList('mouse/probe', [1, null])" << QByteArray("probe=1, ");
+    QTest::newRow("list of nulls")
+        << "ui_View.setDataList('mouse/probe', [null, null, 3])" << QByteArray("probe=, , 3");
+}
+
+// What the scene stores as null replaces the value with an empty one, element by element in
+// a list: the old value never stays behind.
+void TestWindowControl::emptyValuesFromTheScene()
+{
+    QFETCH(QString, call);
+    QFETCH(QByteArray, line);
+    build();
+    evaluate("ui_View.setData('mouse/probe', 5)");
+    QTRY_COMPARE(probeLine(), QByteArray("probe=5"));
+    evaluate(call);
+    QTRY_COMPARE(probeLine(), line);
 }
 
 // Releasing the interlock from events processed during a command's pauses would let another

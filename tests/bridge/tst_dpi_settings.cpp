@@ -130,6 +130,9 @@ void TestDpiSettings::stageTable_data()
                                  << QByteArray::fromHex("FF00000300000000") << 0 << 3;
     QTest::newRow("beyond 3050") << "3050" << QVariantList {5000, 3000}
                                  << QByteArray::fromHex("4846000000000000") << 0 << 1;
+    // From 17800 on a 4090 code would repeat one of 5001 … 12799: the top's code goes out.
+    QTest::newRow("beyond 4090") << "4090" << QVariantList {17800, 99999, 17799}
+                                 << QByteArray::fromHex("5858580000000000") << 0 << 2;
     QTest::newRow("beyond 3389") << "3389" << QVariantList {30000, 0}
                                  << QByteArray::fromHex("FF01000000000000") << 0x01 << 2;
 }

@@ -74,8 +74,8 @@ private slots:
     void stagesSavedAndSent();
     void resetIconShowsTheFactoryStages();
     void stageInUse();
-    void storedValuesBeyondTheSensor_data();
-    void storedValuesBeyondTheSensor();
+    void storedValuesOutsideTheRange_data();
+    void storedValuesOutsideTheRange();
 
     void hueBarAndColourFields();
     void typedColourStaysWithItsBlock();
@@ -194,36 +194,54 @@ void TestDpiLighting::resetIconShowsTheFactoryStages()
         bytesOf(rig->state().dpiTable, 0, 8), (QList<int> {3, 7, 15, 31, 0x80, 0x80, 0x80, 0x80}));
 }
 
-void TestDpiLighting::storedValuesBeyondTheSensor_data()
+void TestDpiLighting::storedValuesOutsideTheRange_data()
 {
     QTest::addColumn<bool>("is560");
-    QTest::newRow("553") << false;
-    QTest::newRow("560") << true;
+    QTest::addColumn<QString>(
+        "load");  // what reads the stored stages: a switch, the start, Discard
+    QTest::newRow("553, switch") << false << "switch";
+    QTest::newRow("560, switch") << true << "switch";
+    QTest::newRow("start") << false << "start";
+    QTest::newRow("discard") << false << "discard";
 }
 
 // A profile file with values above the configured 12000 (one of them no integer a device
-// knows): switching to it shows, stores and sends 12000 in their place, with a line.
-void TestDpiLighting::storedValuesBeyondTheSensor()
+// knows) and one below its 200: reading it shows and stores 12000 and 200 in their place, with
+// one line, and a switch sends them; the start and Discard send nothing but store them too.
+void TestDpiLighting::storedValuesOutsideTheRange()
 {
     QFETCH(bool, is560);
+    QFETCH(QString, load);
+    const QStringList stored {"99999999", "1e300", "50", "800", "1600", "3200", "4800", "6400"};
+    const int profile = load == "switch" ? 1 : 0;
     rig->configure(is560 ? sim::Family::F560 : sim::Family::F553);
-    rig->setProfileValue(1, "mouse/dpiValueArray",
-        QStringList {"99999999", "1e300", "400", "800", "1600", "3200", "4800", "6400"});
+    if (load != "discard")
+        rig->setProfileValue(profile, "mouse/dpiValueArray", stored);
     QVERIFY(rig->start());
-    scene().evaluate("changeProfile(1)");
+    if (load == "switch") {
+        scene().evaluate("changeProfile(1)");
+    } else if (load == "discard") {
+        QVERIFY(scene().choose("dpiCountList", 2));
+        rig->setProfileValue(profile, "mouse/dpiValueArray", stored);
+        QVERIFY(scene().click("closeButton"));
+        QVERIFY(scene().waitUsable("questionBox"));
+        QVERIFY(scene().click("questionAnswer1"));
+    }
     QVERIFY(rig->waitForQuietWire());
 
     QCOMPARE(scene().text("dpiSlider0"), QStringLiteral("12000 DPI"));
-    const QList<int> sent {119, 119, 3, 7, 15, 31, 47, 63};
+    QCOMPARE(scene().text("dpiSlider2"), QStringLiteral("200 DPI"));
+    QTRY_COMPARE(rig->iniText(rig->profileFile(profile), "mouse/dpiValueArray"),
+        QStringLiteral("12000, 12000, 200, 800, 1600, 3200, 4800, 6400"));
+    QCOMPARE(rig->consoleLines().filter("mouse/dpiValueArray").size(), 1);
+    if (load != "switch")
+        return;
+    const QList<int> sent {119, 119, 1, 7, 15, 31, 47, 63};
     const sim::DeviceState device = rig->state();
     if (is560)
         QCOMPARE(bytesOf(device.profiles[1], 84, 8), sent);
     else
         QCOMPARE(bytesOf(device.dpiTable, 0, 4), sent.mid(0, 4));
-    QTRY_COMPARE(rig->iniText(rig->profileFile(1), "mouse/dpiValueArray"),
-        QStringLiteral("12000, 12000, 400, 800, 1600, 3200, 4800, 6400"));
-    const QStringList lines = rig->consoleLines().filter("mouse/dpiValueArray");
-    QCOMPARE(lines.size(), 1);
 }
 
 // The stage in use comes from the mouse at start and when it switches by itself, and the
@@ -560,8 +578,8 @@ void TestDpiLighting::pictureGlowsInTheBlockColour()
     auto shown = [&] { return rig->window->view()->grabFramebuffer().pixelColor(strip); };
     // Its white-hot core: the colour, lighter.
     QColor c = shown();
-    QVERIFY2(c.red() > 150 && c.red() > c.green() + 80 && c.red() > c.blue() + 80,
-        qPrintable(c.name()));
+    QVERIFY2(
+        c.red() > 150 && c.red() > c.green() + 80 && c.red() > c.blue() + 80, qPrintable(c.name()));
 
     QVERIFY(scene().typeInto("lightGField", "255"));
     QVERIFY(SceneDriver::waitFor([&] { return shown().green() > 150; }, 2000));
