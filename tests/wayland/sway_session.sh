@@ -6,8 +6,8 @@
 # - The compositor: sway on the headless wlroots backend with the pixman renderer and no input
 #   devices, inside its own dbus-run-session (so the command has a private session bus), one
 #   output of 1280x800 at 0,0. --config replaces the built-in configuration (keep the output
-#   line). Clients that need a pointer use virtual_pointer (built beside the tests); wtype
-#   types keys.
+#   line). Clients that need a pointer use virtual_pointer, keys virtual_keyboard (both built
+#   beside the tests, in build/tests/wayland/; each documents its commands at its top).
 # - The user: sway refuses root. Started as root, the script runs everything as the user
 #   "stryla-wayland-test" (created, without a login, when missing); started as anyone else, as
 #   that user. Files the command reads must be readable by it (a build tree under /work is);
