@@ -72,6 +72,14 @@ if [ -n "$shot" ]; then
     "$pointer" 1280 800 move 1279 799 wait 300 || fail "the virtual pointer"
     grim "$shot" || fail "grim"
 fi
+# A click after the drags reaches its control: the close button hides the window.
+read -r mode x y w h <<< "$(window)"
+"$pointer" 1280 800 move $((x + 988)) $((y + 27)) wait 150 press wait 60 release wait 300 \
+    || fail "the virtual pointer"
+for _ in $(seq 30); do [ -z "$(window)" ] && break; sleep 0.1; done
+[ -z "$(window)" ] || fail "the close button did not hide the window after the drags"
+kill -0 $pid 2>/dev/null || fail "the program ended instead of hiding its window"
+
 # This compositor has no tray: the program says so once, and Qt adds no warnings of its own.
 [ "$(grep -c "^No system tray on this desktop" "$work/out.log")" = 1 ] || fail "the no-tray line"
 grep -q "^qt\." "$work/out.log" && fail "Qt warnings"
