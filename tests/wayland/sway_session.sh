@@ -27,8 +27,12 @@ if [ "${1:-}" != "--inner" ]; then
     if [ "${1:-}" = "--config" ]; then config=$(readlink -f "$2"); shift 2; fi
     [ $# -ge 1 ] || { echo "usage: $0 [--config FILE] COMMAND [ARG...]" >&2; exit 2; }
     if [ "$(id -u)" -eq 0 ]; then
-        id "$test_user" > /dev/null 2>&1 \
-            || useradd --system --no-create-home --shell /usr/sbin/nologin "$test_user" \
+        # Sessions started side by side (ctest -j) create the user once.
+        (
+            flock 9
+            id "$test_user" > /dev/null 2>&1 \
+                || useradd --system --no-create-home --shell /usr/sbin/nologin "$test_user"
+        ) 9> /tmp/stryla-wayland-user.lock \
             || { echo "cannot create the user $test_user" >&2; exit 125; }
         work=$(mktemp -d /tmp/stryla-wayland.XXXXXX)
         chown "$test_user": "$work"
