@@ -21,15 +21,17 @@ for _ in $(seq 100); do
     swaymsg -t get_tree | grep -q "\"pid\": $pid," && break
     sleep 0.1
 done
-sleep 1.5  # the scene's first frames
+# The start picture shows while the program first talks to the mouse; then the main screen.
+for _ in $(seq 100); do grep -qx "Device Connect" "$work/out.log" && break; sleep 0.1; done
+sleep 1.5
 grep -qx "Input hooks: window only" "$work/out.log" || fail "no 'Input hooks: window only' line"
 
 # The window opens centred on the 1280x800 output, at 128,80.
-click() { "$pointer" 1280 800 move $((128 + $1)) $((80 + $2)) wait 100 press wait 60 release wait 400 \
-    || fail "the virtual pointer"; }
-click 120 512  # Macro Editor
-click 247 519  # New
-click 737 183  # Start Record
+source "$here/pointer.sh"
+start_pointer "$pointer"
+click $((128 + 120)) $((80 + 512))  # Macro Editor
+click $((128 + 247)) $((80 + 519))  # New
+click $((128 + 737)) $((80 + 183))  # Start Record
 # Q and W, then Esc ends the recording and Esc closes the editor.
 "$keyboard" 16 17 wait:300 1 wait:300 1 wait:300 || fail "the virtual keyboard"
 

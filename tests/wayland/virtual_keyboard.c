@@ -18,13 +18,14 @@
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon.h>
 
-struct keyboard_state {
+struct keyboard_state
+{
     struct wl_seat *seat;
     struct zwp_virtual_keyboard_manager_v1 *manager;
 };
 
 static void on_global(void *data, struct wl_registry *registry, uint32_t name,
-                      const char *interface, uint32_t version)
+    const char *interface, uint32_t version)
 {
     struct keyboard_state *state = data;
     (void)version;
@@ -111,12 +112,12 @@ int main(int argc, char **argv)
             fprintf(stderr, "virtual_keyboard: not a key code: '%s'\n", argv[i]);
             return 1;
         }
-        zwp_virtual_keyboard_v1_key(keyboard, now_ms(), (uint32_t)code,
-                                    WL_KEYBOARD_KEY_STATE_PRESSED);
+        zwp_virtual_keyboard_v1_key(
+            keyboard, now_ms(), (uint32_t)code, WL_KEYBOARD_KEY_STATE_PRESSED);
         wl_display_roundtrip(display);
         sleep_ms(30);
-        zwp_virtual_keyboard_v1_key(keyboard, now_ms(), (uint32_t)code,
-                                    WL_KEYBOARD_KEY_STATE_RELEASED);
+        zwp_virtual_keyboard_v1_key(
+            keyboard, now_ms(), (uint32_t)code, WL_KEYBOARD_KEY_STATE_RELEASED);
         wl_display_roundtrip(display);
         sleep_ms(30);
     }

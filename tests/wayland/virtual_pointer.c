@@ -8,6 +8,9 @@
  *   press / release     the left button
  *   drag X Y STEPS      moves in STEPS even steps from where it is to X, Y
  *   wait MS             pauses (lets the clients see what came before)
+ * With the single command "-" it reads commands from standard input instead, one per line, and
+ * answers each with "ok" (or "error") on standard output once the compositor has it, so that a
+ * script can look at the compositor between two commands while the button stays held.
  * Exits 0 once every command has reached the compositor, 1 with a line on stderr otherwise. */
 #include "virtual-pointer-client.h"
 
@@ -19,7 +22,8 @@
 
 enum { kLeftButton = 0x110 /* BTN_LEFT */ };
 
-struct pointer_state {
+struct pointer_state
+{
     struct wl_seat *seat;
     struct zwlr_virtual_pointer_manager_v1 *manager;
     struct zwlr_virtual_pointer_v1 *pointer;
@@ -28,7 +32,7 @@ struct pointer_state {
 };
 
 static void on_global(void *data, struct wl_registry *registry, uint32_t name,
-                      const char *interface, uint32_t version)
+    const char *interface, uint32_t version)
 {
     struct pointer_state *state = data;
     (void)version;
@@ -63,22 +67,21 @@ static void move_to(struct pointer_state *state, unsigned x, unsigned y)
 {
     state->x = x < state->width ? x : state->width - 1;
     state->y = y < state->height ? y : state->height - 1;
-    zwlr_virtual_pointer_v1_motion_absolute(state->pointer, now_ms(), state->x, state->y,
-                                            state->width, state->height);
+    zwlr_virtual_pointer_v1_motion_absolute(
+        state->pointer, now_ms(), state->x, state->y, state->width, state->height);
     zwlr_virtual_pointer_v1_frame(state->pointer);
 }
 
 static void button(struct pointer_state *state, int pressed)
 {
     zwlr_virtual_pointer_v1_button(state->pointer, now_ms(), kLeftButton,
-                                   pressed ? WL_POINTER_BUTTON_STATE_PRESSED
-                                           : WL_POINTER_BUTTON_STATE_RELEASED);
+        pressed ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED);
     zwlr_virtual_pointer_v1_frame(state->pointer);
 }
 
 /* Runs the command at argv[0]; returns how many arguments it took, 0 when it is not one. */
-static int run_command(struct wl_display *display, struct pointer_state *state, int argc,
-                       char **argv)
+static int run_command(
+    struct wl_display *display, struct pointer_state *state, int argc, char **argv)
 {
     const char *name = argv[0];
     int used = 0;
@@ -93,7 +96,7 @@ static int run_command(struct wl_display *display, struct pointer_state *state, 
         int x1 = atoi(argv[1]), y1 = atoi(argv[2]), steps = atoi(argv[3]);
         for (int i = 1; i <= steps && steps > 0; ++i) {
             move_to(state, (unsigned)(x0 + (x1 - x0) * i / steps),
-                    (unsigned)(y0 + (y1 - y0) * i / steps));
+                (unsigned)(y0 + (y1 - y0) * i / steps));
             wl_display_roundtrip(display);
             sleep_ms(15);
         }
@@ -106,6 +109,27 @@ static int run_command(struct wl_display *display, struct pointer_state *state, 
     if (used)
         wl_display_roundtrip(display);
     return used;
+}
+
+/* Commands from standard input, one per line; each answered on standard output. */
+static int run_lines(struct wl_display *display, struct pointer_state *state)
+{
+    char line[256];
+    setvbuf(stdout, NULL, _IOLBF, 0);
+    while (fgets(line, sizeof line, stdin)) {
+        char *words[8];
+        int count = 0;
+        for (char *word = strtok(line, " \t\n"); word && count < 8; word = strtok(NULL, " \t\n"))
+            words[count++] = word;
+        if (count == 0)
+            continue;
+        const int used = run_command(display, state, count, words);
+        printf("%s\n", used == count ? "ok" : "error");
+    }
+    zwlr_virtual_pointer_v1_destroy(state->pointer);
+    wl_display_roundtrip(display);
+    wl_display_disconnect(display);
+    return 0;
 }
 
 int main(int argc, char **argv)
@@ -129,9 +153,11 @@ int main(int argc, char **argv)
         fprintf(stderr, "virtual_pointer: the compositor offers no virtual pointer\n");
         return 1;
     }
-    state.pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(state.manager,
-                                                                           state.seat);
+    state.pointer =
+        zwlr_virtual_pointer_manager_v1_create_virtual_pointer(state.manager, state.seat);
     wl_display_roundtrip(display);
+    if (argc == 4 && strcmp(argv[3], "-") == 0)
+        return run_lines(display, &state);
     for (int i = 3; i < argc;) {
         int used = run_command(display, &state, argc - i, argv + i);
         if (!used) {
