@@ -7,7 +7,9 @@
 #   devices, inside its own dbus-run-session (so the command has a private session bus), one
 #   output of 1280x800 at 0,0. --config replaces the built-in configuration (keep the output
 #   line). Clients that need a pointer use virtual_pointer, keys virtual_keyboard (both built
-#   beside the tests, in build/tests/wayland/; each documents its commands at its top).
+#   beside the tests, in build/tests/wayland/; each documents its commands at its top); a
+#   script sources pointer.sh for one pointer device driven line by line (start_pointer,
+#   point, click).
 # - The user: sway refuses root. Started as root, the script runs everything as the user
 #   "stryla-wayland-test" (created, without a login, when missing); started as anyone else, as
 #   that user. Files the command reads must be readable by it (a build tree under /work is);
