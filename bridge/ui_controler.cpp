@@ -79,8 +79,8 @@ void Ui_Controler::moveBy(int dx, int dy)
     }
     if (m_moveHandedOver || !m_hostWindow->windowHandle())
         return;
-    // The compositor takes the pointer from here on (it needs the press that began the drag,
-    // which is still held); once it fails, the drag stays where it is.
+    // The compositor takes the pointer from here on; it needs the press that began the drag,
+    // still held. Where it refuses, this drag leaves the window where it is.
     m_moveHandedOver = true;
     m_hostWindow->windowHandle()->startSystemMove();
 }
