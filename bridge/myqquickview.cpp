@@ -202,7 +202,8 @@ void myQQuickView::mouseResetKeyMatrix()
 
 void myQQuickView::mouseSetKeyMatrix(QVariantList src64, bool isSendData, QVariantList otherParam)
 {
-    m_buttons.mouseSetKeyMatrix(plainList(src64), isSendData, plainList(otherParam), *m_store->currentProfileSettings());
+    m_buttons.mouseSetKeyMatrix(
+        plainList(src64), isSendData, plainList(otherParam), *m_store->currentProfileSettings());
 }
 
 void myQQuickView::mouseSwitchKeyMatrix(int indexNo)
@@ -256,6 +257,16 @@ void myQQuickView::saveProfile(int profile)
         }
     }
     m_profileFiles->saveProfile(profile, name);
+}
+
+int myQQuickView::profileFileRefusal() const
+{
+    return int(m_profileFiles->lastRefusal());
+}
+
+QString myQQuickView::lastProfileFile() const
+{
+    return m_profileFiles->lastRefusedPath();
 }
 
 bool myQQuickView::resetProfile(int profile)
@@ -355,7 +366,8 @@ QStringList myQQuickView::loadMacroIni(QVariant name)
 
 QVariant myQQuickView::mouseSendMacroData(QVariantList macroData, QVariant macroIndex)
 {
-    return MacroDownload::mouseSendMacroData(m_context.hid, m_context.facts, plainList(macroData), plainValue(macroIndex));
+    return MacroDownload::mouseSendMacroData(
+        m_context.hid, m_context.facts, plainList(macroData), plainValue(macroIndex));
 }
 
 // Gun table -------------------------------------------------------------------------------
@@ -372,7 +384,8 @@ void myQQuickView::modifyGundata(QVariant modifyType, QVariantList src6)
 
 void myQQuickView::mouseSendGundata(int index, QVariantList src3)
 {
-    GunSender::mouseSendGundata(m_context.hid, m_context.facts, *m_context.images, index, plainList(src3));
+    GunSender::mouseSendGundata(
+        m_context.hid, m_context.facts, *m_context.images, index, plainList(src3));
 }
 
 QVariantList myQQuickView::getGunData(QVariant name)
@@ -397,7 +410,8 @@ QVariant myQQuickView::getselectGun(QVariant index)
 
 void myQQuickView::setXYSensitive(QVariant index, QVariant xyData)
 {
-    GunData::setXYSensitive(m_store->currentProfileSettings(), plainValue(index), plainValue(xyData));
+    GunData::setXYSensitive(
+        m_store->currentProfileSettings(), plainValue(index), plainValue(xyData));
 }
 
 void myQQuickView::setSelectGun(QVariant index, QVariant xyData)

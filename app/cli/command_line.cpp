@@ -12,8 +12,15 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <QDeadlineTimer>
+#include <QTemporaryFile>
+#include <QThread>
+
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <optional>
+#include <unistd.h>
 
 namespace CommandLine {
 
@@ -35,14 +42,19 @@ constexpr CommandOption kCommands[] = {
     {"current-profile", nullptr, "Print the number and name of the profile in use."},
     {"list-profiles", nullptr,
         "Print one line per profile: '*' on the one in use, its number and its name."},
-    {"export-profile", "NAME|NUMBER", "Write that profile to FILE (a .pf exchange file)."},
+    {"export-profile", "NAME|NUMBER",
+        "Write that profile to FILE (a .pf exchange file; - is standard output)."},
     {"import-profile", "FILE",
-        "Add the profile in FILE (a .pf exchange file) as a new profile named NAME, or "
-        "profile_<k> without NAME. Six profiles at most."},
+        "Add the profile in FILE (a .pf exchange file; - is standard input) as a new profile "
+        "named NAME, or profile_<k> without NAME. Six profiles at most."},
     {"list-devices", nullptr,
         "Print the configured devices: kind, vendor:product id, whether connected, family."},
 };
 constexpr char kJson[] = "json";
+constexpr char kStandardStream[] = "-";
+// An imported profile is a few kilobytes; standard input is read up to this much.
+constexpr qint64 kMaxInputBytes = 1024 * 1024;
+constexpr int kRetryMs = 50;
 constexpr char kJsonDescription[] =
     "With --list-profiles, --current-profile or --list-devices: print JSON instead.";
 
@@ -121,10 +133,60 @@ QString optionNames(const QCommandLineOption &option, const QString &separator)
     return names.join(separator);
 }
 
+// The descriptor of the command's own standard error. While a command works, descriptor 2
+// points at /dev/null: libraries that print there on their own (GLib and dconf, where no
+// session bus is) stay out of what the command prints.
+int &errorDescriptor()
+{
+    static int descriptor = STDERR_FILENO;
+    return descriptor;
+}
+
+void silenceForeignOutput()
+{
+    const int saved = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved >= 0 && null >= 0 && ::dup2(null, STDERR_FILENO) >= 0)
+        errorDescriptor() = saved;
+    else if (saved >= 0)
+        ::close(saved);
+    if (null >= 0)
+        ::close(null);
+}
+
+void writeAll(int descriptor, const QByteArray &bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written =
+            ::write(descriptor, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        done += written;
+    }
+}
+
+// Standard error carries text from the running copy: it reaches the terminal without control
+// characters other than line ends and tabs.
+QString terminalText(const QString &text)
+{
+    QString safe;
+    for (const QChar c : text) {
+        const ushort u = c.unicode();
+        const bool control = (u < 0x20 && u != '\n' && u != '\t') || (u >= 0x7f && u <= 0x9f);
+        safe += control ? QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0')) : QString(c);
+    }
+    return safe;
+}
+
 void print(FILE *stream, const QString &text)
 {
     if (text.isEmpty())
         return;
+    if (stream == stderr)
+        return writeAll(errorDescriptor(), terminalText(text).toLocal8Bit());
     const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
@@ -152,23 +214,33 @@ void quietDiagnostics(QtMsgType type, const QMessageLogContext &context, const Q
         lastDiagnostic() = message;
         return;
     }
-    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+    writeAll(errorDescriptor(), (qFormatLogMessage(type, context, message) + '\n').toLocal8Bit());
 }
 
 // The process holds the single-instance lock while it works, so a program started meanwhile
-// finds it and does not become a second resident copy; a command handed to it meanwhile is
-// turned away.
-void turnAwayRequests(QtSingleCoreApplication &app)
+// finds it, waits, and becomes the running copy after it. Requests that only read are answered
+// at once; the others are told to come back when this command is over.
+void serveWhileBusy(QtSingleCoreApplication &app)
 {
-    QObject::connect(
-        &app, &QtSingleCoreApplication::requestReceived, &app, [&app](quint64 id, const QString &) {
-            app.answerRequest(id,
-                Reply::refused(Refused,
-                    QStringLiteral("Another command of the program is running; try again."))
-                    .toText());
+    app.setBusy(true);
+    QObject::connect(&app, &QtSingleCoreApplication::requestReceived, &app,
+        [&app](quint64 id, const QString &text) {
+            Request request;
+            Reply reply;
+            if (!Request::fromText(text, &request)) {
+                reply = Reply::refused(UsageError, QStringLiteral("Not a command."));
+            } else if (Executor::isReadOnly(request.command)) {
+                SettingsStore store;
+                Executor(store, nullptr).execute(request, [&reply](const Reply &r) { reply = r; });
+            } else {
+                reply.later = true;
+            }
+            app.answerRequest(id, reply.toText());
         });
 }
 
+// Nothing reaches the device for a command that is refused: the arguments are checked
+// against the stored settings before the window (and with it the device) is made.
 Reply runHere(const Request &request)
 {
     std::optional<Reply> result;
@@ -176,10 +248,16 @@ Reply runHere(const Request &request)
         result = reply;
         QCoreApplication::exit(0);
     };
-    if (request.command != QLatin1String("profile")) {
+    {
         SettingsStore store;
-        Executor(store, nullptr).execute(request, done);
-        return *result;
+        Executor executor(store, nullptr);
+        const Reply refusal = executor.check(request);
+        if (refusal.code != Done)
+            return refusal;
+        if (request.command != QLatin1String("profile")) {
+            executor.execute(request, done);
+            return *result;
+        }
     }
     {
         // The switch goes through the scene's flow, as in the window, so the window is built;
@@ -195,6 +273,86 @@ Reply runHere(const Request &request)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return *result;
 }
+
+// Hands the request to the running copy, or does it here once this process holds the lock:
+// while another command holds it, the request waits its turn, up to the bound.
+Reply dispatch(QtSingleCoreApplication &app, const Request &request)
+{
+    if (app.lockFailed())
+        return Reply::refused(ChannelUnsafe, lastDiagnostic());
+    const QDeadlineTimer deadline(QtSingleCoreApplication::turnWaitMs());
+    for (;;) {
+        if (app.channelUnsafe())
+            return Reply::refused(ChannelUnsafe, app.problem());
+        if (app.isPrimary()) {
+            serveWhileBusy(app);
+            enterDataFolder(QCoreApplication::applicationFilePath());
+            return runHere(request);
+        }
+        QString answer;
+        const auto outcome = app.sendRequest(request.toText(), &answer, kAnswerTimeoutMs);
+        if (outcome == QtSingleCoreApplication::Outcome::NoAnswer)
+            return Reply::refused(
+                Refused, QStringLiteral("The running copy of the program did not answer."));
+        if (outcome == QtSingleCoreApplication::Outcome::Answered) {
+            const Reply reply = Reply::fromText(answer);
+            if (!reply.later)
+                return reply;
+        }
+        if (outcome != QtSingleCoreApplication::Outcome::Unsafe && deadline.hasExpired())
+            return Reply::refused(GaveUp,
+                QStringLiteral("Another command of the program did not end in time; try again."));
+        QThread::msleep(kRetryMs);
+        app.retryLock();
+    }
+}
+
+// "-" as FILE: standard input is read into a private file that is imported, or the export
+// goes to a private file that is then written to standard output.
+class StandardStream
+{
+public:
+    // False with why set when standard input cannot be taken.
+    bool take(Request &request, QString *why)
+    {
+        if (request.file != QLatin1String(kStandardStream))
+            return true;
+        m_file = std::make_unique<QTemporaryFile>();
+        if (!m_file->open()) {
+            *why = QStringLiteral("Cannot make a temporary file: %1").arg(m_file->errorString());
+            return false;
+        }
+        request.file = m_file->fileName();
+        m_export = request.command == QLatin1String("export-profile");
+        if (m_export)
+            return true;
+        QFile in;
+        const QByteArray bytes =
+            in.open(stdin, QIODevice::ReadOnly) ? in.read(kMaxInputBytes + 1) : QByteArray();
+        if (bytes.size() > kMaxInputBytes) {
+            *why = QStringLiteral("Standard input is larger than a profile file.");
+            return false;
+        }
+        if (m_file->write(bytes) != bytes.size() || !m_file->flush()) {
+            *why = QStringLiteral("Cannot keep standard input: %1").arg(m_file->errorString());
+            return false;
+        }
+        return true;
+    }
+
+    void give(const Reply &reply) const
+    {
+        if (!m_export || reply.code != Done)
+            return;
+        QFile exported(m_file->fileName());
+        if (exported.open(QIODevice::ReadOnly))
+            writeAll(STDOUT_FILENO, exported.readAll());
+    }
+
+private:
+    std::unique_ptr<QTemporaryFile> m_file;
+    bool m_export = false;
+};
 
 }  // namespace
 
@@ -224,8 +382,8 @@ bool Request::fromText(const QString &text, Request *request)
 
 QString Reply::toText() const
 {
-    const QJsonObject object {
-        {QStringLiteral("code"), code}, {QStringLiteral("out"), out}, {QStringLiteral("err"), err}};
+    const QJsonObject object {{QStringLiteral("code"), code}, {QStringLiteral("out"), out},
+        {QStringLiteral("err"), err}, {QStringLiteral("later"), later}};
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
@@ -240,6 +398,7 @@ Reply Reply::fromText(const QString &text)
     reply.code = object.value(QStringLiteral("code")).toInt(Refused);
     reply.out = object.value(QStringLiteral("out")).toString();
     reply.err = object.value(QStringLiteral("err")).toString();
+    reply.later = object.value(QStringLiteral("later")).toBool();
     return reply;
 }
 
@@ -261,6 +420,15 @@ Parsed parse(const QStringList &arguments)
     if (!parser.parse(arguments))
         return usageError(parser, parser.errorText());
     Parsed parsed;
+    QStringList seen;
+    for (const QCommandLineOption &option : std::as_const(options.all)) {
+        int count = 0;
+        for (const QString &name : parser.optionNames())
+            count += option.names().contains(name) ? 1 : 0;
+        if (count > 1)
+            return usageError(parser,
+                QStringLiteral("%1 is given more than once.").arg(optionNames(option, "/")));
+    }
     if (parser.isSet(QStringLiteral("help"))) {
         parsed.kind = Parsed::Help;
         parsed.text = parser.helpText();
@@ -316,7 +484,7 @@ Parsed parse(const QStringList &arguments)
         request.name = positional.value(0);
     }
     // The running copy and the data folder have working directories of their own.
-    if (!request.file.isEmpty())
+    if (!request.file.isEmpty() && request.file != QLatin1String(kStandardStream))
         request.file = QFileInfo(request.file).absoluteFilePath();
     parsed.kind = Parsed::Command;
     return parsed;
@@ -426,18 +594,15 @@ int run(int argc, char **argv)
         print(parsed.kind == Parsed::Error ? stderr : stdout, parsed.text);
         return parsed.kind == Parsed::Error ? UsageError : Done;
     }
-    if (app.lockFailed())
-        return finish(Reply::refused(Refused, lastDiagnostic()));
-    if (app.isRunning()) {
-        QString answer;
-        if (!app.sendRequest(parsed.request.toText(), &answer, kAnswerTimeoutMs))
-            return finish(Reply::refused(
-                Refused, QStringLiteral("The running copy of the program did not answer.")));
-        return finish(Reply::fromText(answer));
-    }
-    turnAwayRequests(app);
-    enterDataFolder(QCoreApplication::applicationFilePath());
-    return finish(runHere(parsed.request));
+    silenceForeignOutput();
+    Request request = parsed.request;
+    StandardStream stream;
+    QString why;
+    if (!stream.take(request, &why))
+        return finish(Reply::refused(Refused, why));
+    const Reply reply = dispatch(app, request);
+    stream.give(reply);
+    return finish(reply);
 }
 
 }  // namespace CommandLine
