@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include "command_executor.h"
+#include "command_options.h"
 #include "data_folder.h"
 #include "myqquickview.h"
 #include "qtsinglecoreapplication.h"
@@ -8,11 +9,10 @@
 #include "widget.h"
 
 #include <QCommandLineParser>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-
-#include <QDeadlineTimer>
 #include <QTemporaryFile>
 #include <QThread>
 
@@ -27,79 +27,15 @@ namespace CommandLine {
 namespace {
 
 constexpr int kAnswerTimeoutMs = 60000;  // the running copy may finish a Save first
-// The commands, each an option of its own, in the order of the help text.
-struct CommandOption
-{
-    const char *name;
-    const char *valueName;  // null for a switch
-    const char *description;
-};
-
-constexpr CommandOption kCommands[] = {
-    {"profile", "NAME|NUMBER",
-        "Make that profile the one in use: it is stored and its settings are sent to the "
-        "device, as when it is chosen in the window."},
-    {"current-profile", nullptr, "Print the number and name of the profile in use."},
-    {"list-profiles", nullptr,
-        "Print one line per profile: '*' on the one in use, its number and its name."},
-    {"export-profile", "NAME|NUMBER",
-        "Write that profile to FILE (a .pf exchange file; - is standard output)."},
-    {"import-profile", "FILE",
-        "Add the profile in FILE (a .pf exchange file; - is standard input) as a new profile "
-        "named NAME, or profile_<k> without NAME. Six profiles at most."},
-    {"list-devices", nullptr,
-        "Print the configured devices: kind, vendor:product id, whether connected, family."},
-};
-constexpr char kJson[] = "json";
+constexpr int kRetryMs = 50;
 constexpr char kStandardStream[] = "-";
 // An imported profile is a few kilobytes; standard input is read up to this much.
 constexpr qint64 kMaxInputBytes = 1024 * 1024;
-constexpr int kRetryMs = 50;
-constexpr char kJsonDescription[] =
-    "With --list-profiles, --current-profile or --list-devices: print JSON instead.";
 
 bool isListing(const QString &command)
 {
     return command == QLatin1String("list-profiles") || command == QLatin1String("current-profile")
         || command == QLatin1String("list-devices");
-}
-
-// The parser with every option, and the options in the order they were added.
-struct Options
-{
-    QCommandLineParser parser;
-    QList<QCommandLineOption> all;
-};
-
-void defineOptions(Options &options)
-{
-    QCommandLineParser &parser = options.parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Configuration utility for the KORVANE STRYLA Z7 gaming mouse. Without options it starts "
-        "the program; with one of the options below it does that one thing and ends, through "
-        "the running copy of the program if there is one."));
-    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    // Help is an option of our own: the parser's would add --help-all for the toolkit's
-    // options, which this program does not take.
-    const QCommandLineOption help(
-        {QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help."));
-    parser.addOption(help);
-    options.all << help << parser.addVersionOption();
-    for (const CommandOption &command : kCommands) {
-        QCommandLineOption option(QString::fromLatin1(command.name),
-            QString::fromLatin1(command.description),
-            command.valueName ? QString::fromLatin1(command.valueName) : QString());
-        parser.addOption(option);
-        options.all << option;
-    }
-    QCommandLineOption json(QString::fromLatin1(kJson), QString::fromLatin1(kJsonDescription));
-    parser.addOption(json);
-    options.all << json;
-    parser.addPositionalArgument(QStringLiteral("FILE"),
-        QStringLiteral("With --export-profile: the file to write."), QStringLiteral("[FILE]"));
-    parser.addPositionalArgument(QStringLiteral("NAME"),
-        QStringLiteral("With --import-profile: the name of the new profile."),
-        QStringLiteral("[NAME]"));
 }
 
 QString usageLine(const QCommandLineParser &parser)
@@ -114,23 +50,6 @@ Parsed usageError(const QCommandLineParser &parser, const QString &why)
     parsed.text = QStringLiteral("%1\n%2\nTry '%3 --help' for more information.\n")
                       .arg(why, usageLine(parser), QCoreApplication::arguments().value(0));
     return parsed;
-}
-
-// roff: a backslash and a leading dot or quote would be taken as requests, '-' as a hyphen.
-QString roff(QString text)
-{
-    text.replace(QLatin1Char('\\'), QLatin1String("\\e")).replace(QLatin1Char('-'), "\\-");
-    if (text.startsWith(QLatin1Char('.')) || text.startsWith(QLatin1Char('\'')))
-        text.prepend(QLatin1String("\\&"));
-    return text;
-}
-
-QString optionNames(const QCommandLineOption &option, const QString &separator)
-{
-    QStringList names;
-    for (const QString &name : option.names())
-        names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
-    return names.join(separator);
 }
 
 // The descriptor of the command's own standard error. While a command works, descriptor 2
@@ -488,92 +407,6 @@ Parsed parse(const QStringList &arguments)
         request.file = QFileInfo(request.file).absoluteFilePath();
     parsed.kind = Parsed::Command;
     return parsed;
-}
-
-QString manPage()
-{
-    Options options;
-    defineOptions(options);
-    QString page;
-    page += QStringLiteral(".TH STRYLA\\-CONFIG 1 \"\" \"%1 %2\" \"User Commands\"\n")
-                .arg(QCoreApplication::applicationName(), QCoreApplication::applicationVersion());
-    page += QStringLiteral(".SH NAME\nstryla\\-config \\- configure the KORVANE STRYLA Z7 gaming "
-                           "mouse\n");
-    page += QStringLiteral(".SH SYNOPSIS\n.B stryla\\-config\n.br\n.B stryla\\-config\n"
-                           "[\\fIOPTION\\fR] [\\fIFILE\\fR] [\\fINAME\\fR]\n");
-    page +=
-        QStringLiteral(".SH DESCRIPTION\n%1\n").arg(roff(options.parser.applicationDescription()));
-    page += QStringLiteral(".SH OPTIONS\n");
-    for (const QCommandLineOption &option : options.all) {
-        QStringList names;
-        for (const QString &name : option.names())
-            names << QStringLiteral("\\fB%1\\fR")
-                         .arg(roff((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"))
-                             + name));
-        QString value;
-        if (!option.valueName().isEmpty())
-            value = QStringLiteral(" \\fI%1\\fR").arg(roff(option.valueName()));
-        page += QStringLiteral(".TP\n%1%2\n%3\n")
-                    .arg(names.join(QLatin1String(", ")), value, roff(option.description()));
-    }
-    page += QStringLiteral(
-        ".SH EXIT STATUS\n"
-        ".TP\n0\ndone\n"
-        ".TP\n1\nwithout options: a copy of the program runs already and was asked to show its "
-        "window\n"
-        ".TP\n2\nusage error: unknown option, missing argument, no command or more than one; "
-        "without options: the lock file that keeps the program single cannot be made\n"
-        ".TP\n3\nno device connected, where the command needs one\n"
-        ".TP\n4\nrefused: unknown profile, unreadable file, six profiles already, \\&...; one "
-        "line on standard error says why\n"
-        ".SH EXAMPLES\n"
-        "A game launcher's command that switches to the profile \"shooter\" for the game and "
-        "back to profile 1 after it:\n"
-        ".PP\n.nf\n"
-        "stryla\\-config \\-\\-profile shooter; %command%; stryla\\-config \\-\\-profile 1\n"
-        ".fi\n"
-        ".SH FILES\n"
-        ".TP\n~/.local/share/stryla\\-config/modules\nthe settings and profiles of the user\n");
-    return page;
-}
-
-QString bashCompletion()
-{
-    Options options;
-    defineOptions(options);
-    QStringList words;
-    QStringList profileOptions;
-    QStringList fileOptions;
-    for (const QCommandLineOption &option : options.all) {
-        words << optionNames(option, QStringLiteral(" "));
-        if (option.valueName() == QLatin1String("FILE"))
-            fileOptions << optionNames(option, QStringLiteral("|"));
-        else if (!option.valueName().isEmpty())
-            profileOptions << optionNames(option, QStringLiteral("|"));
-    }
-    return QStringLiteral(
-        "# bash completion for stryla-config\n"
-        "_stryla_config()\n"
-        "{\n"
-        "    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
-        "    case $prev in\n"
-        "        %1)\n"
-        "            COMPREPLY=($(compgen -W \"$(stryla-config --list-profiles 2>/dev/null "
-        "| cut -c3- | cut -d' ' -f1)\" -- \"$cur\"))\n"
-        "            return ;;\n"
-        "        %2)\n"
-        "            COMPREPLY=($(compgen -f -- \"$cur\"))\n"
-        "            return ;;\n"
-        "    esac\n"
-        "    if [[ $cur == -* ]]; then\n"
-        "        COMPREPLY=($(compgen -W \"%3\" -- \"$cur\"))\n"
-        "    else\n"
-        "        COMPREPLY=($(compgen -f -- \"$cur\"))\n"
-        "    fi\n"
-        "}\n"
-        "complete -o filenames -F _stryla_config stryla-config\n")
-        .arg(profileOptions.join(QLatin1Char('|')), fileOptions.join(QLatin1Char('|')),
-            words.join(QLatin1Char(' ')));
 }
 
 void describeProgram()
