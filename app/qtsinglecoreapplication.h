@@ -65,6 +65,7 @@ public:
     void setBusy(bool busy) { m_busy = busy; }
 
     QString id() const { return m_id; }
+    QString socketPath() const { return m_socketPath; }
 
     // How long a start or a command waits for its turn while another command runs: 30 s.
     // Tests shorten it with STRYLA_TEST_TURN_WAIT_MS (milliseconds), which only they set.
