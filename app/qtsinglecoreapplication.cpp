@@ -325,6 +325,9 @@ QtSingleCoreApplication::Outcome QtSingleCoreApplication::exchange(
             outcome = Outcome::Answered;
         }
     }
+    // Closed before any answer: the copy ended (or let the connection go) meanwhile.
+    if (outcome == Outcome::NoAnswer && received.isEmpty() && !deadline.hasExpired())
+        outcome = Outcome::NoServer;
     socket.disconnectFromServer();
     return outcome;
 }

@@ -45,7 +45,8 @@ public:
     enum class Outcome {
         Answered,  // taken ("ack" or an answer)
         Busy,      // the running copy does one command alone and takes nothing else now
-        NoServer,  // nobody listens (the first copy is starting or ending)
+        NoServer,  // nobody listens, or the connection closed unanswered (the first copy is
+                   // starting or ending)
         NoAnswer,  // connected, but no answer within the time-out
         Unsafe,    // the socket or its peer is not the user's: nothing was sent
     };
