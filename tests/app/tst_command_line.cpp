@@ -4,9 +4,11 @@
 // the simulated program, copied into a fresh installation folder, does the work itself.
 
 #include "command_executor.h"
+#include "private_channel.h"
 #include "qtsinglecoreapplication.h"
 #include "scene_rig.h"
 
+#include <QCryptographicHash>
 #include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -16,6 +18,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <csignal>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -488,19 +491,37 @@ void TestCommandLine::concurrentCallsTakeTurns()
     }
 }
 
-// A start during a headless switch waits for it, then is the running copy.
+// A start during a headless switch (its exchanges with the mouse have begun) waits for it,
+// then is the running copy.
 void TestCommandLine::startWaitsForACommand()
 {
-    QScopedPointer<QProcess> command(startProgram({"--profile", "2"}));
-    QTest::qWait(300);
+    const QString wire = rig->file(QStringLiteral("wire.log"));
+    QScopedPointer<QProcess> command(
+        startProgram({"--profile", "2"}, {"STRYLA_SIM_WIRE_LOG=" + wire}));
+    // The command listens once it holds the lock.
+    const QString user = qEnvironmentVariable("USER", qEnvironmentVariable("LOGNAME"));
+    const QString socket = PrivateChannel::chooseFolder().path
+        + QStringLiteral("/stryla-config-%1-%2.socket")
+              .arg(user.isEmpty() ? QStringLiteral("user") : user,
+                  QCryptographicHash::hash(
+                      QFileInfo(program).canonicalFilePath().toUtf8(), QCryptographicHash::Sha1)
+                      .toHex()
+                      .left(16));
+    QVERIFY(SceneDriver::waitFor([&] { return QFileInfo::exists(socket); }, 20000));
+    // Held still until the start has knocked, so that it meets the command at work.
+    ::kill(pid_t(command->processId()), SIGSTOP);
     QScopedPointer<QProcess> start(startProgram({}));
+    QTest::qWait(1000);
+    ::kill(pid_t(command->processId()), SIGCONT);
     QCOMPARE(finish(*command).code, 0);
-    QVERIFY(!start->waitForFinished(1500));
-    const Run run = runProgram({"--current-profile"});
+    QTest::qWait(1500);
+    QCOMPARE(start->state(), QProcess::Running);
+    const Run run = runProgram({"--current-profile"}, {"STRYLA_SIM_DEVICE=none"});
     QCOMPARE(run.code, 0);
     QCOMPARE(run.out, QByteArray("2 Work\n"));
     start->terminate();
-    QVERIFY(start->waitForFinished(10000));
+    if (!start->waitForFinished(10000))
+        start->kill();
 }
 
 void TestCommandLine::completionOffersProfileNames()
