@@ -88,7 +88,7 @@ private slots:
 
 private:
     // This test's own executable as the command: it hands over to this process.
-    QProcess *startCommand(const QStringList &arguments);
+    QProcess *startCommand(const QStringList &arguments, const QString &folder = QDir::tempPath());
     // The simulated program installed in the rig's folder, run with nothing running.
     Run runProgram(const QStringList &arguments, const QStringList &environment = {},
         const QString &folder = QDir::tempPath());
@@ -136,9 +136,10 @@ void TestCommandLine::writeProfileNames(const QStringList &names)
     file.setValue(QStringLiteral("profile/profileName"), names);
 }
 
-QProcess *TestCommandLine::startCommand(const QStringList &arguments)
+QProcess *TestCommandLine::startCommand(const QStringList &arguments, const QString &folder)
 {
     auto *process = new QProcess(this);
+    process->setWorkingDirectory(folder);
     process->start(QCoreApplication::applicationFilePath(), QStringList {"--command"} + arguments);
     return process;
 }
@@ -181,6 +182,13 @@ void TestCommandLine::switchThroughTheRunningCopy()
     QCOMPARE(scene().property("profileDropDown", "currentIndex").toInt(), 1);
     QCOMPARE(scene().property("profileDropDown", "model").toStringList().value(1),
         QStringLiteral("Work"));
+
+    // A relative file is the caller's, not the running copy's.
+    const QString caller = rig->file(QStringLiteral("caller"));
+    QVERIFY(QDir().mkpath(caller));
+    command.reset(startCommand({"--export-profile", "Work", "out.pf"}, caller));
+    QCOMPARE(finish(*command).code, 0);
+    QCOMPARE(rig->fileBytes(caller + "/out.pf"), rig->fileBytes(rig->profileFile(1)));
 
     sim::clearWireLog();
     command.reset(startCommand({"--profile", "nosuch"}));
