@@ -85,6 +85,7 @@ private slots:
     void concurrentCallsTakeTurns();
     void startWaitsForACommand();
     void completionOffersProfileNames();
+    void givingUpHasItsOwnCode();
 
 private:
     // This test's own executable as the command: it hands over to this process.
@@ -549,6 +550,29 @@ void TestCommandLine::completionOffersProfileNames()
             " COMP_CWORD=2; _stryla_config; printf '%s\\n' \"${COMPREPLY[@]}\""});
     const Run run = finish(bash);
     QCOMPARE(run.out, QByteArray("My\\ Work\n"));
+}
+
+// The copy holding the lock keeps doing one command alone: a call waits up to the bound (made
+// short here), then gives up with its own code and line.
+void TestCommandLine::givingUpHasItsOwnCode()
+{
+    auto *app = static_cast<QtSingleCoreApplication *>(QCoreApplication::instance());
+    const QMetaObject::Connection busy = connect(
+        app, &QtSingleCoreApplication::requestReceived, this, [app](quint64 id, const QString &) {
+            CommandLine::Reply later;
+            later.later = true;
+            app->answerRequest(id, later.toText());
+        });
+    QProcess command;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("STRYLA_TEST_TURN_WAIT_MS", "400");
+    command.setProcessEnvironment(env);
+    command.start(QCoreApplication::applicationFilePath(), {"--command", "--list-profiles"});
+    const Run run = finish(command);
+    disconnect(busy);
+    QCOMPARE(run.code, 5);
+    QCOMPARE(
+        run.err, QByteArray("Another command of the program did not end in time; try again.\n"));
 }
 
 int main(int argc, char **argv)
