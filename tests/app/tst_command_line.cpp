@@ -369,10 +369,21 @@ void TestCommandLine::manualPageListsTheOptionsOfHelp()
         QStringLiteral("^\\.TP\\n(?:\\\\fB\\\\-\\w\\\\fR, )?\\\\fB\\\\-\\\\-([\\w\\\\-]+)\\\\fR"),
         QRegularExpression::MultilineOption);
     QStringList inMan;
-    for (const auto &match : manOption.globalMatch(QString::fromUtf8(man.readAll())))
+    const QString page = QString::fromUtf8(man.readAll());
+    for (const auto &match : manOption.globalMatch(page))
         inMan << match.captured(1).remove(QLatin1Char('\\'));
     QVERIFY(inHelp.size() >= 8);
     QCOMPARE(inMan, inHelp);
+    // The arguments too, each with its text.
+    const QString helpText = QString::fromLocal8Bit(help.out).simplified();
+    const QString arguments =
+        page.section(QStringLiteral(".SH ARGUMENTS\n"), 1).section(QStringLiteral(".SH "), 0, 0);
+    for (const QString &argument : {QStringLiteral("FILE"), QStringLiteral("NAME")}) {
+        const QRegularExpression entry(
+            QStringLiteral("\\.TP\n\\\\fI%1\\\\fR\n([^\n]+)\n").arg(argument));
+        const QString text = entry.match(arguments).captured(1).remove(QLatin1Char('\\'));
+        QVERIFY2(!text.isEmpty() && helpText.contains(argument + " " + text), qPrintable(argument));
+    }
 }
 
 // A refused argument is found before the device is opened: nothing goes on the wire.
