@@ -25,6 +25,8 @@ QString rulesSource()
 ProfileList::ProfileList(const QStringList &texts, int inUse)
     : m_inUse(inUse)
 {
+    // The rules say on the console which texts they leave out.
+    m_engine.installExtensions(QJSEngine::ConsoleExtension);
     m_rules = m_engine.newObject();
     const QJSValue result = m_engine.evaluate(
         QStringLiteral("(function () { %1\nreturn { parse: parse, format: format, newEntry: "

@@ -484,7 +484,7 @@ void TestCommandLine::importOnlyProfiles()
 void TestCommandLine::namesListedSafely()
 {
     const QString hostile = QStringLiteral("\x1b]0;TITLE\a\x1b[2J");
-    writeProfileNames({"Standard0", hostile + "1"});
+    writeProfileNames({"Standard0", "no number", hostile + "1"});  // the second is left out
     Run run = runProgram({"--list-profiles"});
     QCOMPARE(run.out, QByteArray("* 1 Standard\n  2 \\x1b]0;TITLE\\x07\\x1b[2J\n"));
     run = runProgram({"--list-profiles", "--json"});
