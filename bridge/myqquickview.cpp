@@ -202,8 +202,7 @@ void myQQuickView::mouseResetKeyMatrix()
 
 void myQQuickView::mouseSetKeyMatrix(QVariantList src64, bool isSendData, QVariantList otherParam)
 {
-    m_buttons.mouseSetKeyMatrix(
-        plainList(src64), isSendData, plainList(otherParam), *m_store->currentProfileSettings());
+    m_buttons.mouseSetKeyMatrix(plainList(src64), isSendData, plainList(otherParam), *m_store->currentProfileSettings());
 }
 
 void myQQuickView::mouseSwitchKeyMatrix(int indexNo)
@@ -366,8 +365,7 @@ QStringList myQQuickView::loadMacroIni(QVariant name)
 
 QVariant myQQuickView::mouseSendMacroData(QVariantList macroData, QVariant macroIndex)
 {
-    return MacroDownload::mouseSendMacroData(
-        m_context.hid, m_context.facts, plainList(macroData), plainValue(macroIndex));
+    return MacroDownload::mouseSendMacroData(m_context.hid, m_context.facts, plainList(macroData), plainValue(macroIndex));
 }
 
 // Gun table -------------------------------------------------------------------------------
@@ -384,8 +382,7 @@ void myQQuickView::modifyGundata(QVariant modifyType, QVariantList src6)
 
 void myQQuickView::mouseSendGundata(int index, QVariantList src3)
 {
-    GunSender::mouseSendGundata(
-        m_context.hid, m_context.facts, *m_context.images, index, plainList(src3));
+    GunSender::mouseSendGundata(m_context.hid, m_context.facts, *m_context.images, index, plainList(src3));
 }
 
 QVariantList myQQuickView::getGunData(QVariant name)
