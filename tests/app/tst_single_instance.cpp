@@ -324,6 +324,25 @@ void TestSingleInstance::squattedFolderIsNotUsed()
     QCOMPARE(command.readAllStandardOutput(), QByteArray());
     const QByteArray why = command.readAllStandardError();
     QVERIFY2(why.contains("belongs to another user") && why.count('\n') == 1, why.constData());
+
+    // The program starts on its own and says so in one line.
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(STRYLA_BINARY_DIR "/stryla-config-sim"), QStringList());
+    QByteArray diagnostics;
+    for (int i = 0; i < 100 && !diagnostics.contains("Single instance"); ++i) {
+        program.waitForReadyRead(100);
+        diagnostics += program.readAllStandardError();
+    }
+    QTest::qWait(500);
+    QCOMPARE(program.state(), QProcess::Running);
+    diagnostics += program.readAllStandardError();
+    const QStringList lines =
+        QString::fromLocal8Bit(diagnostics).split('\n').filter(QStringLiteral("Single instance"));
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().contains("belongs to another user"), qPrintable(lines.first()));
+    program.kill();
+    program.waitForFinished();
     squatter.kill();
     squatter.waitForFinished();
     QVERIFY(!QFile::exists(received));
