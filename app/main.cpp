@@ -12,13 +12,18 @@
 #include "termination_signals.h"
 #endif
 
+#include <QDeadlineTimer>
 #include <QDebug>
+#include <QThread>
 
 namespace {
 
 constexpr int kHandOverTimeoutMs = 5000;
 // Exit code when the single-instance lock cannot be taken at all (1 means another copy runs).
 constexpr int kLockErrorExit = 2;
+// Exit code when another command of the program held the lock for longer than the bound.
+constexpr int kGaveUpExit = CommandLine::GaveUp;
+constexpr int kRetryMs = 50;
 
 int run(QtSingleCoreApplication &app)
 {
@@ -56,6 +61,34 @@ int run(QtSingleCoreApplication &app)
     // The hooks go first, then the window with everything it owns.
 }
 
+// A start that finds another copy hands over to it and ends with 1. A copy that only does one
+// command (a switch from the command line) takes nothing: the start waits for it to end, then
+// becomes the running copy itself; it gives up after the bound with its own exit code.
+int startOrHandOver(QtSingleCoreApplication &app)
+{
+    const QDeadlineTimer deadline(QtSingleCoreApplication::turnWaitMs());
+    while (app.isRunning()) {
+        const auto outcome = app.handOver(QString(), kHandOverTimeoutMs);
+        if (outcome == QtSingleCoreApplication::Outcome::Answered
+            || outcome == QtSingleCoreApplication::Outcome::NoAnswer)
+            return 1;
+        if (outcome == QtSingleCoreApplication::Outcome::Unsafe)
+            break;
+        if (deadline.hasExpired()) {
+            qDebug().noquote() << "Another command of the program did not end in time.";
+            return kGaveUpExit;
+        }
+        QThread::msleep(kRetryMs);
+        app.retryLock();
+    }
+    if (app.channelUnsafe())
+        qDebug().noquote() << app.problem();
+    const int code = run(app);
+    // The window released its controller by deferred deletion; let that happen now.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return code;
+}
+
 }  // namespace
 
 int main(int argc, char *argv[])
@@ -66,12 +99,5 @@ int main(int argc, char *argv[])
     QtSingleCoreApplication app(argc, argv);
     if (app.lockFailed())
         return kLockErrorExit;
-    if (app.isRunning()) {
-        app.sendMessage(QString(), kHandOverTimeoutMs);
-        return 1;
-    }
-    const int code = run(app);
-    // The window released its controller by deferred deletion; let that happen now.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return code;
+    return startOrHandOver(app);
 }

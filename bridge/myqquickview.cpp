@@ -258,6 +258,16 @@ void myQQuickView::saveProfile(int profile)
     m_profileFiles->saveProfile(profile, name);
 }
 
+int myQQuickView::profileFileRefusal() const
+{
+    return int(m_profileFiles->lastRefusal());
+}
+
+QString myQQuickView::lastProfileFile() const
+{
+    return m_profileFiles->lastRefusedPath();
+}
+
 bool myQQuickView::resetProfile(int profile)
 {
     return m_profileFiles->resetProfile(profile);
@@ -397,7 +407,8 @@ QVariant myQQuickView::getselectGun(QVariant index)
 
 void myQQuickView::setXYSensitive(QVariant index, QVariant xyData)
 {
-    GunData::setXYSensitive(m_store->currentProfileSettings(), plainValue(index), plainValue(xyData));
+    GunData::setXYSensitive(
+        m_store->currentProfileSettings(), plainValue(index), plainValue(xyData));
 }
 
 void myQQuickView::setSelectGun(QVariant index, QVariant xyData)

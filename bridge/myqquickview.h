@@ -68,6 +68,10 @@ public slots:
     void saveMacroFile(QVariant macroFileName);
     bool loadProfile(int profile);
     void saveProfile(int profile);
+    // Why the last Import or Export was refused: 0 not refused, 1 the target is no regular
+    // file, 2 the target is one of the program's own files, 3 the file is no profile.
+    int profileFileRefusal() const;
+    QString lastProfileFile() const;
     bool resetProfile(int profile);
     void copyProfile(int destprofile, int srcprofile);
     QStringList getLangStrings(QString typeStr, QString langCode);

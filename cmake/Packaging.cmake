@@ -34,6 +34,9 @@ endforeach()
 install(FILES ${STRYLA_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${STRYLA_COMPLETION} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
     RENAME stryla-config)
+install(FILES ${STRYLA_ZSH_COMPLETION} DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
+install(FILES ${STRYLA_FISH_COMPLETION}
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
 
 # udev reads lib/udev/rules.d below /usr; the multiarch library folder is not the place.
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/70-stryla-config.rules DESTINATION lib/udev/rules.d)

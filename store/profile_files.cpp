@@ -6,10 +6,53 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QString>
+#include <QTemporaryFile>
 
 namespace {
+
+// A profile file holds a few kilobytes; nothing larger is one.
+constexpr qint64 kMaxProfileBytes = 64 * 1024;
+// The group every profile file has, whatever its age.
+constexpr char kProfileGroup[] = "mouse";
+// The program's own stored files live below this folder of the data folder.
+constexpr char kStoreFolder[] = "./modules";
+
+// The path with its folder resolved (links included), also for a name that does not exist yet.
+QString resolvedPath(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    if (info.exists())
+        return info.canonicalFilePath();
+    return folder.isEmpty() ? info.absoluteFilePath() : folder + QLatin1Char('/') + info.fileName();
+}
+
+bool insideStore(const QString &path)
+{
+    const QString store = QFileInfo(QString::fromLatin1(kStoreFolder)).canonicalFilePath();
+    return !store.isEmpty() && resolvedPath(path).startsWith(store + QLatin1Char('/'));
+}
+
+// The file's bytes, when it is a file of at most the bound that reads as a profile.
+bool readProfileBytes(const QString &source, QByteArray *bytes)
+{
+    QFile in(source);
+    if (!QFileInfo(source).isFile() || !in.open(QIODevice::ReadOnly))
+        return false;
+    *bytes = in.read(kMaxProfileBytes + 1);
+    return bytes->size() <= kMaxProfileBytes && !bytes->isEmpty();
+}
+
+bool readsAsProfile(const QString &path)
+{
+    QSettings file(path, QSettings::IniFormat);
+    return file.status() == QSettings::NoError
+        && file.childGroups().contains(QLatin1String(kProfileGroup));
+}
 
 // Dialog texts belong to the bridge view's translation context.
 QString filter()
@@ -38,10 +81,12 @@ bool ProfileFiles::checkProfile(int profile, const char *operation) const
 // whose file is missing leaves an existing exchange file as it was.
 void ProfileFiles::saveProfile(int profile, const QString &name)
 {
+    m_refusal = Refusal::None;
     if (!checkProfile(profile, "saveProfile"))
         return;
     QString fileName = name;
-    fileName.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
+    fileName.replace(QLatin1Char('/'), QLatin1Char('_'))
+        .replace(QLatin1Char('\\'), QLatin1Char('_'));
     const QString offered = fileName.isEmpty()
         ? dialogFolder()
         : dialogFolder() + QLatin1Char('/') + fileName + QStringLiteral(".pf");
@@ -53,16 +98,46 @@ void ProfileFiles::saveProfile(int profile, const QString &name)
     exportProfile(profile, target);
 }
 
+bool ProfileFiles::refuse(Refusal refusal, const QString &path)
+{
+    m_refusal = refusal;
+    m_refusedPath = path;
+    qDebug().noquote() << describe(refusal, path);
+    return false;
+}
+
+QString ProfileFiles::describe(Refusal refusal, const QString &path)
+{
+    switch (refusal) {
+    case Refusal::NotAFileTarget:
+        return QStringLiteral("%1 is not a regular file; nothing is written").arg(path);
+    case Refusal::StoreFileTarget:
+        return QStringLiteral("%1 is one of the program's own files; nothing is written").arg(path);
+    case Refusal::NotAProfile:
+        return QStringLiteral("%1 is not a profile file; nothing is added").arg(path);
+    case Refusal::None:
+        break;
+    }
+    return {};
+}
+
 bool ProfileFiles::exportProfile(int profile, const QString &target)
 {
+    m_refusal = Refusal::None;
     if (!checkProfile(profile, "exportProfile"))
         return false;
+    // Replacing renames over whatever is there: a device or a pipe would become a file.
+    if (QFileInfo::exists(target) && !QFileInfo(target).isFile())
+        return refuse(Refusal::NotAFileTarget, target);
+    if (insideStore(target))
+        return refuse(Refusal::StoreFileTarget, target);
     m_store.profileSettings(profile)->sync();  // the file on disk holds the latest values
     return replaceFileWithCopy(StoreFiles::profileFile(profile), target);
 }
 
 bool ProfileFiles::loadProfile(int profile)
 {
+    m_refusal = Refusal::None;
     if (!checkProfile(profile, "loadProfile"))
         return false;
     const QString source = fileDialogs().openFileName(m_dialogParent,
@@ -73,9 +148,18 @@ bool ProfileFiles::loadProfile(int profile)
     return importProfile(profile, source);
 }
 
+// The bytes checked are the bytes imported: they go through a private copy.
 bool ProfileFiles::importProfile(int profile, const QString &source)
 {
-    return checkProfile(profile, "importProfile") && m_store.replaceProfile(profile, source);
+    m_refusal = Refusal::None;
+    if (!checkProfile(profile, "importProfile"))
+        return false;
+    QByteArray bytes;
+    QTemporaryFile copy;
+    if (!readProfileBytes(source, &bytes) || !copy.open() || copy.write(bytes) != bytes.size()
+        || !copy.flush() || !readsAsProfile(copy.fileName()))
+        return refuse(Refusal::NotAProfile, source);
+    return m_store.replaceProfile(profile, copy.fileName());
 }
 
 bool ProfileFiles::resetProfile(int profile)

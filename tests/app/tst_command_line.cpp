@@ -4,9 +4,11 @@
 // the simulated program, copied into a fresh installation folder, does the work itself.
 
 #include "command_executor.h"
+#include "private_channel.h"
 #include "qtsinglecoreapplication.h"
 #include "scene_rig.h"
 
+#include <QCryptographicHash>
 #include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,6 +17,11 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using namespace simtest;
 
@@ -69,12 +76,25 @@ private slots:
     void usageErrors_data();
     void usageErrors();
     void manualPageListsTheOptionsOfHelp();
+    void refusedSwitchSendsNothing();
+    void switchRefusedWithUnsavedChanges();
+    void profileNamesBeforeNumbers();
+    void exportOnlyOntoFiles();
+    void importOnlyProfiles();
+    void namesListedSafely();
+    void concurrentCallsTakeTurns();
+    void startWaitsForACommand();
+    void completionOffersProfileNames();
+    void givingUpHasItsOwnCode();
 
 private:
     // This test's own executable as the command: it hands over to this process.
-    QProcess *startCommand(const QStringList &arguments);
+    QProcess *startCommand(const QStringList &arguments, const QString &folder = QDir::tempPath());
     // The simulated program installed in the rig's folder, run with nothing running.
-    Run runProgram(const QStringList &arguments, const QStringList &environment = {});
+    Run runProgram(const QStringList &arguments, const QStringList &environment = {},
+        const QString &folder = QDir::tempPath());
+    QProcess *startProgram(const QStringList &arguments, const QStringList &environment = {},
+        const QString &folder = QDir::tempPath());
     void writeProfileNames(const QStringList &names);
     // Starts the window and answers the commands that reach this process, as the program does.
     bool startRunningCopy();
@@ -117,23 +137,38 @@ void TestCommandLine::writeProfileNames(const QStringList &names)
     file.setValue(QStringLiteral("profile/profileName"), names);
 }
 
-QProcess *TestCommandLine::startCommand(const QStringList &arguments)
+QProcess *TestCommandLine::startCommand(const QStringList &arguments, const QString &folder)
 {
     auto *process = new QProcess(this);
+    process->setWorkingDirectory(folder);
     process->start(QCoreApplication::applicationFilePath(), QStringList {"--command"} + arguments);
     return process;
 }
 
-Run TestCommandLine::runProgram(const QStringList &arguments, const QStringList &environment)
+// The simulated program started from folder (files are named from elsewhere); environment
+// entries are NAME=value, or -NAME to remove one.
+QProcess *TestCommandLine::startProgram(
+    const QStringList &arguments, const QStringList &environment, const QString &folder)
 {
-    QProcess process;
+    auto *process = new QProcess(this);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString &entry : environment)
-        env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
-    process.setProcessEnvironment(env);
-    process.setWorkingDirectory(QDir::tempPath());  // files are named from elsewhere
-    process.start(program, arguments);
-    return finish(process);
+    for (const QString &entry : environment) {
+        if (entry.startsWith(QLatin1Char('-')))
+            env.remove(entry.mid(1));
+        else
+            env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+    }
+    process->setProcessEnvironment(env);
+    process->setWorkingDirectory(folder);
+    process->start(program, arguments);
+    return process;
+}
+
+Run TestCommandLine::runProgram(
+    const QStringList &arguments, const QStringList &environment, const QString &folder)
+{
+    QScopedPointer<QProcess> process(startProgram(arguments, environment, folder));
+    return finish(*process);
 }
 
 void TestCommandLine::switchThroughTheRunningCopy()
@@ -148,6 +183,13 @@ void TestCommandLine::switchThroughTheRunningCopy()
     QCOMPARE(scene().property("profileDropDown", "currentIndex").toInt(), 1);
     QCOMPARE(scene().property("profileDropDown", "model").toStringList().value(1),
         QStringLiteral("Work"));
+
+    // A relative file is the caller's, not the running copy's.
+    const QString caller = rig->file(QStringLiteral("caller"));
+    QVERIFY(QDir().mkpath(caller));
+    command.reset(startCommand({"--export-profile", "Work", "out.pf"}, caller));
+    QCOMPARE(finish(*command).code, 0);
+    QCOMPARE(rig->fileBytes(caller + "/out.pf"), rig->fileBytes(rig->profileFile(1)));
 
     sim::clearWireLog();
     command.reset(startCommand({"--profile", "nosuch"}));
@@ -208,9 +250,14 @@ void TestCommandLine::switchWithNothingRunning()
     QCOMPARE(run.err, QByteArray("No device connected.\n"));
     QCOMPARE(rig->fileBytes(rig->file("modules/setting/apConfig.bin")), config);
 
-    run = runProgram({"--profile", "2"}, {"STRYLA_SIM_WIRE_LOG=" + wire});
+    // Where no session bus is, the desktop's settings libraries print warnings of their own;
+    // the command prints its answer only.
+    run = runProgram({"--profile", "2"},
+        {"STRYLA_SIM_WIRE_LOG=" + wire, "-GSETTINGS_BACKEND", "-DBUS_SESSION_BUS_ADDRESS",
+            "-DISPLAY"});
     QCOMPARE(run.code, 0);
     QCOMPARE(run.out, QByteArray("2 Work\n"));
+    QCOMPARE(run.err, QByteArray());
     QCOMPARE(rig->globalValue("mouse/profileNo").toInt(), 1);
     // The lift-off distance of profile 2 reached the mouse (553 command 07H, value 0x7D).
     QVERIFY2(rig->fileBytes(wire).contains("FeatureOut   00 07 00 7D 7D"),
@@ -291,6 +338,7 @@ void TestCommandLine::usageErrors_data()
     QTest::newRow("json with a switch") << QStringList {"--profile", "1", "--json"};
     QTest::newRow("export without a file") << QStringList {"--export-profile", "1"};
     QTest::newRow("stray argument") << QStringList {"--list-devices", "extra"};
+    QTest::newRow("option twice") << QStringList {"--list-profiles", "--list-profiles"};
 }
 
 void TestCommandLine::usageErrors()
@@ -321,10 +369,221 @@ void TestCommandLine::manualPageListsTheOptionsOfHelp()
         QStringLiteral("^\\.TP\\n(?:\\\\fB\\\\-\\w\\\\fR, )?\\\\fB\\\\-\\\\-([\\w\\\\-]+)\\\\fR"),
         QRegularExpression::MultilineOption);
     QStringList inMan;
-    for (const auto &match : manOption.globalMatch(QString::fromUtf8(man.readAll())))
+    const QString page = QString::fromUtf8(man.readAll());
+    for (const auto &match : manOption.globalMatch(page))
         inMan << match.captured(1).remove(QLatin1Char('\\'));
     QVERIFY(inHelp.size() >= 8);
     QCOMPARE(inMan, inHelp);
+    // The arguments too, each with its text.
+    const QString helpText = QString::fromLocal8Bit(help.out).simplified();
+    const QString arguments =
+        page.section(QStringLiteral(".SH ARGUMENTS\n"), 1).section(QStringLiteral(".SH "), 0, 0);
+    for (const QString &argument : {QStringLiteral("FILE"), QStringLiteral("NAME")}) {
+        const QRegularExpression entry(
+            QStringLiteral("\\.TP\n\\\\fI%1\\\\fR\n([^\n]+)\n").arg(argument));
+        const QString text = entry.match(arguments).captured(1).remove(QLatin1Char('\\'));
+        QVERIFY2(!text.isEmpty() && helpText.contains(argument + " " + text), qPrintable(argument));
+    }
+}
+
+// A refused argument is found before the device is opened: nothing goes on the wire.
+void TestCommandLine::refusedSwitchSendsNothing()
+{
+    const QString wire = rig->file(QStringLiteral("wire.log"));
+    const Run run = runProgram({"--profile", "0"}, {"STRYLA_SIM_WIRE_LOG=" + wire});
+    QCOMPARE(run.code, 4);
+    QCOMPARE(run.err, QByteArray("No profile \"0\".\n"));
+    QCOMPARE(rig->fileBytes(wire), QByteArray());
+}
+
+void TestCommandLine::switchRefusedWithUnsavedChanges()
+{
+    QVERIFY(startRunningCopy());
+    QVERIFY(scene().setSlider("lodSlider", 20));
+    QVERIFY(scene().evaluate("unsaved").toBool());
+    sim::clearWireLog();
+    QScopedPointer<QProcess> command(startCommand({"--profile", "2"}));
+    const Run run = finish(*command);
+    QCOMPARE(run.code, 4);
+    QCOMPARE(run.err, QByteArray("The window has unsaved changes; save or discard them first.\n"));
+    QVERIFY(sim::wireLog().empty());
+    QCOMPARE(scene().evaluate("profileNo").toInt(), 0);
+    QVERIFY(!scene().evaluate("questionBox.visible").toBool());
+}
+
+// A name wins over a number; the first profile answers to its name in every shipped language.
+void TestCommandLine::profileNamesBeforeNumbers()
+{
+    writeProfileNames({QStringLiteral("标准0"), "Work1", "22"});
+    Run run = runProgram({"--profile", "2"});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out, QByteArray("3 2\n"));
+    QCOMPARE(rig->globalValue("mouse/profileNo").toInt(), 2);
+    run = runProgram({"--profile", "Standard"});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out, QByteArray("1 Standard\n"));  // the window names it in its language
+}
+
+// Export writes a regular file or a new name, beside the caller for a relative name, or to
+// standard output; never onto a pipe, a device or the program's own files.
+void TestCommandLine::exportOnlyOntoFiles()
+{
+    const QString caller = rig->file(QStringLiteral("caller"));
+    QVERIFY(QDir().mkpath(caller));
+    QCOMPARE(runProgram({"--export-profile", "Work", "out.pf"}, {}, caller).code, 0);
+    QCOMPARE(rig->fileBytes(caller + "/out.pf"), rig->fileBytes(rig->profileFile(1)));
+    Run run = runProgram({"--export-profile", "Work", "-"});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out, rig->fileBytes(rig->profileFile(1)));
+
+    const QString fifo = rig->file(QStringLiteral("fifo"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QStringList targets {fifo, rig->profileFile(0)};
+    const QString device = rig->file(QStringLiteral("null"));
+    if (::geteuid() == 0
+        && ::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+        targets << device;
+    const QByteArray profile1 = rig->fileBytes(rig->profileFile(0));
+    for (const QString &target : std::as_const(targets)) {
+        run = runProgram({"--export-profile", "Work", target});
+        QCOMPARE(run.code, 4);
+        QCOMPARE(run.err.count('\n'), 1);
+    }
+    QVERIFY(QFileInfo(fifo).isFile() == false && QFileInfo::exists(fifo));
+    QCOMPARE(rig->fileBytes(rig->profileFile(0)), profile1);
+    if (targets.size() == 3)
+        QVERIFY(!QFileInfo(device).isFile());
+}
+
+// Only a file that reads as a profile is imported; damaged and oversized files add nothing.
+void TestCommandLine::importOnlyProfiles()
+{
+    const QString damaged = rig->file(QStringLiteral("damaged.pf"));
+    QFile random(damaged);
+    QVERIFY(random.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 4000; ++i)
+        random.putChar(char((i * 7919) % 251));
+    random.close();
+    const QString oversized = rig->file(QStringLiteral("oversized.pf"));
+    QFile large(oversized);
+    QVERIFY(large.open(QIODevice::WriteOnly));
+    large.write(
+        rig->fileBytes(rig->profileFile(1)) + "[padding]\n" + QByteArray(200 * 1024, 'a') + "=1\n");
+    large.close();
+    const QMap<QString, QByteArray> before = snapshot(rig->file("modules"));
+    for (const QString &file : {damaged, oversized, QStringLiteral("/proc/self/status")}) {
+        const Run run = runProgram({"--import-profile", file});
+        QCOMPARE(run.code, 4);
+        QCOMPARE(run.err.count('\n'), 1);
+    }
+    QCOMPARE(snapshot(rig->file("modules")), before);
+}
+
+// Names with control characters are printed escaped and kept exact in JSON; new ones are
+// refused.
+void TestCommandLine::namesListedSafely()
+{
+    const QString hostile = QStringLiteral("\x1b]0;TITLE\a\x1b[2J");
+    writeProfileNames({"Standard0", "no number", hostile + "1"});  // the second is left out
+    Run run = runProgram({"--list-profiles"});
+    QCOMPARE(run.out, QByteArray("* 1 Standard\n  2 \\x1b]0;TITLE\\x07\\x1b[2J\n"));
+    run = runProgram({"--list-profiles", "--json"});
+    QCOMPARE(QJsonDocument::fromJson(run.out).array().at(1).toObject().value("name").toString(),
+        hostile);
+    run = runProgram({"--export-profile", "1", rig->file("a.pf")});
+    QCOMPARE(run.code, 0);
+    const QMap<QString, QByteArray> before = snapshot(rig->file("modules"));
+    run = runProgram({"--import-profile", rig->file("a.pf"), "two\nlines"});
+    QCOMPARE(run.code, 4);
+    QCOMPARE(snapshot(rig->file("modules")), before);
+}
+
+// With nothing running, twenty calls at once each get their turn.
+void TestCommandLine::concurrentCallsTakeTurns()
+{
+    QList<QProcess *> calls;
+    for (int i = 0; i < 20; ++i)
+        calls << startProgram(i % 7 == 0 ? QStringList {"--profile", QString::number(1 + i % 2)}
+                                         : QStringList {"--list-profiles"});
+    for (QProcess *call : std::as_const(calls)) {
+        const Run run = finish(*call);
+        QVERIFY2(run.code == 0, run.err.constData());
+    }
+}
+
+// A start during a headless switch (its exchanges with the mouse have begun) waits for it,
+// then is the running copy.
+void TestCommandLine::startWaitsForACommand()
+{
+    const QString wire = rig->file(QStringLiteral("wire.log"));
+    QScopedPointer<QProcess> command(
+        startProgram({"--profile", "2"}, {"STRYLA_SIM_WIRE_LOG=" + wire}));
+    // The command listens once it holds the lock.
+    const QString user = qEnvironmentVariable("USER", qEnvironmentVariable("LOGNAME"));
+    const QString socket = PrivateChannel::chooseFolder().path
+        + QStringLiteral("/stryla-config-%1-%2.socket")
+              .arg(user.isEmpty() ? QStringLiteral("user") : user,
+                  QCryptographicHash::hash(
+                      QFileInfo(program).canonicalFilePath().toUtf8(), QCryptographicHash::Sha1)
+                      .toHex()
+                      .left(16));
+    QVERIFY(SceneDriver::waitFor([&] { return QFileInfo::exists(socket); }, 20000));
+    // Held still until the start has knocked, so that it meets the command at work.
+    ::kill(pid_t(command->processId()), SIGSTOP);
+    QScopedPointer<QProcess> start(startProgram({}));
+    QTest::qWait(1000);
+    ::kill(pid_t(command->processId()), SIGCONT);
+    QCOMPARE(finish(*command).code, 0);
+    QTest::qWait(1500);
+    QCOMPARE(start->state(), QProcess::Running);
+    const Run run = runProgram({"--current-profile"}, {"STRYLA_SIM_DEVICE=none"});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out, QByteArray("2 Work\n"));
+    start->terminate();
+    if (!start->waitForFinished(10000))
+        start->kill();
+}
+
+void TestCommandLine::completionOffersProfileNames()
+{
+    writeProfileNames({"Standard0", "My Work1"});
+    const QString bin = rig->file(QStringLiteral("bin"));
+    QVERIFY(QDir().mkpath(bin));
+    QVERIFY(QFile::link(program, bin + "/stryla-config"));
+    QProcess bash;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PATH", bin + ":" + env.value("PATH"));
+    bash.setProcessEnvironment(env);
+    bash.start("bash",
+        {"-c",
+            "source " STRYLA_BINARY_DIR
+            "/stryla-config.bash; COMP_WORDS=(stryla-config --profile My);"
+            " COMP_CWORD=2; _stryla_config; printf '%s\\n' \"${COMPREPLY[@]}\""});
+    const Run run = finish(bash);
+    QCOMPARE(run.out, QByteArray("My\\ Work\n"));
+}
+
+// The copy holding the lock keeps doing one command alone: a call waits up to the bound (made
+// short here), then gives up with its own code and line.
+void TestCommandLine::givingUpHasItsOwnCode()
+{
+    auto *app = static_cast<QtSingleCoreApplication *>(QCoreApplication::instance());
+    const QMetaObject::Connection busy = connect(
+        app, &QtSingleCoreApplication::requestReceived, this, [app](quint64 id, const QString &) {
+            CommandLine::Reply later;
+            later.later = true;
+            app->answerRequest(id, later.toText());
+        });
+    QProcess command;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("STRYLA_TEST_TURN_WAIT_MS", "400");
+    command.setProcessEnvironment(env);
+    command.start(QCoreApplication::applicationFilePath(), {"--command", "--list-profiles"});
+    const Run run = finish(command);
+    disconnect(busy);
+    QCOMPARE(run.code, 5);
+    QCOMPARE(
+        run.err, QByteArray("Another command of the program did not end in time; try again.\n"));
 }
 
 int main(int argc, char **argv)

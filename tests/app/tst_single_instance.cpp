@@ -7,13 +7,22 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <QCryptographicHash>
+
 #include <csignal>
 #include <cstdio>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
 
-// The copy that runs as the first program: prints "ready", then each message it receives.
+// An answer larger than what one read of the socket gives.
+constexpr int kLongAnswer = 300000;
+
+// The copy that runs as the first program: prints "ready" and its socket, then each message
+// it receives; it answers every request with a long text.
 int runFirst(int argc, char **argv)
 {
     QtSingleCoreApplication app(argc, argv);
@@ -25,7 +34,11 @@ int runFirst(int argc, char **argv)
         std::printf("received [%s]\n", qPrintable(m));
         std::fflush(stdout);
     });
-    std::printf("ready\n");
+    QObject::connect(
+        &app, &QtSingleCoreApplication::requestReceived, [&app](quint64 id, const QString &) {
+            app.answerRequest(id, QString(kLongAnswer, QLatin1Char('x')) + QStringLiteral("end"));
+        });
+    std::printf("ready %s\n", qPrintable(app.socketPath()));
     std::fflush(stdout);
     QTimer::singleShot(20000, &app, &QCoreApplication::quit);
     return app.exec();
@@ -39,8 +52,19 @@ int runSecond(int argc, char **argv)
         std::printf("lock failed\n");
         return 2;
     }
+    if (app.channelUnsafe()) {
+        std::printf("unsafe\n");
+        return 4;
+    }
     if (!app.isRunning())
         return 0;
+    if (argc > 2 && qstrcmp(argv[2], "--ask") == 0) {
+        QString answer;
+        app.sendRequest(QStringLiteral("long"), &answer, 10000);
+        std::printf(
+            "%lld %s\n", static_cast<long long>(answer.size()), qPrintable(answer.right(3)));
+        return 1;
+    }
     const bool delivered = app.sendMessage(QString(), 5000);
     std::printf(delivered ? "delivered\n" : "not delivered\n");
     return 1;
@@ -58,31 +82,49 @@ private slots:
     void aloneItRuns();
     void lockErrorIsNoRunningCopy_data();
     void lockErrorIsNoRunningCopy();
+    void longAnswerArrivesWhole();
+    void idleConnectionsPastTheDescriptorLimit();
+    void squattedFolderIsNotUsed();
+    void peerOfAnotherUserIsRefused();
 
 private:
-    QProcess *startFirst();
-    int runSecondCopy(QByteArray *output = nullptr);
+    QProcess *startFirst(const QStringList &prefix = {},
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
+    int runSecondCopy(QByteArray *output = nullptr, const QStringList &extra = {},
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
+    QString otherUser();
+
+    QString socketPath;
 };
 
-QProcess *TestSingleInstance::startFirst()
+// prefix: a command that runs the first program (prlimit, …).
+QProcess *TestSingleInstance::startFirst(
+    const QStringList &prefix, const QProcessEnvironment &environment)
 {
     auto *first = new QProcess(this);
-    first->setProgram(QCoreApplication::applicationFilePath());
-    first->setArguments({"--first"});
-    first->start();
+    const QStringList command =
+        prefix + QStringList {QCoreApplication::applicationFilePath(), "--first"};
+    first->setProcessEnvironment(environment);
+    first->start(command.first(), command.mid(1));
     if (!first->waitForStarted(5000))
         return first;
     QElapsedTimer clock;
     clock.start();
-    while (!first->readAllStandardOutput().contains("ready") && clock.elapsed() < 10000)
+    QByteArray output;
+    while (!output.contains("\n") && clock.elapsed() < 10000) {
         first->waitForReadyRead(200);
+        output += first->readAllStandardOutput();
+    }
+    socketPath = QString::fromLocal8Bit(output.trimmed()).section(QLatin1Char(' '), 1);
     return first;
 }
 
-int TestSingleInstance::runSecondCopy(QByteArray *output)
+int TestSingleInstance::runSecondCopy(
+    QByteArray *output, const QStringList &extra, const QProcessEnvironment &environment)
 {
     QProcess second;
-    second.start(QCoreApplication::applicationFilePath(), {"--second"});
+    second.setProcessEnvironment(environment);
+    second.start(QCoreApplication::applicationFilePath(), QStringList {"--second"} + extra);
     second.waitForFinished(10000);
     if (output)
         *output = second.readAllStandardOutput();
@@ -115,7 +157,7 @@ void TestSingleInstance::crashedFirstDoesNotBlock()
     QVERIFY(next->state() == QProcess::Running);
     QByteArray output;
     QCOMPARE(runSecondCopy(&output), 1);
-    QVERIFY(output.contains("delivered"));
+    QCOMPARE(output, QByteArray("delivered\n"));
     next->kill();
     next->waitForFinished();
 }
@@ -175,11 +217,172 @@ void TestSingleInstance::lockErrorIsNoRunningCopy()
                                   .filter(QStringLiteral("lock file"));
     QCOMPARE(lines.size(), 1);
     const QRegularExpression expected(
-        QStringLiteral("^Single instance: cannot take the lock file %1/stryla-config-[^/]+\\.lock "
+        QStringLiteral("^Single instance: cannot take the lock file "
+                       "%1/stryla-config-\\d+/stryla-config-[^/]+\\.lock "
                        "\\(%2\\)$")
             .arg(QRegularExpression::escape(blocked),
                 QRegularExpression::escape(reason.arg(blocked))));
     QVERIFY2(expected.match(lines.first()).hasMatch(), qPrintable(lines.first()));
+}
+
+// A second copy asks; the answer is longer than one read of the socket gives.
+void TestSingleInstance::longAnswerArrivesWhole()
+{
+    QScopedPointer<QProcess> first(startFirst());
+    QByteArray output;
+    QCOMPARE(runSecondCopy(&output, {"--ask"}), 1);
+    QCOMPARE(output, QByteArray::number(kLongAnswer + 3) + " end\n");
+    first->kill();
+    first->waitForFinished();
+}
+
+// Connections that never send anything, more than the running copy has descriptors: they are
+// let go, and a start after them is still handed over.
+void TestSingleInstance::idleConnectionsPastTheDescriptorLimit()
+{
+    QScopedPointer<QProcess> first(startFirst({"prlimit", "--nofile=64"}));
+    QVERIFY(first->state() == QProcess::Running);
+    std::vector<int> idle;
+    for (int i = 0; i < 200; ++i) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        sockaddr_un address = {};
+        address.sun_family = AF_UNIX;
+        qstrncpy(
+            address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path);
+        ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        idle.push_back(fd);
+    }
+    QByteArray output;
+    QCOMPARE(runSecondCopy(&output), 1);
+    QCOMPARE(output, QByteArray("delivered\n"));
+    for (const int fd : idle)
+        ::close(fd);
+    first->kill();
+    first->waitForFinished();
+}
+
+// A user made for the test, for the cases where another user is at work.
+QString TestSingleInstance::otherUser()
+{
+    const QString name = QStringLiteral("strylaother");
+    if (QProcess::execute("id", {"-u", name}) != 0)
+        QProcess::execute("useradd", {"--no-create-home", name});
+    return QProcess::execute("id", {"-u", name}) == 0 ? name : QString();
+}
+
+// Another user made the private folder first (the runtime folder is not set), with a lock file
+// and a listening socket in it: the copy uses none of it, says why, and hands nothing over.
+void TestSingleInstance::squattedFolderIsNotUsed()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root to act as a second user");
+    const QString other = otherUser();
+    QVERIFY(!other.isEmpty());
+    QTemporaryDir temporary;
+    QVERIFY(QFile::setPermissions(temporary.path(), QFileDevice::Permissions(0x7777)));
+    ::chmod(QFile::encodeName(temporary.path()).constData(), 01777);
+    const QString squatted = temporary.filePath(QStringLiteral("stryla-config-0"));
+    const QString received = temporary.filePath(QStringLiteral("received"));
+    // The squatter listens on every name a copy might try and keeps what it is sent.
+    QProcess squatter;
+    squatter.start("runuser",
+        {"-u", other, "--", "/usr/bin/python3", "-c",
+            "import os, socket, sys\n"
+            "d = sys.argv[1]; os.mkdir(d); os.chmod(d, 0o777)\n"
+            "s = socket.socket(socket.AF_UNIX)\n"
+            "s.bind(d + '/"
+                + QString(QStringLiteral("stryla-config-user-%1"))
+                      .arg(QString::fromLatin1(
+                          QCryptographicHash::hash(QCoreApplication::applicationFilePath().toUtf8(),
+                              QCryptographicHash::Sha1)
+                              .toHex()
+                              .left(16)))
+                + ".socket'); s.listen(5)\n"
+                  "print('listening', flush=True)\n"
+                  "c, _ = s.accept(); open(sys.argv[2], 'wb').write(c.recv(1000))\n",
+            squatted, received});
+    QByteArray said;
+    for (int i = 0; i < 50 && !said.contains("listening"); ++i) {
+        squatter.waitForReadyRead(200);
+        said += squatter.readAllStandardOutput();
+    }
+    QVERIFY2(said.contains("listening"), squatter.readAllStandardError().constData());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    environment.insert(QStringLiteral("TMPDIR"), temporary.path());
+    environment.insert(QStringLiteral("USER"), QStringLiteral("user"));
+    QByteArray output;
+    QCOMPARE(runSecondCopy(&output, {}, environment), 4);
+    QCOMPARE(output, QByteArray("unsafe\n"));
+
+    // A command says so in one line and ends with its own code.
+    QProcess command;
+    command.setProcessEnvironment(environment);
+    command.start(QStringLiteral(STRYLA_BINARY_DIR "/stryla-config-sim"), {"--list-profiles"});
+    QVERIFY(command.waitForFinished(20000));
+    QCOMPARE(command.exitCode(), 6);
+    QCOMPARE(command.readAllStandardOutput(), QByteArray());
+    const QByteArray why = command.readAllStandardError();
+    QVERIFY2(why.contains("belongs to another user") && why.count('\n') == 1, why.constData());
+
+    // The program starts on its own and says so in one line.
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(STRYLA_BINARY_DIR "/stryla-config-sim"), QStringList());
+    QByteArray diagnostics;
+    for (int i = 0; i < 100 && !diagnostics.contains("Single instance"); ++i) {
+        program.waitForReadyRead(100);
+        diagnostics += program.readAllStandardError();
+    }
+    QTest::qWait(500);
+    QCOMPARE(program.state(), QProcess::Running);
+    diagnostics += program.readAllStandardError();
+    const QStringList lines =
+        QString::fromLocal8Bit(diagnostics).split('\n').filter(QStringLiteral("Single instance"));
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().contains("belongs to another user"), qPrintable(lines.first()));
+    program.kill();
+    program.waitForFinished();
+    squatter.kill();
+    squatter.waitForFinished();
+    QVERIFY(!QFile::exists(received));
+}
+
+// Another user reaches the running copy's socket (its folder opened for the test): the
+// connection is closed unanswered and nothing is passed on.
+void TestSingleInstance::peerOfAnotherUserIsRefused()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root to act as a second user");
+    const QString other = otherUser();
+    QVERIFY(!other.isEmpty());
+    QTemporaryDir runtime;
+    QVERIFY(QFile::setPermissions(
+        runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    QScopedPointer<QProcess> first(startFirst({}, environment));
+    QVERIFY2(socketPath.startsWith(runtime.path()), first->readAllStandardError().constData());
+    ::chmod(QFile::encodeName(runtime.path()).constData(), 0711);
+    ::chmod(QFile::encodeName(socketPath).constData(), 0777);
+    QProcess peer;
+    peer.start("runuser",
+        {"-u", other, "--", "/usr/bin/python3", "-c",
+            "import socket, sys\n"
+            "s = socket.socket(socket.AF_UNIX); s.connect(sys.argv[1])\n"
+            "try:\n"
+            "    s.sendall(b'\\xff\\xff\\xff\\xff'); s.settimeout(5)\n"
+            "    print('answer', s.recv(10))\n"
+            "except OSError:\n"
+            "    print('answer closed')\n",
+            socketPath});
+    QVERIFY(peer.waitForFinished(10000));
+    const QByteArray answer = peer.readAllStandardOutput() + peer.readAllStandardError();
+    QVERIFY2(answer == "answer b''\n" || answer == "answer closed\n", answer.constData());
+    QTest::qWait(200);
+    QVERIFY(!first->readAllStandardOutput().contains("received"));
+    first->kill();
+    first->waitForFinished();
 }
 
 int main(int argc, char **argv)

@@ -216,7 +216,8 @@ void TestWindowControl::slotTable()
     build();
     const QStringList expected {"clearHidBusy()", "initUI()", "runUI()", "resetApconfig()",
         "loadMacroFile(QVariant)", "saveMacroFile(QVariant)", "loadProfile(int)",
-        "saveProfile(int)", "resetProfile(int)", "copyProfile(int,int)",
+        "saveProfile(int)", "profileFileRefusal()", "lastProfileFile()", "resetProfile(int)",
+        "copyProfile(int,int)",
         "getLangStrings(QString,QString)", "createMacroIni(QVariant,QVariant)",
         "updataNameList(QVariant,QStringList)", "modifyMacroNameUpdateProfile(QVariant,QVariant)",
         "deleteMacroUpdateProfile(QVariant)", "deleteMacroIni(QVariant)", "getNameList(QVariant)",

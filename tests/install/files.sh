@@ -10,9 +10,11 @@ expected_files() {
         echo lib/udev/rules.d/70-stryla-config.rules
         echo share/applications/stryla-config.desktop
         echo share/bash-completion/completions/stryla-config
+        echo share/fish/vendor_completions.d/stryla-config.fish
         echo share/icons/hicolor/scalable/apps/stryla-config.svg
         echo share/man/man1/stryla-config.1
         echo share/metainfo/example.korvane.StrylaConfig.metainfo.xml
+        echo share/zsh/vendor-completions/_stryla-config
         echo share/stryla-config/modules/img/logo.ico
         for f in "$source"/modules/setting/*.bin "$source"/modules/i18n/*.ini \
             "$source"/modules/gun/*.bin; do

@@ -65,6 +65,8 @@ TestCase {
         verify(!ProfileNames.canRename(list, 1, "Work"))
         verify(ProfileNames.canRename(list, 1, "work"))
         verify(!ProfileNames.canRename(list, 1, ""))
+        verify(!ProfileNames.canRename(list, 1, "two\nlines"))     // control characters
+        verify(!ProfileNames.canRename(list, 1, "\u001b]0;T\u0007"))
         verify(!ProfileNames.canRename(list, 2, "Games"))
     }
 }

@@ -189,6 +189,19 @@ void TestProfilesPage::importKeepsTheEntryOnlyWhenAFileWasRead()
     QCOMPARE(rig->fileBytes(nameFile()), names);
     QCOMPARE(rig->fileBytes(rig->profileFile(1)), second);
 
+    // A file that is no profile is refused, beside the button.
+    const QString damaged = rig->file("damaged.pf");
+    QFile bytes(damaged);
+    QVERIFY(bytes.open(QIODevice::WriteOnly));
+    bytes.write(QByteArray(3000, '\x01'));
+    bytes.close();
+    dialogs->answer = damaged;
+    QVERIFY(scene().click("profileImport"));
+    QCOMPARE(scene().text("profileNotice"),
+        QStringLiteral("Import refused: \"%1\" is not a profile file.").arg(damaged));
+    QCOMPARE(rig->fileBytes(nameFile()), names);
+    QCOMPARE(rig->fileBytes(rig->profileFile(1)), second);
+
     const QString exchange = rig->file("friend.pf");
     {
         QSettings pf(exchange, QSettings::IniFormat);
@@ -234,6 +247,15 @@ void TestProfilesPage::exportWritesTheProfileInUse()
     QVERIFY(scene().click("profileExport"));
     QCOMPARE(rig->fileBytes(target), rig->fileBytes(rig->profileFile(0)));
     QVERIFY(!rig->fileBytes(target).contains("reportRate=30"));
+
+    // Never onto one of the program's own files.
+    const QByteArray other = rig->fileBytes(rig->profileFile(3));
+    dialogs->answer = rig->profileFile(3);
+    QVERIFY(scene().click("profileExport"));
+    QCOMPARE(scene().text("profileNotice"),
+        QStringLiteral("Export refused: \"%1\" is one of the program's own files.")
+            .arg(rig->profileFile(3)));
+    QCOMPARE(rig->fileBytes(rig->profileFile(3)), other);
 }
 
 // A double click opens the name for editing; only a name no entry has is taken.

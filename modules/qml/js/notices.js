@@ -11,7 +11,10 @@ var Notice = {
     NameTaken: 12, FirstProfileName: 13, MacroListFull: 14, MacroFull: 15, ResetFailed: 16,
     NoBrowser: 17, Writing: 18,
     // 19 … 22: the file dialogs' captions and filters, used by the program's native side.
-    OpenFile: 19, SaveFile: 20, ProfileFilter: 21, MacroFilter: 22
+    OpenFile: 19, SaveFile: 20, ProfileFilter: 21, MacroFilter: 22,
+    // 23 … 25: a profile file refused by Export or Import, in the order of the program's
+    // refusal codes 1 … 3 (no regular file, one of the program's own files, no profile).
+    ExportNotAFile: 23, ExportStoreFile: 24, ImportNotAProfile: 25
 };
 
 var defaults = [
@@ -31,7 +34,10 @@ var defaults = [
     "The profile could not be reset: its file cannot be written (is the disk full?). Nothing was changed.",
     "No web browser could be started. The support address is:",
     "Writing to the mouse: %1 of %2",
-    "Open File", "Save File", "Profile(*.pf)", "Macro(*.mc)"
+    "Open File", "Save File", "Profile(*.pf)", "Macro(*.mc)",
+    "Export refused: \"%1\" is not a regular file.",
+    "Export refused: \"%1\" is one of the program's own files.",
+    "Import refused: \"%1\" is not a profile file."
 ];
 
 // The text at index of texts (the defaults past its end) with %1, %2 … replaced by args.

@@ -91,9 +91,16 @@ function canDelete(entries, index, inUse) {
     return index > 0 && index < entries.length && entries[index].number !== inUse;
 }
 
-// Whether name may replace the name of the entry at index: not empty and not the name of
+// A name an entry may take: not empty, and no control characters (a name is printed on a
+// terminal by the command line and stored one per line).
+function isValidName(name) {
+    var text = String(name);
+    return text.length > 0 && !/[\u0000-\u001f\u007f-\u009f]/.test(text);
+}
+
+// Whether name may replace the name of the entry at index: a valid name and not the name of
 // any entry.
 function canRename(entries, index, name) {
-    return index >= 0 && index < entries.length && String(name).length > 0
+    return index >= 0 && index < entries.length && isValidName(name)
         && !hasName(entries, String(name));
 }

@@ -86,15 +86,28 @@ PopupFrame {
         var entry = ProfileNames.newEntry(entries, root.profileNo)
         if (entry === null)
             return
-        if (!ui_View.loadProfile(entry.number))
+        notice.clear()
+        if (!ui_View.loadProfile(entry.number)) {
+            showRefusal()
             return
+        }
         entries = entries.concat([entry])
         select(entries.length - 1)
         store()
     }
 
     function exportProfile() {
+        notice.clear()
         ui_View.saveProfile(root.profileNo)
+        showRefusal()
+    }
+
+    // The program's refusal of the file just chosen (codes 1 … 3), said under the list.
+    function showRefusal() {
+        var refusal = ui_View.profileFileRefusal()
+        if (refusal > 0)
+            notice.show(Notices.format(root.notices, Notices.Notice.ExportNotAFile + refusal - 1,
+                                       [ui_View.lastProfileFile()]))
     }
 
     function canDelete(index) {

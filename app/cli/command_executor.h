@@ -1,6 +1,7 @@
 #pragma once
 
 #include "command_line.h"
+#include "profile_list.h"
 
 #include <QObject>
 
@@ -31,16 +32,18 @@ public:
     // Answers the requests that reach app through the single-instance channel.
     void serve(QtSingleCoreApplication &app);
 
-private:
-    struct Entry
-    {
-        QString name;
-        int number = 0;  // 0-based; the user sees number + 1, as in the file name p<n>.bin
-    };
+    // The refusal of a request before anything is done for it (an unknown profile, a file
+    // not named by an absolute path); a reply with code Done when it may go ahead.
+    Reply check(const Request &request) const;
 
-    QList<Entry> entries() const;
+    // Commands that only read the settings: they need no device.
+    static bool isReadOnly(const QString &command);
+
+private:
+    using Entry = ProfileList::Entry;
+
+    ProfileList profiles() const;
     int profileInUse() const;
-    const Entry *find(const QList<Entry> &list, const QString &nameOrNumber) const;
 
     Reply currentProfile(const Request &request) const;
     Reply listProfiles(const Request &request) const;

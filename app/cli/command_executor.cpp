@@ -9,6 +9,7 @@
 #include "widget.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,8 +18,6 @@
 #include <QSettings>
 #include <QTimer>
 
-#include <algorithm>
-
 namespace CommandLine {
 
 namespace {
@@ -26,18 +25,43 @@ namespace {
 constexpr int kSwitchTimeoutMs = 30000;  // how long a switch waits for the device to be free
 constexpr int kRetryMs = 20;
 
-// The stored profile list (name list 2): each text is the name followed by the profile number
-// as one digit; a list of one carries a padding name. Six entries at most, numbers 0 … 5.
-constexpr char kListSentinel[] = "loaderpivlan";
-constexpr int kMaxEntries = 6;
 constexpr int kMaxNumber = 5;
-constexpr char kNewNamePrefix[] = "profile_";
-constexpr int kNewNameLimit = 12;
-constexpr char kFirstEntryName[] = "Standard";
+// The languages the program ships: the first profile answers to its name in each of them.
+constexpr char kLanguageFolder[] = "./modules/i18n";
+constexpr char kFirstNameKey[] = "profile/5";
+
+QStringList firstProfileNames()
+{
+    QStringList names;
+    const QDir folder(QString::fromLatin1(kLanguageFolder));
+    for (const QString &file : folder.entryList({QStringLiteral("*.ini")}, QDir::Files)) {
+        const QString name = QSettings(folder.filePath(file), QSettings::IniFormat)
+                                 .value(QLatin1String(kFirstNameKey))
+                                 .toString();
+        if (!name.isEmpty())
+            names << name;
+    }
+    return names;
+}
+
+// A name as a terminal may show it: control characters (which could move the cursor, set the
+// title or end the line) are written as \xHH. JSON output keeps names exact.
+QString printable(const QString &name)
+{
+    QString text;
+    for (const QChar c : name) {
+        const ushort u = c.unicode();
+        if (u < 0x20 || (u >= 0x7f && u <= 0x9f))
+            text += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        else
+            text += c;
+    }
+    return text;
+}
 
 QString profileLine(int number, const QString &name)
 {
-    return QStringLiteral("%1 %2\n").arg(number + 1).arg(name);
+    return QStringLiteral("%1 %2\n").arg(number + 1).arg(printable(name));
 }
 
 QJsonObject profileObject(int number, const QString &name)
@@ -75,8 +99,32 @@ void Executor::serve(QtSingleCoreApplication &app)
         });
 }
 
+bool Executor::isReadOnly(const QString &command)
+{
+    return command == QLatin1String("list-profiles") || command == QLatin1String("current-profile")
+        || command == QLatin1String("list-devices") || command == QLatin1String("export-profile");
+}
+
+Reply Executor::check(const Request &request) const
+{
+    const bool withFile = request.command == QLatin1String("export-profile")
+        || request.command == QLatin1String("import-profile");
+    // The running copy has a working folder of its own: the caller names files absolutely.
+    if (withFile && !QDir::isAbsolutePath(request.file))
+        return Reply::refused(Refused,
+            QStringLiteral("A file must be named by its absolute path: %1").arg(request.file));
+    const bool withProfile = request.command == QLatin1String("profile")
+        || request.command == QLatin1String("export-profile");
+    if (withProfile && !profiles().find(request.profile, firstProfileNames()))
+        return Reply::refused(Refused, QStringLiteral("No profile \"%1\".").arg(request.profile));
+    return {};
+}
+
 void Executor::execute(const Request &request, const Done &done)
 {
+    const Reply refusal = check(request);
+    if (refusal.code != ExitCode::Done)
+        return done(refusal);
     const QString &command = request.command;
     if (command == QLatin1String("profile"))
         switchProfile(request, done);
@@ -94,29 +142,12 @@ void Executor::execute(const Request &request, const Done &done)
         done(Reply::refused(UsageError, QStringLiteral("Unknown command: %1").arg(command)));
 }
 
-// The list as the profiles page reads it: texts without a usable profile number and repeated
-// numbers are left out, and an empty list is one entry for the profile in use. The page
-// names the first entry after its text each time it loads.
-QList<Executor::Entry> Executor::entries() const
+ProfileList Executor::profiles() const
 {
     QStringList texts;
     for (const QVariant &value : NameLists().getNameList(2))
         texts << value.toString();
-    if (texts.size() == 2 && texts.at(1) == QLatin1String(kListSentinel))
-        texts.removeLast();
-    QList<Entry> list;
-    bool seen[kMaxNumber + 1] = {};
-    for (const QString &text : std::as_const(texts)) {
-        const QChar last = text.isEmpty() ? QChar() : text.back();
-        const int number = last.unicode() - '0';
-        if (text.size() < 2 || number < 0 || number > kMaxNumber || seen[number])
-            continue;
-        seen[number] = true;
-        list.append({text.chopped(1), number});
-    }
-    if (list.isEmpty())
-        list.append({QString::fromLatin1(kFirstEntryName), profileInUse()});
-    return list;
+    return ProfileList(texts, profileInUse());
 }
 
 int Executor::profileInUse() const
@@ -126,25 +157,9 @@ int Executor::profileInUse() const
     return ok && n >= 0 && n <= kMaxNumber ? n : 0;
 }
 
-// A name of the list, else a number as the user counts (1 … 6).
-const Executor::Entry *Executor::find(const QList<Entry> &list, const QString &nameOrNumber) const
-{
-    for (const Entry &entry : list) {
-        if (entry.name == nameOrNumber)
-            return &entry;
-    }
-    bool ok = false;
-    const int number = nameOrNumber.toInt(&ok) - 1;
-    for (const Entry &entry : list) {
-        if (ok && entry.number == number)
-            return &entry;
-    }
-    return nullptr;
-}
-
 Reply Executor::currentProfile(const Request &request) const
 {
-    const QList<Entry> list = entries();
+    const QList<Entry> list = profiles().entries();
     const int inUse = profileInUse();
     QString name;
     for (const Entry &entry : list) {
@@ -161,7 +176,7 @@ Reply Executor::listProfiles(const Request &request) const
     const int inUse = profileInUse();
     QJsonArray array;
     Reply reply;
-    for (const Entry &entry : entries()) {
+    for (const Entry &entry : profiles().entries()) {
         QJsonObject object = profileObject(entry.number, entry.name);
         object.insert(QStringLiteral("inUse"), entry.number == inUse);
         array.append(object);
@@ -175,13 +190,14 @@ Reply Executor::listProfiles(const Request &request) const
 
 Reply Executor::exportProfile(const Request &request) const
 {
-    const QList<Entry> list = entries();
-    const Entry *entry = find(list, request.profile);
-    if (!entry)
-        return Reply::refused(Refused, QStringLiteral("No profile \"%1\".").arg(request.profile));
-    if (!ProfileFiles(m_store, nullptr).exportProfile(entry->number, request.file))
-        return Reply::refused(Refused, QStringLiteral("Cannot write %1.").arg(request.file));
-    return {};
+    const ProfileList list = profiles();
+    const Entry *entry = list.find(request.profile, firstProfileNames());
+    ProfileFiles files(m_store, nullptr);
+    if (files.exportProfile(entry->number, request.file))
+        return {};
+    if (files.lastRefusal() != ProfileFiles::Refusal::None)
+        return Reply::refused(Refused, ProfileFiles::describe(files.lastRefusal(), request.file));
+    return Reply::refused(Refused, QStringLiteral("Cannot write %1.").arg(request.file));
 }
 
 // As the profiles page's Import: the new entry takes the lowest profile number that no entry
@@ -189,45 +205,22 @@ Reply Executor::exportProfile(const Request &request) const
 // is written only once the profile file is in place, so a refused import changes no file.
 Reply Executor::importProfile(const Request &request) const
 {
-    QList<Entry> list = entries();
-    if (list.size() >= kMaxEntries)
-        return Reply::refused(Refused,
-            QStringLiteral("There are six profiles already; delete one in the window first."));
-    const auto named = [&list](const QString &name) {
-        return std::any_of(
-            list.cbegin(), list.cend(), [&name](const Entry &e) { return e.name == name; });
-    };
-    Entry added;
-    added.name = request.name;
-    for (int k = 0; added.name.isEmpty() && k < kNewNameLimit; ++k) {
-        const QString candidate = QString::fromLatin1(kNewNamePrefix) + QString::number(k);
-        if (!named(candidate))
-            added.name = candidate;
-    }
-    if (added.name.isEmpty() || named(added.name))
-        return Reply::refused(
-            Refused, QStringLiteral("A profile named \"%1\" exists already.").arg(added.name));
-    const int inUse = profileInUse();
-    added.number = -1;
-    for (int number = 0; number <= kMaxNumber && added.number < 0; ++number) {
-        const bool taken = std::any_of(
-            list.cbegin(), list.cend(), [number](const Entry &e) { return e.number == number; });
-        if (!taken && number != inUse)
-            added.number = number;
-    }
-    if (added.number < 0)
-        return Reply::refused(Refused, QStringLiteral("No profile number is free."));
+    const ProfileList list = profiles();
+    QString why;
+    const Entry added = list.newEntry(request.name, &why);
+    if (added.name.isEmpty())
+        return Reply::refused(Refused, why);
     const QFileInfo source(request.file);
     if (!source.isFile() || !source.isReadable())
         return Reply::refused(Refused, QStringLiteral("Cannot read %1.").arg(request.file));
-    if (!ProfileFiles(m_store, nullptr).importProfile(added.number, request.file))
+    ProfileFiles files(m_store, nullptr);
+    if (!files.importProfile(added.number, request.file)) {
+        if (files.lastRefusal() != ProfileFiles::Refusal::None)
+            return Reply::refused(
+                Refused, ProfileFiles::describe(files.lastRefusal(), request.file));
         return Reply::refused(Refused, QStringLiteral("Cannot copy %1.").arg(request.file));
-
-    list.append(added);
-    QStringList texts;
-    for (const Entry &entry : std::as_const(list))
-        texts << entry.name + QString::number(entry.number);
-    NameLists().updataNameList(2, texts);
+    }
+    NameLists().updataNameList(2, list.stored(list.entries() + QList<Entry> {added}));
     if (m_window && m_window->view()->rootObject())
         QMetaObject::invokeMethod(m_window->view()->rootObject(), "reloadProfileList");
     Reply reply;
@@ -266,11 +259,8 @@ Reply Executor::listDevices(const Request &request) const
 
 void Executor::switchProfile(const Request &request, const Done &done)
 {
-    const QList<Entry> list = entries();
-    const Entry *entry = find(list, request.profile);
-    if (!entry)
-        return done(
-            Reply::refused(Refused, QStringLiteral("No profile \"%1\".").arg(request.profile)));
+    const ProfileList list = profiles();
+    const Entry *entry = list.find(request.profile, firstProfileNames());
     if (!m_window || !m_window->isDeviceConnected())
         return done(Reply::refused(NoDevice, QStringLiteral("No device connected.")));
     switchWhenFree(*entry, QDeadlineTimer(kSwitchTimeoutMs), done);

@@ -1,5 +1,5 @@
-// Writes the manual page and the bash completion script of the command line, at build time:
-// both come from the option list the program's --help is made of.
+// Writes the manual page and the bash, zsh and fish completion scripts of the command line, at
+// build time: all come from the option table the program's --help is made of.
 
 #include "command_line.h"
 
@@ -25,12 +25,16 @@ bool write(const QString &path, const QString &text)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <manual page> <bash completion>\n", argv[0]);
+    if (argc != 5) {
+        std::fprintf(stderr,
+            "usage: %s <manual page> <bash completion> <zsh completion> <fish completion>\n",
+            argv[0]);
         return 2;
     }
     CommandLine::describeProgram();
     const bool written = write(QString::fromLocal8Bit(argv[1]), CommandLine::manPage())
-        && write(QString::fromLocal8Bit(argv[2]), CommandLine::bashCompletion());
+        && write(QString::fromLocal8Bit(argv[2]), CommandLine::bashCompletion())
+        && write(QString::fromLocal8Bit(argv[3]), CommandLine::zshCompletion())
+        && write(QString::fromLocal8Bit(argv[4]), CommandLine::fishCompletion());
     return written ? 0 : 1;
 }
