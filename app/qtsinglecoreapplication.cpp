@@ -307,8 +307,12 @@ QtSingleCoreApplication::Outcome QtSingleCoreApplication::exchange(
         return Outcome::Unsafe;
     }
     socket.write(frame(message));
-    if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
-        return Outcome::NoAnswer;
+    if (!socket.waitForBytesWritten(int(deadline.remainingTime()))) {
+        // Let go between the connection and the message: the copy ended meanwhile.
+        return socket.state() == QLocalSocket::ConnectedState || deadline.hasExpired()
+            ? Outcome::NoAnswer
+            : Outcome::NoServer;
+    }
     QByteArray received;
     Outcome outcome = Outcome::NoAnswer;
     while (outcome == Outcome::NoAnswer && socket.waitForReadyRead(int(deadline.remainingTime()))) {
