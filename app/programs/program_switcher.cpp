@@ -1,7 +1,7 @@
 #include "program_switcher.h"
 
 #include "file_dialogs.h"
-#include "focus_watcher.h"
+#include "focus_source.h"
 #include "lang_strings.h"
 
 #include <QCoreApplication>
@@ -16,29 +16,29 @@ namespace {
 
 // The texts of the language section "programs" (the scene's page uses the same list).
 const char *const kBuiltInTexts[] = {
-    "Programs",                       // 0 page title
-    "Program",                        // 1 column: program
-    "Profile",                        // 2 column: profile
-    "Switches",                       // 3 column: trigger
-    "While its window has the focus", // 4
-    "While it runs",                  // 5
-    "Add",                            // 6
-    "Remove",                         // 7
-    "Switch profiles automatically",  // 8 master switch (page and tray)
-    "Add a file…",                    // 9
+    "Programs",                        // 0 page title
+    "Program",                         // 1 column: program
+    "Profile",                         // 2 column: profile
+    "Switches",                        // 3 column: trigger
+    "While its window has the focus",  // 4
+    "While it runs",                   // 5
+    "Add",                             // 6
+    "Remove",                          // 7
+    "Switch profiles automatically",   // 8 master switch (page and tray)
+    "Add a file…",                     // 9
     "Focus and running programs can both be seen on this desktop.",  // 10
     "On Wayland only X11 windows tell their focus. Rules for running programs see every "
     "program.",  // 11
     "This desktop does not tell which window has the focus: only rules for running programs "
-    "work.",  // 12
-    "Profile %1 for %2",              // 13 balloon of a rule's switch
-    "Profile %1 (no rule applies)",   // 14 balloon when the default comes back
-    "Default profile",                // 15
-    "Running programs",               // 16
-    "Cancel",                         // 17
-    "Programs",                       // 18 button on the profiles page
-    "No rules yet: add a program.",   // 19
-    "Choose a program",               // 20 file chooser caption
+    "work.",                         // 12
+    "Profile %1 for %2",             // 13 balloon of a rule's switch
+    "Profile %1 (no rule applies)",  // 14 balloon when the default comes back
+    "Default profile",               // 15
+    "Running programs",              // 16
+    "Cancel",                        // 17
+    "Programs",                      // 18 button on the profiles page
+    "No rules yet: add a program.",  // 19
+    "Choose a program",              // 20 file chooser caption
 };
 
 const char *const kMatchNames[] = {"name", "path", "windows"};
@@ -48,12 +48,6 @@ QVariantList asList(const QVariant &value)
     if (value.canConvert<QJSValue>())
         return value.value<QJSValue>().toVariant().toList();
     return value.toList();
-}
-
-bool waylandSession()
-{
-    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        || qgetenv("XDG_SESSION_TYPE") == "wayland";
 }
 
 }  // namespace
@@ -76,8 +70,9 @@ ProgramSwitcher::ProgramSwitcher(const QString &rulesPath, QObject *parent)
     m_scanTimer.setInterval(kScanMs);
     connect(&m_scanTimer, &QTimer::timeout, this, &ProgramSwitcher::scan);
 
-    m_focus = new FocusWatcher(this);
-    connect(m_focus, &FocusWatcher::focusChanged, this, &ProgramSwitcher::onFocusChanged);
+    m_focus = createFocusSource();
+    if (m_focus)
+        connect(m_focus.get(), &FocusSource::focusChanged, this, &ProgramSwitcher::onFocusChanged);
     onFocusChanged();
     updateScanning();
 }
@@ -152,16 +147,17 @@ QVariantList ProgramSwitcher::ruleList() const
 
 int ProgramSwitcher::desktop() const
 {
-    if (!m_focus->isConnected())
+    if (!m_focus)
         return RunningOnly;
-    return waylandSession() ? X11FocusOnly : FocusAndRunning;
+    return m_focus->coverage() == FocusSource::Coverage::AllWindows ? FocusAndRunning
+                                                                    : X11FocusOnly;
 }
 
-bool ProgramSwitcher::addRule(const QString &program, const QString &match, int profile,
-    int trigger)
+bool ProgramSwitcher::addRule(
+    const QString &program, const QString &match, int profile, int trigger)
 {
-    const int matchIndex = int(std::find(std::begin(kMatchNames), std::end(kMatchNames), match)
-        - std::begin(kMatchNames));
+    const int matchIndex = int(
+        std::find(std::begin(kMatchNames), std::end(kMatchNames), match) - std::begin(kMatchNames));
     if (program.isEmpty() || matchIndex >= int(std::size(kMatchNames)) || profile < 0
         || profile > ProgramRules::kMaxProfile || trigger < 0 || trigger > 1)
         return false;
@@ -169,8 +165,8 @@ bool ProgramSwitcher::addRule(const QString &program, const QString &match, int 
         if (rule.program == program && int(rule.match) == matchIndex)
             return false;
     }
-    m_rules.rules.append(ProgramRule {program, ProgramRule::Match(matchIndex), profile,
-        ProgramRule::Trigger(trigger)});
+    m_rules.rules.append(ProgramRule {
+        program, ProgramRule::Match(matchIndex), profile, ProgramRule::Trigger(trigger)});
     changed();
     return true;
 }
@@ -215,7 +211,9 @@ QVariantList ProgramSwitcher::runningPrograms()
     if (m_processes.scan())
         evaluate();
     QHash<qint64, QString> classes;
-    for (const FocusWatcher::Window &window : m_focus->clientWindows()) {
+    const QList<FocusSource::Window> windows =
+        m_focus ? m_focus->windows() : QList<FocusSource::Window> {};
+    for (const FocusSource::Window &window : windows) {
         if (window.pid && !window.appClass.isEmpty())
             classes.insert(window.pid, window.appClass);
     }
@@ -251,9 +249,9 @@ QVariantList ProgramSwitcher::runningPrograms()
     });
     QVariantList list;
     for (const Entry &e : entries) {
-        list.append(QVariantMap {{QStringLiteral("name"), e.name},
-            {QStringLiteral("program"), e.program}, {QStringLiteral("match"), e.match},
-            {QStringLiteral("icon"), e.icon}});
+        list.append(
+            QVariantMap {{QStringLiteral("name"), e.name}, {QStringLiteral("program"), e.program},
+                {QStringLiteral("match"), e.match}, {QStringLiteral("icon"), e.icon}});
     }
     return list;
 }
@@ -283,8 +281,8 @@ bool ProgramSwitcher::requestProfile(int number)
     if (!m_scene)
         return false;
     QVariant accepted;
-    QMetaObject::invokeMethod(m_scene, "requestProfile", Q_RETURN_ARG(QVariant, accepted),
-        Q_ARG(QVariant, number));
+    QMetaObject::invokeMethod(
+        m_scene, "requestProfile", Q_RETURN_ARG(QVariant, accepted), Q_ARG(QVariant, number));
     return accepted.toBool();
 }
 
@@ -307,9 +305,8 @@ QStringList ProgramSwitcher::texts() const
 bool ProgramSwitcher::profileExists(int number) const
 {
     const auto list = profiles();
-    return std::any_of(list.begin(), list.end(), [number](const auto &p) {
-        return p.first == number;
-    });
+    return std::any_of(
+        list.begin(), list.end(), [number](const auto &p) { return p.first == number; });
 }
 
 QString ProgramSwitcher::profileName(int number) const
@@ -326,9 +323,8 @@ QString ProgramSwitcher::profileName(int number) const
 void ProgramSwitcher::updateScanning()
 {
     const bool needed = m_rules.automatic
-        && std::any_of(m_rules.rules.begin(), m_rules.rules.end(), [](const ProgramRule &r) {
-               return r.trigger == ProgramRule::Trigger::Running;
-           });
+        && std::any_of(m_rules.rules.begin(), m_rules.rules.end(),
+            [](const ProgramRule &r) { return r.trigger == ProgramRule::Trigger::Running; });
     if (needed && !m_scanTimer.isActive()) {
         m_processes.scan();
         m_scanTimer.start();
@@ -346,7 +342,7 @@ void ProgramSwitcher::scan()
 
 void ProgramSwitcher::onFocusChanged()
 {
-    const FocusWatcher::Window window = m_focus->focused();
+    const FocusSource::Window window = m_focus ? m_focus->focused() : FocusSource::Window {};
     m_focused = window.pid > 0 ? ProcFs::read(window.pid) : ProcessInfo {};
     evaluate();
 }

@@ -1,4 +1,4 @@
-#include "focus_watcher.h"
+#include "focus_source_x11.h"
 
 #include <QDebug>
 #include <QSocketNotifier>
@@ -15,13 +15,13 @@ struct FreeDeleter
 {
     void operator()(void *p) const { std::free(p); }
 };
-template <typename T>
+template<typename T>
 using Reply = std::unique_ptr<T, FreeDeleter>;
 
 xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
 {
-    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection,
-        xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr));
+    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr));
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
@@ -30,8 +30,8 @@ QList<quint32> cardinals(xcb_connection_t *connection, xcb_window_t window, xcb_
     xcb_atom_t type, uint32_t max = 1)
 {
     QList<quint32> values;
-    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection,
-        xcb_get_property(connection, 0, window, property, type, 0, max), nullptr));
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, window, property, type, 0, max), nullptr));
     if (!reply || reply->format != 32)
         return values;
     const auto *data = static_cast<const uint32_t *>(xcb_get_property_value(reply.get()));
@@ -43,8 +43,8 @@ QList<quint32> cardinals(xcb_connection_t *connection, xcb_window_t window, xcb_
 
 }  // namespace
 
-FocusWatcher::FocusWatcher(QObject *parent)
-    : QObject(parent)
+X11FocusSource::X11FocusSource(QObject *parent)
+    : FocusSource(parent)
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         return;
@@ -72,21 +72,21 @@ FocusWatcher::FocusWatcher(QObject *parent)
     xcb_change_window_attributes(connection, m_root, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(connection);
 
-    m_notifier = new QSocketNotifier(xcb_get_file_descriptor(connection), QSocketNotifier::Read,
-        this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &FocusWatcher::readEvents);
+    m_notifier =
+        new QSocketNotifier(xcb_get_file_descriptor(connection), QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &X11FocusSource::readEvents);
     readActiveWindow();
     readEvents();  // events that came while setting up do not wake the notifier
 }
 
-FocusWatcher::~FocusWatcher()
+X11FocusSource::~X11FocusSource()
 {
     delete m_notifier;
     if (m_connection)
         xcb_disconnect(m_connection);
 }
 
-void FocusWatcher::readEvents()
+void X11FocusSource::readEvents()
 {
     bool activeChanged = false;
     while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
@@ -105,22 +105,22 @@ void FocusWatcher::readEvents()
         readActiveWindow();
 }
 
-void FocusWatcher::readActiveWindow()
+void X11FocusSource::readActiveWindow()
 {
     const QList<quint32> active = cardinals(m_connection, m_root, m_activeAtom, XCB_ATOM_WINDOW);
     const Window now = describe(active.isEmpty() ? 0 : active.constFirst());
-    if (now.id == m_focused.id && now.pid == m_focused.pid)
+    if (now == m_focused)
         return;
     m_focused = now;
     emit focusChanged();
 }
 
-FocusWatcher::Window FocusWatcher::describe(quint32 window) const
+FocusSource::Window X11FocusSource::describe(quint32 window) const
 {
     Window result;
-    result.id = window;
     if (window == 0)
         return result;
+    result.id = QString::number(window, 16);
     const QList<quint32> pid = cardinals(m_connection, window, m_pidAtom, XCB_ATOM_CARDINAL);
     result.pid = pid.isEmpty() ? 0 : pid.constFirst();
     // WM_CLASS: instance name NUL class name NUL.
@@ -137,7 +137,7 @@ FocusWatcher::Window FocusWatcher::describe(quint32 window) const
     return result;
 }
 
-QList<FocusWatcher::Window> FocusWatcher::clientWindows() const
+QList<FocusSource::Window> X11FocusSource::windows() const
 {
     QList<Window> windows;
     if (!m_connection)

@@ -9,8 +9,9 @@
 #include <QVariant>
 
 #include <functional>
+#include <memory>
 
-class FocusWatcher;
+class FocusSource;
 
 // Switches the profile in use by the programs the user runs and focuses, through the scene's
 // own profile switch, and keeps the rules that say which program wants which profile. The
@@ -46,8 +47,9 @@ public:
         RunningOnly = 2,      // no focus at all
     };
 
-    // Reads the rules from rulesPath; watches the focus on the X display if there is one.
-    explicit ProgramSwitcher(const QString &rulesPath = QString::fromLatin1(ProgramRulesFile::kPath),
+    // Reads the rules from rulesPath; watches the focus with the first source this desktop has.
+    explicit ProgramSwitcher(
+        const QString &rulesPath = QString::fromLatin1(ProgramRulesFile::kPath),
         QObject *parent = nullptr);
     ~ProgramSwitcher() override;
 
@@ -67,8 +69,8 @@ public:
     // icon } by name, one per program.
     Q_INVOKABLE QVariantList runningPrograms();
     // Adds a rule unless the program has one already; false then.
-    Q_INVOKABLE bool addRule(const QString &program, const QString &match, int profile,
-        int trigger);
+    Q_INVOKABLE bool addRule(
+        const QString &program, const QString &match, int profile, int trigger);
     // Adds a rule for a file the user picks; false when cancelled or the program has a rule.
     Q_INVOKABLE bool addRuleFromFile(int profile, int trigger);
     Q_INVOKABLE void removeRule(int index);
@@ -121,7 +123,7 @@ private:
 
     QString m_path;
     ProgramRules m_rules;
-    FocusWatcher *m_focus = nullptr;
+    std::unique_ptr<FocusSource> m_focus;  // nullptr: this desktop tells no focus
     ProcessInfo m_focused;
     ProcessTable m_processes;
     QTimer m_scanTimer;
