@@ -55,7 +55,6 @@ ProgramSwitcher::ProgramSwitcher(const QString &rulesPath, QObject *parent)
     : QObject(parent)
     , m_path(rulesPath)
     , m_rules(ProgramRulesFile::load(rulesPath))
-    , m_stored(m_rules)
 {
     m_holdTimer.setSingleShot(true);
     m_holdTimer.setInterval(kHoldMs);
@@ -105,15 +104,14 @@ void ProgramSwitcher::setScene(QObject *root, std::function<bool()> busy)
 
 // --- the rules ------------------------------------------------------------------------------
 
-// Every change is stored at once; one that cannot be stored is undone, so the page, the tray
-// and the switching go on with what the file holds, and the page says why.
+// Every change is stored at once; when it cannot be, the rules are read again, so the page,
+// the tray and the switching go on with what the file really holds (what the next start
+// finds), and the page says why.
 void ProgramSwitcher::changed()
 {
     m_saveFailed = !ProgramRulesFile::save(m_rules, m_path);
     if (m_saveFailed)
-        m_rules = m_stored;
-    else
-        m_stored = m_rules;
+        m_rules = ProgramRulesFile::load(m_path);
     emit rulesChanged();
     updateScanning();
     evaluate();

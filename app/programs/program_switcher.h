@@ -30,7 +30,7 @@ class ProgramSwitcher : public QObject
     Q_PROPERTY(int defaultProfile READ defaultProfile WRITE setDefaultProfile NOTIFY rulesChanged)
     Q_PROPERTY(QVariantList rules READ ruleList NOTIFY rulesChanged)
     Q_PROPERTY(int desktop READ desktop CONSTANT)
-    // The last change could not be stored (and was undone).
+    // The last change could not be stored; the rules are what the file holds.
     Q_PROPERTY(bool saveFailed READ saveFailed NOTIFY rulesChanged)
     Q_PROPERTY(QString rulesPath READ rulesPath CONSTANT)
 
@@ -130,7 +130,6 @@ private:
 
     QString m_path;
     ProgramRules m_rules;
-    ProgramRules m_stored;  // what the rules file holds
     bool m_saveFailed = false;
     std::unique_ptr<FocusSource> m_focus;  // nullptr: this desktop tells no focus
     FocusSource::Window m_focusedWindow;

@@ -47,6 +47,7 @@ private slots:
     void ruleForADeletedProfileFallsBack();
     void trayMenuSwitchesAndFollows();
     void pageKeepsTheRulesFile();
+    void pageShowsWhatIsStored();
 
 private:
     SceneDriver &scene() { return *rig->scene; }
@@ -385,6 +386,36 @@ void TestProgramSwitching::pageKeepsTheRulesFile()
     QVERIFY(scene().click("programRuleRemove0"));
     QVERIFY(rulesBytes().contains("size=0"));
     QVERIFY(!rulesBytes().contains("strylagame"));
+}
+
+// The master switch shows the file whoever changed it; a change the file refuses shows so.
+void TestProgramSwitching::pageShowsWhatIsStored()
+{
+    QVERIFY(rig->start());
+    QVERIFY(scene().click("configButton"));
+    QVERIFY(scene().click("profilePrograms"));
+    QVERIFY(scene().waitUsable("programsAutomatic"));
+    auto shown = [this] { return scene().property("programsAutomatic", "checked").toBool(); };
+    QVERIFY(scene().click("programsAutomatic"));
+    QVERIFY(rulesBytes().contains("automatic=true"));
+    trayAction("trayAutomatic")->trigger();
+    QVERIFY(rulesBytes().contains("automatic=false"));
+    QVERIFY(!shown());
+    QVERIFY(scene().click("programsAutomatic"));
+    QVERIFY(rulesBytes().contains("automatic=true"));
+    QVERIFY(shown());
+    QVERIFY(!scene().isShown("programsSaveFailed"));
+
+    // The rules file cannot be replaced (a folder took its place): nothing is stored, and the
+    // page shows the switch off, as the next start will find it.
+    QVERIFY(QFile::remove(rulesFile()));
+    QVERIFY(QDir().mkdir(rulesFile()));
+    QVERIFY(scene().choose("programsDefault", 2));
+    QVERIFY(QFileInfo(rulesFile()).isDir());
+    QTRY_VERIFY(scene().isShown("programsSaveFailed"));
+    QVERIFY(scene().text("programsSaveFailed").startsWith("The change could not be stored in"));
+    QVERIFY(!shown());
+    QVERIFY(!trayAction("trayAutomatic")->isChecked());
 }
 
 QTEST_MAIN(TestProgramSwitching)
