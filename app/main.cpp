@@ -3,6 +3,7 @@
 #include "command_executor.h"
 #include "data_folder.h"
 #include "file_dialogs.h"
+#include "file_replace.h"
 #include "input_hook.h"
 #include "myqquickview.h"
 #include "qtsinglecoreapplication.h"
@@ -26,6 +27,7 @@ int run(QtSingleCoreApplication &app)
     // there whatever folder the program was started from: the executable's own folder, or,
     // for an installed program, a folder of the user's.
     enterDataFolder(QCoreApplication::applicationFilePath());
+    removeWriteLeftovers(QStringLiteral("./modules"));
 
     Widget window;
     QObject::connect(

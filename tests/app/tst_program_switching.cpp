@@ -48,6 +48,7 @@ private slots:
     void trayMenuSwitchesAndFollows();
     void pageKeepsTheRulesFile();
     void pageShowsWhatIsStored();
+    void leftoversAreRemovedAtStart();
 
 private:
     SceneDriver &scene() { return *rig->scene; }
@@ -416,6 +417,38 @@ void TestProgramSwitching::pageShowsWhatIsStored()
     QVERIFY(scene().text("programsSaveFailed").startsWith("The change could not be stored in"));
     QVERIFY(!shown());
     QVERIFY(!trayAction("trayAutomatic")->isChecked());
+}
+
+// Saves cut short by a kill leave temporary and lock files; the next start removes them, and
+// nothing else.
+void TestProgramSwitching::leftoversAreRemovedAtStart()
+{
+    const QStringList leftovers {"modules/setting/programs.bin.new-a1B2c3",
+        "modules/setting/programs.bin.new-a1B2c3.lock", "modules/setting/name.bin.lock",
+        "modules/macro/fire.bin.new-Zz9Yy8"};
+    const QStringList kept {"modules/setting/name.bin", "modules/setting/notes.new-abc",
+        "modules/setting/old.bin.lock"};
+    QDir().mkpath(rig->file("modules/macro"));
+    for (const QString &name : leftovers + kept.mid(1)) {
+        QFile file(rig->file(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        // What a lock file holds: the process (long gone), the program, the machine.
+        file.write("999999\nstryla-config\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    }
+    const QString program = rig->file(QStringLiteral("stryla-config-sim"));
+    QVERIFY(QFile::copy(QStringLiteral(STRYLA_BINARY_DIR "/stryla-config-sim"), program));
+    QProcess running;
+    running.start(program, QStringList {});
+    QVERIFY(running.waitForStarted());
+    auto anyLeft = [&] {
+        return std::any_of(leftovers.begin(), leftovers.end(),
+            [this](const QString &name) { return QFile::exists(rig->file(name)); });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(!anyLeft(), kSwitchWaitMs);
+    running.kill();
+    running.waitForFinished();
+    for (const QString &name : kept)
+        QVERIFY2(QFile::exists(rig->file(name)), qPrintable(name));
 }
 
 QTEST_MAIN(TestProgramSwitching)
