@@ -5,6 +5,7 @@
 
 #include "diagnostics.h"
 #include "fake_window_manager.h"
+#include "program_switcher.h"
 #include "scene_rig.h"
 
 #include <QAction>
@@ -42,7 +43,8 @@ private slots:
     void focusRuleFindsTheProgram_data();
     void focusRuleFindsTheProgram();
     void noSwitchWhileFocusFlapsOrTheSwitchIsOff();
-    void runningRuleFindsAWindowsGame();
+    void runningRuleFollowsTheProgram_data();
+    void runningRuleFollowsTheProgram();
     void switchWaitsForPagesUnsavedAndOtherSwitches();
     void ruleForADeletedProfileFallsBack();
     void trayMenuSwitchesAndFollows();
@@ -232,20 +234,70 @@ void TestProgramSwitching::noSwitchWhileFocusFlapsOrTheSwitchIsOff()
     QCOMPARE(profileInUse(), 0);
 }
 
-// A Windows game under Wine: only its command line names game.exe.
-void TestProgramSwitching::runningRuleFindsAWindowsGame()
+void TestProgramSwitching::runningRuleFollowsTheProgram_data()
 {
-    writeRules("game.exe", "windows", 1, "running");
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("match");
+    // Run by bash in the test's folder, where strylagame and wine64-preloader are copies of
+    // sleep; %1 stands for that folder.
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("switches");
+    QTest::addColumn<QString>("end");  // "kill": the test ends it; "itself": it ends unreaped
+    QTest::newRow("Windows game under Wine")
+        << "game.exe"
+        << "windows"
+        << "exec -a 'Z:\\Games\\Game.exe' %1/wine64-preloader 60" << true << "kill";
+    QTest::newRow("upper case on Wine's command line")
+        << "game.exe"
+        << "windows"
+        << "exec -a 'C:\\GAMES\\GAME.EXE' %1/wine64-preloader 60" << true << "kill";
+    QTest::newRow("Unix path under a Wine prefix")
+        << "game.exe"
+        << "windows"
+        << "WINEPREFIX=/tmp/pfx exec -a /home/u/Games/game.exe %1/strylagame 60" << true << "kill";
+    QTest::newRow("native program with an .exe argument")
+        << "shooter.exe"
+        << "windows"
+        << "exec -a /home/u/Downloads/Shooter.exe sleep 60" << false << "kill";
+    QTest::newRow("Wine's own program")
+        << "steam.exe"
+        << "windows"
+        << "exec -a 'C:\\steam.exe' %1/wine64-preloader 60" << false << "kill";
+    QTest::newRow("launcher that execs late") << "strylagame"
+                                              << "name"
+                                              << "sleep 7; exec %1/strylagame 60" << true << "kill";
+    QTest::newRow("game left a zombie") << "strylagame"
+                                        << "name"
+                                        << "%1/strylagame 6 & exec sleep 60" << true << "itself";
+}
+
+// A rule for a running program switches while the program runs, and back when it ends.
+void TestProgramSwitching::runningRuleFollowsTheProgram()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, match);
+    QFETCH(QString, command);
+    QFETCH(bool, switches);
+    QFETCH(QString, end);
+    writeRules(program, match, 1, "running");
+    for (const char *copy : {"strylagame", "wine64-preloader"})
+        QFile::copy(QStringLiteral("/bin/sleep"), rig->file(QLatin1String(copy)));
     QVERIFY(rig->start());
-    QProcess wine;
-    wine.start(QStringLiteral("/bin/bash"),
-        {QStringLiteral("-c"), QStringLiteral("exec -a 'Z:\\Games\\Game.exe' sleep 60")});
-    QVERIFY(wine.waitForStarted());
-    QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 1, kSwitchWaitMs);
+    game.start(QStringLiteral("/bin/bash"), {QStringLiteral("-c"), command.arg(rig->file(""))});
+    QVERIFY(game.waitForStarted());
+    if (!switches) {
+        QTest::qWait(ProgramSwitcher::kScanMs * 2 + kHoldMs);
+        QCOMPARE(profileInUse(), 0);
+        QVERIFY(commandRecords().empty());
+        return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 1, kSwitchWaitMs + 7000);
     QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 3, kSwitchWaitMs);
     QVERIFY(rig->waitForQuietWire());
-    wine.kill();
-    wine.waitForFinished();
+    if (end == QLatin1String("kill")) {
+        game.kill();
+        game.waitForFinished();
+    }
     QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 0, kSwitchWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 4, kSwitchWaitMs);
 }
