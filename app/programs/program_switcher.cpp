@@ -40,6 +40,8 @@ const char *const kBuiltInTexts[] = {
     "No rules yet: add a program.",  // 19
     "Choose a program",              // 20 file chooser caption
     "The change could not be stored in %1: what the page shows is what is stored.",  // 21
+    "When no rule applies any more, the default profile comes back, unless you chose a profile "
+    "by hand meanwhile: that one stays until a rule applies again.",  // 22
 };
 
 QVariantList asList(const QVariant &value)
@@ -124,6 +126,7 @@ void ProgramSwitcher::setAutomatic(bool on)
     m_rules.automatic = on;
     // Turning the switch on starts from what is in use: only a change of what applies switches.
     m_wanted = m_applied = Target {};
+    m_ruleProfile = -1;
     m_holdTimer.stop();
     m_holdDone = false;
     changed();
@@ -444,6 +447,12 @@ void ProgramSwitcher::apply()
     }
     const Target target = m_wanted;
     m_applied = target;
+    // A profile chosen by hand since the last rule's switch stays when no rule applies any
+    // more; the next rule that applies takes over again.
+    if (!target.byRule && m_ruleProfile >= 0 && profileInUse() != m_ruleProfile) {
+        m_ruleProfile = -1;
+        return;
+    }
     int number = target.byRule ? target.profile : m_rules.defaultProfile;
     if (!profileExists(number)) {
         const auto list = profiles();
@@ -467,5 +476,6 @@ void ProgramSwitcher::apply()
         if (switched)
             emit switchedByRule(profileName(number), target.byRule ? target.program : QString());
     }
+    m_ruleProfile = target.byRule ? profileInUse() : -1;
     apply();  // what applies may have changed while the mouse was written
 }

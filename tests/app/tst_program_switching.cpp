@@ -47,6 +47,7 @@ private slots:
     void runningRuleFollowsTheProgram();
     void switchWaitsForPagesUnsavedAndOtherSwitches();
     void ruleForADeletedProfileFallsBack();
+    void focusRuleWinsOverRunningRule();
     void trayMenuSwitchesAndFollows();
     void pageKeepsTheRulesFile();
     void pageShowsWhatIsStored();
@@ -57,16 +58,27 @@ private:
     QString rulesFile() const { return rig->file(QStringLiteral("modules/setting/programs.bin")); }
     // The rules file as the user's last session left it: one rule, the switch on or off.
     void writeRules(const QString &program, const QString &match, int profile,
-        const QString &trigger, bool automatic = true)
+        const QString &trigger, bool automatic = true, int defaultProfile = 0)
     {
         QFile file(rulesFile());
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QStringLiteral("[switching]\nautomatic=%1\ndefault=0\n[rules]\nsize=1\n"
+        file.write(QStringLiteral("[switching]\nautomatic=%1\ndefault=%6\n[rules]\nsize=1\n"
                                   "1\\program=%2\n1\\match=%3\n1\\profile=%4\n1\\trigger=%5\n")
                        .arg(automatic ? "true" : "false", program, match)
                        .arg(profile)
                        .arg(trigger)
+                       .arg(defaultProfile)
                        .toUtf8());
+    }
+    // A second rule after the one writeRules wrote.
+    void addRule(const QString &program, const QString &match, int profile, const QString &trigger)
+    {
+        QSettings file(rulesFile(), QSettings::IniFormat);
+        file.setValue("rules/size", 2);
+        file.setValue("rules/2/program", program);
+        file.setValue("rules/2/match", match);
+        file.setValue("rules/2/profile", profile);
+        file.setValue("rules/2/trigger", trigger);
     }
     QByteArray rulesBytes() const { return rig->fileBytes(rulesFile()); }
     int profileInUse() const { return rig->globalValue("mouse/profileNo").toInt(); }
@@ -115,6 +127,7 @@ void TestProgramSwitching::init()
 {
     rig = std::make_unique<SceneRig>();
     wm = std::make_unique<FakeWindowManager>();
+    wm->activate(XCB_NONE);  // the last test's window is gone, and its id may come again
     QSettings(rig->file("modules/setting/name.bin"), QSettings::IniFormat)
         .setValue("profile/profileName", QStringList {"Standard0", "Work1", "Game2"});
     rig->setProfileValue(1, "mouse/currentDpiCount", 3);
@@ -156,6 +169,20 @@ void TestProgramSwitching::focusRuleSwitchesAndComesBack()
     QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 0, kSwitchWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 4, kSwitchWaitMs);
     QCOMPARE(balloons.size(), 2);
+
+    // A profile chosen by hand while the rule applies outlasts the game's focus; the next rule
+    // that applies takes over again.
+    QVERIFY(rig->waitForQuietWire());
+    wm->activate(gameWindow);
+    QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 2, kSwitchWaitMs);
+    QVERIFY(rig->waitForQuietWire());
+    trayAction("trayProfile1")->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 3, kSwitchWaitMs);
+    wm->activate(other);
+    QTest::qWait(2 * kHoldMs);
+    QCOMPARE(profileInUse(), 1);
+    wm->activate(gameWindow);
+    QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 2, kSwitchWaitMs);
 }
 
 void TestProgramSwitching::focusRuleFindsTheProgram_data()
@@ -243,6 +270,10 @@ void TestProgramSwitching::runningRuleFollowsTheProgram_data()
     QTest::addColumn<QString>("command");
     QTest::addColumn<bool>("switches");
     QTest::addColumn<QString>("end");  // "kill": the test ends it; "itself": it ends unreaped
+    QTest::newRow("running when the switch is turned on")
+        << "strylagame"
+        << "name"
+        << "exec %1/strylagame 60" << true << "switch on";
     QTest::newRow("Windows game under Wine")
         << "game.exe"
         << "windows"
@@ -279,12 +310,17 @@ void TestProgramSwitching::runningRuleFollowsTheProgram()
     QFETCH(QString, command);
     QFETCH(bool, switches);
     QFETCH(QString, end);
-    writeRules(program, match, 1, "running");
+    const bool switchOnLater = end == QLatin1String("switch on");
+    writeRules(program, match, 1, "running", !switchOnLater);
     for (const char *copy : {"strylagame", "wine64-preloader"})
         QFile::copy(QStringLiteral("/bin/sleep"), rig->file(QLatin1String(copy)));
     QVERIFY(rig->start());
     game.start(QStringLiteral("/bin/bash"), {QStringLiteral("-c"), command.arg(rig->file(""))});
     QVERIFY(game.waitForStarted());
+    if (switchOnLater) {
+        QTest::qWait(ProgramSwitcher::kScanMs);  // whatever the program saw start is old now
+        trayAction("trayAutomatic")->trigger();
+    }
     if (!switches) {
         QTest::qWait(ProgramSwitcher::kScanMs * 2 + kHoldMs);
         QCOMPARE(profileInUse(), 0);
@@ -294,7 +330,7 @@ void TestProgramSwitching::runningRuleFollowsTheProgram()
     QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 1, kSwitchWaitMs + 7000);
     QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 3, kSwitchWaitMs);
     QVERIFY(rig->waitForQuietWire());
-    if (end == QLatin1String("kill")) {
+    if (end != QLatin1String("itself")) {
         game.kill();
         game.waitForFinished();
     }
@@ -356,19 +392,36 @@ void TestProgramSwitching::switchWaitsForPagesUnsavedAndOtherSwitches()
     QCOMPARE(stageCount(), 1);  // profile 2 as saved above
 }
 
+// The default profile (Work here, not the first of the list) stands in for the deleted one.
 void TestProgramSwitching::ruleForADeletedProfileFallsBack()
 {
-    writeRules("strylagame", "name", 4, "focus");
-    rig->dir.setGlobal(QStringLiteral("mouse/profileNo"), 1);
+    writeRules("strylagame", "name", 4, "focus", true, 1);
+    rig->dir.setGlobal(QStringLiteral("mouse/profileNo"), 2);
     startGame();
     QVERIFY(rig->start());
     DiagnosticCapture lines;
     wm->activate(wm->window(game.processId()));
-    QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 0, kSwitchWaitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 4, kSwitchWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 1, kSwitchWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 3, kSwitchWaitMs);
     QCOMPARE(lines.count(QStringLiteral(
-                 "Profile 4 of the rule for strylagame does not exist: profile 0 is used")),
+                 "Profile 4 of the rule for strylagame does not exist: profile 1 is used")),
         1);
+}
+
+// The game runs (a running rule for Work) and gets the focus (a focus rule for Game, listed
+// second): the focus rule wins.
+void TestProgramSwitching::focusRuleWinsOverRunningRule()
+{
+    writeRules("strylagame", "name", 1, "running");
+    addRule("strylagame", "name", 2, "focus");
+    startGame();
+    const xcb_window_t gameWindow = wm->window(game.processId());
+    QVERIFY(rig->start());
+    QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 1, kSwitchWaitMs);
+    QVERIFY(rig->waitForQuietWire());
+    wm->activate(gameWindow);
+    QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 2, kSwitchWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 2, kSwitchWaitMs);
 }
 
 void TestProgramSwitching::trayMenuSwitchesAndFollows()
