@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QStringDecoder>
 
 #include <dirent.h>
 #include <unistd.h>
@@ -18,6 +19,29 @@ QString ProcessInfo::exeName() const
 QString ProcessInfo::displayName() const
 {
     return windowsNames.isEmpty() ? exeName() : windowsNames.constFirst();
+}
+
+namespace {
+
+// Programs of the desktop session itself: the running-programs list leaves them out (a name
+// ending in '*' stands for every name that begins so).
+const char *const kSessionServices[] = {"dbus-daemon", "dbus-broker*", "dbus-launch", "at-spi*",
+    "Xorg", "Xwayland", "Xvfb", "xvfb-run", "systemd", "(sd-pam)", "pipewire*", "wireplumber",
+    "pulseaudio", "gvfs*", "gnome-keyring-daemon", "xdg-*", "ibus*", "fcitx*", "ssh-agent",
+    "gpg-agent", "dconf-service", "gsd-*", "evolution-*", "tracker-miner-*", "kded*", "kaccess",
+    "ksmserver", "kglobalaccel*", "polkit*", "obexd", "goa-*", "bash", "sh", "dash", "zsh", "fish",
+    "tmux*", "screen", "sudo", "su", "login", "sshd", "agetty", "cron"};
+
+}  // namespace
+
+bool isSessionService(const QString &exeName)
+{
+    for (const char *service : kSessionServices) {
+        const QLatin1String name(service);
+        if (name.endsWith(QLatin1Char('*')) ? exeName.startsWith(name.chopped(1)) : exeName == name)
+            return true;
+    }
+    return false;
 }
 
 bool ruleMatches(const ProgramRule &rule, const ProcessInfo &process, const QString &windowClass)
@@ -105,16 +129,34 @@ QByteArray readAll(const QString &path)
 
 }  // namespace
 
+QString ProcFs::decodeName(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    // Not UTF-8: the bytes beyond ASCII (and the backslash, so no name reads as another) are
+    // written out as \xHH, so each name has its own text and keeps it in the rules file.
+    QString escaped;
+    for (const char c : bytes) {
+        const uchar byte = uchar(c);
+        if (byte >= 0x80 || byte == '\\')
+            escaped += QStringLiteral("\\x%1").arg(byte, 2, 16, QLatin1Char('0'));
+        else
+            escaped += QLatin1Char(c);
+    }
+    return escaped;
+}
+
 QStringList ProcFs::windowsNamesIn(const QByteArray &cmdline)
 {
     QStringList names;
     for (const QByteArray &argument : cmdline.split('\0')) {
-        const QString text = QString::fromLocal8Bit(argument);
-        if (!text.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive))
+        if (!argument.toLower().endsWith(".exe"))
             continue;
-        const qsizetype cut =
-            std::max(text.lastIndexOf(QLatin1Char('\\')), text.lastIndexOf(QLatin1Char('/')));
-        const QString name = text.mid(cut + 1);
+        // The folder is cut off in bytes: a name that is not UTF-8 has backslashes of its own.
+        const qsizetype cut = std::max(argument.lastIndexOf('\\'), argument.lastIndexOf('/'));
+        const QString name = decodeName(argument.mid(cut + 1));
         if (name.size() > 4 && !names.contains(name) && !isWineOwn(name))
             names.append(name);
     }
@@ -129,7 +171,7 @@ QString ProcFs::exePath(qint64 pid, const QString &procRoot)
         sizeof target);
     if (length <= 0 || size_t(length) >= sizeof target)
         return QString();
-    return QFile::decodeName(QByteArray(target, int(length)));
+    return decodeName(QByteArray(target, int(length)));
 }
 
 ProcessInfo ProcFs::read(qint64 pid, const QString &procRoot)

@@ -31,6 +31,10 @@ struct ProcessInfo
 bool ruleMatches(
     const ProgramRule &rule, const ProcessInfo &process, const QString &windowClass = QString());
 
+// Whether a program of that file name belongs to the desktop session (its message bus, sound
+// server, accessibility bus, X server, shells …) rather than to the user's programs.
+bool isSessionService(const QString &exeName);
+
 // The rule that names a program as a user chose it: a Windows executable by its name, any
 // other file by its full path.
 ProgramRule ruleForFile(const QString &path);
@@ -38,6 +42,10 @@ ProgramRule ruleForFile(const QString &path);
 ProgramRule ruleForProcess(const ProcessInfo &process);
 
 namespace ProcFs {
+
+// A file name or argument as the system gives it: UTF-8 as text; other bytes so that each
+// name keeps a text of its own ("caf\xe8" and "caf\xe9" stay apart).
+QString decodeName(const QByteArray &bytes);
 
 // The Windows executables named in a command line (NUL-separated, as /proc gives it): every
 // argument ending in ".exe", without its folder ("C:\Games\Game.exe" and

@@ -248,7 +248,8 @@ QVariantList ProgramSwitcher::runningPrograms()
     }
     const qint64 self = QCoreApplication::applicationPid();
     for (const ProcessInfo &process : m_processes.processes()) {
-        if (process.exePath.isEmpty() || process.pid == self || windowed.contains(process.pid))
+        if (process.exePath.isEmpty() || process.pid == self || windowed.contains(process.pid)
+            || (process.windowsNames.isEmpty() && isSessionService(process.exeName())))
             continue;
         const ProgramRule rule = ruleForProcess(process);
         const QString match = matchName(rule.match);

@@ -294,6 +294,15 @@ void TestProgramSwitching::runningRuleFollowsTheProgram_data()
         << "steam.exe"
         << "windows"
         << "exec -a 'C:\\steam.exe' %1/wine64-preloader 60" << false << "kill";
+    // A name that is not UTF-8 keeps its bytes as \xHH (the backslash doubled in the file).
+    QTest::newRow("name that is not UTF-8")
+        << "caf\\\\xe8"
+        << "name"
+        << "cp /bin/sleep $'%1/caf\\xe8'; exec $'%1/caf\\xe8' 60" << true << "kill";
+    QTest::newRow("another name that is not UTF-8")
+        << "caf\\\\xe9"
+        << "name"
+        << "cp /bin/sleep $'%1/caf\\xe8'; exec $'%1/caf\\xe8' 60" << false << "kill";
     QTest::newRow("launcher that execs late") << "strylagame"
                                               << "name"
                                               << "sleep 7; exec %1/strylagame 60" << true << "kill";
