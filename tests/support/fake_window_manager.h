@@ -4,6 +4,7 @@
 // name their process, and the active window named on the root window.
 
 #include <QByteArray>
+#include <QList>
 #include <QtGlobal>
 
 #include <xcb/xcb.h>
