@@ -25,12 +25,12 @@ namespace {
 
 // Programs of the desktop session itself: the running-programs list leaves them out (a name
 // ending in '*' stands for every name that begins so).
-const char *const kSessionServices[] = {"dbus-daemon", "dbus-broker*", "dbus-launch", "at-spi*",
-    "Xorg", "Xwayland", "Xvfb", "xvfb-run", "systemd", "(sd-pam)", "pipewire*", "wireplumber",
-    "pulseaudio", "gvfs*", "gnome-keyring-daemon", "xdg-*", "ibus*", "fcitx*", "ssh-agent",
-    "gpg-agent", "dconf-service", "gsd-*", "evolution-*", "tracker-miner-*", "kded*", "kaccess",
-    "ksmserver", "kglobalaccel*", "polkit*", "obexd", "goa-*", "bash", "sh", "dash", "zsh", "fish",
-    "tmux*", "screen", "sudo", "su", "login", "sshd", "agetty", "cron"};
+const char *const kSessionServices[] = {"dbus-*", "packagekitd", "memfd:*", "at-spi*", "Xorg",
+    "Xwayland", "Xvfb", "xvfb-run", "systemd", "(sd-pam)", "pipewire*", "wireplumber", "pulseaudio",
+    "gvfs*", "gnome-keyring-daemon", "xdg-*", "ibus*", "fcitx*", "ssh-agent", "gpg-agent",
+    "dconf-service", "gsd-*", "evolution-*", "tracker-miner-*", "kded*", "kaccess", "ksmserver",
+    "kglobalaccel*", "polkit*", "obexd", "goa-*", "bash", "sh", "dash", "zsh", "fish", "tmux*",
+    "screen", "sudo", "su", "login", "sshd", "agetty", "cron"};
 
 }  // namespace
 
@@ -171,7 +171,11 @@ QString ProcFs::exePath(qint64 pid, const QString &procRoot)
         sizeof target);
     if (length <= 0 || size_t(length) >= sizeof target)
         return QString();
-    return decodeName(QByteArray(target, int(length)));
+    QByteArray path(target, int(length));
+    // A program whose file was replaced while it runs (an update) still has its name.
+    if (path.endsWith(" (deleted)"))
+        path.chop(10);
+    return decodeName(path);
 }
 
 ProcessInfo ProcFs::read(qint64 pid, const QString &procRoot)
