@@ -467,12 +467,17 @@ void TestProgramSwitching::trayMenuSwitchesAndFollows()
 void TestProgramSwitching::pageKeepsTheRulesFile()
 {
     startGame();
+    wm->window(0, "StrylaClass");
     QVERIFY(rig->start());
     QVERIFY(scene().click("configButton"));
     QVERIFY(scene().click("profilePrograms"));
     QVERIFY(scene().waitUsable("programsAdd"));
     QVERIFY(scene().click("programsAdd"));
     const QVariantList running = scene().evaluate("page(programsPlace).running").toList();
+    // A program with a window comes first, named by its window's class.
+    QVERIFY(!running.isEmpty());
+    QCOMPARE(running.at(0).toMap().value("program").toString(), QStringLiteral("StrylaClass"));
+    QCOMPARE(running.at(0).toMap().value("match").toString(), QStringLiteral("class"));
     int row = -1;
     for (int i = 0; i < running.size(); ++i) {
         if (running.at(i).toMap().value("program") == QStringLiteral("strylagame"))
