@@ -1,7 +1,7 @@
 #include "program_switcher.h"
 
 #include "file_dialogs.h"
-#include "focus_watcher.h"
+#include "focus_source.h"
 #include "lang_strings.h"
 
 #include <QCoreApplication>
@@ -16,44 +16,39 @@ namespace {
 
 // The texts of the language section "programs" (the scene's page uses the same list).
 const char *const kBuiltInTexts[] = {
-    "Programs",                       // 0 page title
-    "Program",                        // 1 column: program
-    "Profile",                        // 2 column: profile
-    "Switches",                       // 3 column: trigger
-    "While its window has the focus", // 4
-    "While it runs",                  // 5
-    "Add",                            // 6
-    "Remove",                         // 7
-    "Switch profiles automatically",  // 8 master switch (page and tray)
-    "Add a file…",                    // 9
+    "Programs",                        // 0 page title
+    "Program",                         // 1 column: program
+    "Profile",                         // 2 column: profile
+    "Switches",                        // 3 column: trigger
+    "While its window has the focus",  // 4
+    "While it runs",                   // 5
+    "Add",                             // 6
+    "Remove",                          // 7
+    "Switch profiles automatically",   // 8 master switch (page and tray)
+    "Add a file…",                     // 9
     "Focus and running programs can both be seen on this desktop.",  // 10
     "On Wayland only X11 windows tell their focus. Rules for running programs see every "
     "program.",  // 11
     "This desktop does not tell which window has the focus: only rules for running programs "
-    "work.",  // 12
-    "Profile %1 for %2",              // 13 balloon of a rule's switch
-    "Profile %1 (no rule applies)",   // 14 balloon when the default comes back
-    "Default profile",                // 15
-    "Running programs",               // 16
-    "Cancel",                         // 17
-    "Programs",                       // 18 button on the profiles page
-    "No rules yet: add a program.",   // 19
-    "Choose a program",               // 20 file chooser caption
+    "work.",                         // 12
+    "Profile %1 for %2",             // 13 balloon of a rule's switch
+    "Profile %1 (no rule applies)",  // 14 balloon when the default comes back
+    "Default profile",               // 15
+    "Running programs",              // 16
+    "Cancel",                        // 17
+    "Programs",                      // 18 button on the profiles page
+    "No rules yet: add a program.",  // 19
+    "Choose a program",              // 20 file chooser caption
+    "The change could not be stored in %1: what the page shows is what is stored.",  // 21
+    "When no rule applies any more, the default profile comes back, unless you chose a profile "
+    "by hand meanwhile: that one stays until a rule applies again.",  // 22
 };
-
-const char *const kMatchNames[] = {"name", "path", "windows"};
 
 QVariantList asList(const QVariant &value)
 {
     if (value.canConvert<QJSValue>())
         return value.value<QJSValue>().toVariant().toList();
     return value.toList();
-}
-
-bool waylandSession()
-{
-    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        || qgetenv("XDG_SESSION_TYPE") == "wayland";
 }
 
 }  // namespace
@@ -76,8 +71,9 @@ ProgramSwitcher::ProgramSwitcher(const QString &rulesPath, QObject *parent)
     m_scanTimer.setInterval(kScanMs);
     connect(&m_scanTimer, &QTimer::timeout, this, &ProgramSwitcher::scan);
 
-    m_focus = new FocusWatcher(this);
-    connect(m_focus, &FocusWatcher::focusChanged, this, &ProgramSwitcher::onFocusChanged);
+    m_focus = createFocusSource();
+    if (m_focus)
+        connect(m_focus.get(), &FocusSource::focusChanged, this, &ProgramSwitcher::onFocusChanged);
     onFocusChanged();
     updateScanning();
 }
@@ -110,9 +106,14 @@ void ProgramSwitcher::setScene(QObject *root, std::function<bool()> busy)
 
 // --- the rules ------------------------------------------------------------------------------
 
+// Every change is stored at once; when it cannot be, the rules are read again, so the page,
+// the tray and the switching go on with what the file really holds (what the next start
+// finds), and the page says why.
 void ProgramSwitcher::changed()
 {
-    ProgramRulesFile::save(m_rules, m_path);
+    m_saveFailed = !ProgramRulesFile::save(m_rules, m_path);
+    if (m_saveFailed)
+        m_rules = ProgramRulesFile::load(m_path);
     emit rulesChanged();
     updateScanning();
     evaluate();
@@ -125,6 +126,7 @@ void ProgramSwitcher::setAutomatic(bool on)
     m_rules.automatic = on;
     // Turning the switch on starts from what is in use: only a change of what applies switches.
     m_wanted = m_applied = Target {};
+    m_ruleProfile = -1;
     m_holdTimer.stop();
     m_holdDone = false;
     changed();
@@ -143,7 +145,7 @@ QVariantList ProgramSwitcher::ruleList() const
     QVariantList list;
     for (const ProgramRule &rule : m_rules.rules) {
         list.append(QVariantMap {{QStringLiteral("program"), rule.program},
-            {QStringLiteral("match"), QLatin1String(kMatchNames[int(rule.match)])},
+            {QStringLiteral("match"), matchName(rule.match)},
             {QStringLiteral("profile"), rule.profile},
             {QStringLiteral("trigger"), int(rule.trigger)}});
     }
@@ -152,25 +154,25 @@ QVariantList ProgramSwitcher::ruleList() const
 
 int ProgramSwitcher::desktop() const
 {
-    if (!m_focus->isConnected())
+    if (!m_focus)
         return RunningOnly;
-    return waylandSession() ? X11FocusOnly : FocusAndRunning;
+    return m_focus->coverage() == FocusSource::Coverage::AllWindows ? FocusAndRunning
+                                                                    : X11FocusOnly;
 }
 
-bool ProgramSwitcher::addRule(const QString &program, const QString &match, int profile,
-    int trigger)
+bool ProgramSwitcher::addRule(
+    const QString &program, const QString &match, int profile, int trigger)
 {
-    const int matchIndex = int(std::find(std::begin(kMatchNames), std::end(kMatchNames), match)
-        - std::begin(kMatchNames));
-    if (program.isEmpty() || matchIndex >= int(std::size(kMatchNames)) || profile < 0
-        || profile > ProgramRules::kMaxProfile || trigger < 0 || trigger > 1)
+    const int matchIndex = matchFromName(match);
+    if (program.isEmpty() || matchIndex < 0 || profile < 0 || profile > ProgramRules::kMaxProfile
+        || trigger < 0 || trigger > 1)
         return false;
     for (const ProgramRule &rule : m_rules.rules) {
         if (rule.program == program && int(rule.match) == matchIndex)
             return false;
     }
-    m_rules.rules.append(ProgramRule {program, ProgramRule::Match(matchIndex), profile,
-        ProgramRule::Trigger(trigger)});
+    m_rules.rules.append(ProgramRule {
+        program, ProgramRule::Match(matchIndex), profile, ProgramRule::Trigger(trigger)});
     changed();
     return true;
 }
@@ -181,7 +183,7 @@ bool ProgramSwitcher::addRuleFromFile(int profile, int trigger)
     if (path.isEmpty())
         return false;
     const ProgramRule rule = ruleForFile(path);
-    return addRule(rule.program, QLatin1String(kMatchNames[int(rule.match)]), profile, trigger);
+    return addRule(rule.program, matchName(rule.match), profile, trigger);
 }
 
 void ProgramSwitcher::removeRule(int index)
@@ -214,11 +216,6 @@ QVariantList ProgramSwitcher::runningPrograms()
 {
     if (m_processes.scan())
         evaluate();
-    QHash<qint64, QString> classes;
-    for (const FocusWatcher::Window &window : m_focus->clientWindows()) {
-        if (window.pid && !window.appClass.isEmpty())
-            classes.insert(window.pid, window.appClass);
-    }
     struct Entry
     {
         QString name, program, match, icon;
@@ -226,22 +223,40 @@ QVariantList ProgramSwitcher::runningPrograms()
     };
     QList<Entry> entries;
     QSet<QString> seen;
+    QHash<qint64, ProcessInfo> byPid;
+    for (const ProcessInfo &process : m_processes.processes())
+        byPid.insert(process.pid, process);
+    // A program with a window is offered by its window's class: that names it whether or not
+    // its process can be read (another user's, another process namespace, no pid at all).
+    QSet<qint64> windowed;
+    const QList<FocusSource::Window> windows =
+        m_focus ? m_focus->windows() : QList<FocusSource::Window> {};
+    for (const FocusSource::Window &window : windows) {
+        if (window.appClass.isEmpty())
+            continue;
+        windowed.insert(window.pid);
+        const QString key = QStringLiteral("class") + window.appClass.toLower();
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        const ProcessInfo process = byPid.value(window.pid);
+        const QString name = process.isValid() && !process.exePath.isEmpty()
+            ? QStringLiteral("%1 (%2)").arg(window.appClass, process.displayName())
+            : window.appClass;
+        entries.append({name, window.appClass, matchName(ProgramRule::Match::WindowClass),
+            window.appClass.toLower(), true});
+    }
     const qint64 self = QCoreApplication::applicationPid();
     for (const ProcessInfo &process : m_processes.processes()) {
-        if (process.exePath.isEmpty() || process.pid == self)
+        if (process.exePath.isEmpty() || process.pid == self || windowed.contains(process.pid)
+            || (process.windowsNames.isEmpty() && isSessionService(process.exeName())))
             continue;
         const ProgramRule rule = ruleForProcess(process);
-        const QString match = QLatin1String(kMatchNames[int(rule.match)]);
+        const QString match = matchName(rule.match);
         if (seen.contains(match + rule.program))
             continue;
         seen.insert(match + rule.program);
-        const QString windowClass = classes.value(process.pid);
-        const QString name = windowClass.isEmpty() || !process.windowsNames.isEmpty()
-            ? rule.program
-            : QStringLiteral("%1 (%2)").arg(windowClass, rule.program);
-        entries.append({name, rule.program, match,
-            windowClass.isEmpty() ? process.exeName() : windowClass.toLower(),
-            !windowClass.isEmpty()});
+        entries.append({rule.program, rule.program, match, process.exeName(), false});
     }
     // Programs with windows first, then the others, each by name.
     std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
@@ -251,9 +266,9 @@ QVariantList ProgramSwitcher::runningPrograms()
     });
     QVariantList list;
     for (const Entry &e : entries) {
-        list.append(QVariantMap {{QStringLiteral("name"), e.name},
-            {QStringLiteral("program"), e.program}, {QStringLiteral("match"), e.match},
-            {QStringLiteral("icon"), e.icon}});
+        list.append(
+            QVariantMap {{QStringLiteral("name"), e.name}, {QStringLiteral("program"), e.program},
+                {QStringLiteral("match"), e.match}, {QStringLiteral("icon"), e.icon}});
     }
     return list;
 }
@@ -283,8 +298,8 @@ bool ProgramSwitcher::requestProfile(int number)
     if (!m_scene)
         return false;
     QVariant accepted;
-    QMetaObject::invokeMethod(m_scene, "requestProfile", Q_RETURN_ARG(QVariant, accepted),
-        Q_ARG(QVariant, number));
+    QMetaObject::invokeMethod(
+        m_scene, "requestProfile", Q_RETURN_ARG(QVariant, accepted), Q_ARG(QVariant, number));
     return accepted.toBool();
 }
 
@@ -307,9 +322,8 @@ QStringList ProgramSwitcher::texts() const
 bool ProgramSwitcher::profileExists(int number) const
 {
     const auto list = profiles();
-    return std::any_of(list.begin(), list.end(), [number](const auto &p) {
-        return p.first == number;
-    });
+    return std::any_of(
+        list.begin(), list.end(), [number](const auto &p) { return p.first == number; });
 }
 
 QString ProgramSwitcher::profileName(int number) const
@@ -326,11 +340,11 @@ QString ProgramSwitcher::profileName(int number) const
 void ProgramSwitcher::updateScanning()
 {
     const bool needed = m_rules.automatic
-        && std::any_of(m_rules.rules.begin(), m_rules.rules.end(), [](const ProgramRule &r) {
-               return r.trigger == ProgramRule::Trigger::Running;
-           });
+        && std::any_of(m_rules.rules.begin(), m_rules.rules.end(),
+            [](const ProgramRule &r) { return r.trigger == ProgramRule::Trigger::Running; });
     if (needed && !m_scanTimer.isActive()) {
         m_processes.scan();
+        m_windowClasses = windowClasses();
         m_scanTimer.start();
         evaluate();  // a program that runs already
     } else if (!needed) {
@@ -340,26 +354,55 @@ void ProgramSwitcher::updateScanning()
 
 void ProgramSwitcher::scan()
 {
-    if (m_processes.scan())
+    const bool started = m_processes.scan();
+    const QStringList classes = windowClasses();
+    if (started || classes != m_windowClasses) {
+        m_windowClasses = classes;
         evaluate();
+    }
+}
+
+QStringList ProgramSwitcher::windowClasses() const
+{
+    QStringList classes;
+    const bool wanted = m_focus
+        && std::any_of(m_rules.rules.begin(), m_rules.rules.end(), [](const ProgramRule &r) {
+               return r.trigger == ProgramRule::Trigger::Running
+                   && r.match == ProgramRule::Match::WindowClass;
+           });
+    if (!wanted)
+        return classes;
+    for (const FocusSource::Window &window : m_focus->windows()) {
+        if (!window.appClass.isEmpty() && !classes.contains(window.appClass))
+            classes.append(window.appClass);
+    }
+    return classes;
+}
+
+bool ProgramSwitcher::anyWindowOf(const ProgramRule &rule) const
+{
+    return std::any_of(m_windowClasses.begin(), m_windowClasses.end(),
+        [&rule](const QString &c) { return ruleMatches(rule, ProcessInfo {}, c); });
 }
 
 void ProgramSwitcher::onFocusChanged()
 {
-    const FocusWatcher::Window window = m_focus->focused();
-    m_focused = window.pid > 0 ? ProcFs::read(window.pid) : ProcessInfo {};
+    m_focusedWindow = m_focus ? m_focus->focused() : FocusSource::Window {};
+    m_focused = m_focusedWindow.pid > 0 ? ProcFs::read(m_focusedWindow.pid) : ProcessInfo {};
     evaluate();
 }
 
 ProgramSwitcher::Target ProgramSwitcher::wanted() const
 {
     for (const ProgramRule &rule : m_rules.rules) {
-        if (rule.trigger == ProgramRule::Trigger::Focus && ruleMatches(rule, m_focused))
+        if (rule.trigger == ProgramRule::Trigger::Focus
+            && ruleMatches(rule, m_focused, m_focusedWindow.appClass))
             return Target {true, rule.profile, rule.program};
     }
     if (m_scanTimer.isActive()) {
         for (const ProgramRule &rule : m_rules.rules) {
-            if (rule.trigger == ProgramRule::Trigger::Running && m_processes.anyMatches(rule))
+            if (rule.trigger == ProgramRule::Trigger::Running
+                && (m_processes.anyMatches(rule) || anyWindowOf(rule)))
                 return Target {true, rule.profile, rule.program};
         }
     }
@@ -405,6 +448,12 @@ void ProgramSwitcher::apply()
     }
     const Target target = m_wanted;
     m_applied = target;
+    // A profile chosen by hand since the last rule's switch stays when no rule applies any
+    // more; the next rule that applies takes over again.
+    if (!target.byRule && m_ruleProfile >= 0 && profileInUse() != m_ruleProfile) {
+        m_ruleProfile = -1;
+        return;
+    }
     int number = target.byRule ? target.profile : m_rules.defaultProfile;
     if (!profileExists(number)) {
         const auto list = profiles();
@@ -428,5 +477,6 @@ void ProgramSwitcher::apply()
         if (switched)
             emit switchedByRule(profileName(number), target.byRule ? target.program : QString());
     }
+    m_ruleProfile = target.byRule ? profileInUse() : -1;
     apply();  // what applies may have changed while the mouse was written
 }

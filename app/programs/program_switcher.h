@@ -1,5 +1,6 @@
 #pragma once
 
+#include "focus_source.h"
 #include "program_processes.h"
 #include "program_rules.h"
 
@@ -9,8 +10,7 @@
 #include <QVariant>
 
 #include <functional>
-
-class FocusWatcher;
+#include <memory>
 
 // Switches the profile in use by the programs the user runs and focuses, through the scene's
 // own profile switch, and keeps the rules that say which program wants which profile. The
@@ -19,8 +19,9 @@ class FocusWatcher;
 // A program's rule applies while its window has the focus or while it runs, as the rule says;
 // a focus rule wins over a running one, and among rules of one kind the first in the list.
 // What applies must hold for kHoldMs before the profile changes, so passing through a program
-// writes nothing to the mouse. When no rule applies any more, the default profile comes back;
-// a profile chosen by hand stays until a rule applies. Nothing switches while a page is open,
+// writes nothing to the mouse. When no rule applies any more, the default profile comes back,
+// unless a profile was chosen by hand while the rule applied: that one stays until a rule
+// applies again. Nothing switches while a page is open,
 // something is unsaved, or the mouse is busy (another switch among them): the switch waits and
 // happens as soon as that is over, if it still applies.
 class ProgramSwitcher : public QObject
@@ -30,6 +31,9 @@ class ProgramSwitcher : public QObject
     Q_PROPERTY(int defaultProfile READ defaultProfile WRITE setDefaultProfile NOTIFY rulesChanged)
     Q_PROPERTY(QVariantList rules READ ruleList NOTIFY rulesChanged)
     Q_PROPERTY(int desktop READ desktop CONSTANT)
+    // The last change could not be stored; the rules are what the file holds.
+    Q_PROPERTY(bool saveFailed READ saveFailed NOTIFY rulesChanged)
+    Q_PROPERTY(QString rulesPath READ rulesPath CONSTANT)
 
 public:
     static constexpr int kHoldMs = 1000;
@@ -46,8 +50,9 @@ public:
         RunningOnly = 2,      // no focus at all
     };
 
-    // Reads the rules from rulesPath; watches the focus on the X display if there is one.
-    explicit ProgramSwitcher(const QString &rulesPath = QString::fromLatin1(ProgramRulesFile::kPath),
+    // Reads the rules from rulesPath; watches the focus with the first source this desktop has.
+    explicit ProgramSwitcher(
+        const QString &rulesPath = QString::fromLatin1(ProgramRulesFile::kPath),
         QObject *parent = nullptr);
     ~ProgramSwitcher() override;
 
@@ -62,13 +67,15 @@ public:
     const ProgramRules &rules() const { return m_rules; }
     QVariantList ruleList() const;
     int desktop() const;
+    bool saveFailed() const { return m_saveFailed; }
+    QString rulesPath() const { return m_path; }
 
     // The programs running now that a rule can name, for the page: { name, program, match,
-    // icon } by name, one per program.
+    // icon } by name, one per program; a program with a window by its window's class.
     Q_INVOKABLE QVariantList runningPrograms();
     // Adds a rule unless the program has one already; false then.
-    Q_INVOKABLE bool addRule(const QString &program, const QString &match, int profile,
-        int trigger);
+    Q_INVOKABLE bool addRule(
+        const QString &program, const QString &match, int profile, int trigger);
     // Adds a rule for a file the user picks; false when cancelled or the program has a rule.
     Q_INVOKABLE bool addRuleFromFile(int profile, int trigger);
     Q_INVOKABLE void removeRule(int index);
@@ -118,11 +125,17 @@ private:
     void updateScanning();
     void onFocusChanged();
     void scan();
+    // The classes of the desktop's windows, read only while a running rule names a class.
+    QStringList windowClasses() const;
+    bool anyWindowOf(const ProgramRule &rule) const;
 
     QString m_path;
     ProgramRules m_rules;
-    FocusWatcher *m_focus = nullptr;
+    bool m_saveFailed = false;
+    std::unique_ptr<FocusSource> m_focus;  // nullptr: this desktop tells no focus
+    FocusSource::Window m_focusedWindow;
     ProcessInfo m_focused;
+    QStringList m_windowClasses;
     ProcessTable m_processes;
     QTimer m_scanTimer;
     QTimer m_holdTimer;
@@ -131,6 +144,7 @@ private:
     std::function<bool()> m_busy;
     Target m_wanted;
     Target m_applied;
+    int m_ruleProfile = -1;  // the profile a rule put in use, while that rule applies
     bool m_holdDone = false;
     bool m_switching = false;
 };
