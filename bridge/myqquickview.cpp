@@ -1,5 +1,6 @@
 #include "myqquickview.h"
 
+#include "dialog_texts.h"
 #include "gun_data.h"
 #include "gun_sender.h"
 #include "hid_thread.h"
@@ -9,6 +10,7 @@
 #include "pointer_settings.h"
 #include "scene_values.h"
 
+#include <QDebug>
 #include <QFocusEvent>
 #include <QQuickItem>
 #include <QSettings>
@@ -202,7 +204,8 @@ void myQQuickView::mouseResetKeyMatrix()
 
 void myQQuickView::mouseSetKeyMatrix(QVariantList src64, bool isSendData, QVariantList otherParam)
 {
-    m_buttons.mouseSetKeyMatrix(plainList(src64), isSendData, plainList(otherParam), *m_store->currentProfileSettings());
+    m_buttons.mouseSetKeyMatrix(
+        plainList(src64), isSendData, plainList(otherParam), *m_store->currentProfileSettings());
 }
 
 void myQQuickView::mouseSwitchKeyMatrix(int indexNo)
@@ -285,6 +288,27 @@ QStringList myQQuickView::getLangStrings(QString typeStr, QString langCode)
     return LangStrings::getLangStrings(typeStr, langCode);
 }
 
+QVariantList myQQuickView::languages()
+{
+    QVariantList out;
+    for (const LangStrings::Language &language : LangStrings::shippedLanguages()) {
+        out.append(QVariantMap {{QStringLiteral("code"), language.code},
+            {QStringLiteral("name"), language.name},
+            {QStringLiteral("fonts"), LangStrings::preferredFonts(language.locale)}});
+    }
+    return out;
+}
+
+QString myQQuickView::useLanguage(QString choice)
+{
+    QString note;
+    const QString code = LangStrings::resolveChoice(choice, &note);
+    if (!note.isEmpty())
+        qDebug().noquote() << note;
+    installDialogTexts(this, code);
+    return code;
+}
+
 // Macro files -----------------------------------------------------------------------------
 
 bool myQQuickView::loadMacroFile(QVariant macroFileName)
@@ -355,7 +379,8 @@ QStringList myQQuickView::loadMacroIni(QVariant name)
 
 QVariant myQQuickView::mouseSendMacroData(QVariantList macroData, QVariant macroIndex)
 {
-    return MacroDownload::mouseSendMacroData(m_context.hid, m_context.facts, plainList(macroData), plainValue(macroIndex));
+    return MacroDownload::mouseSendMacroData(
+        m_context.hid, m_context.facts, plainList(macroData), plainValue(macroIndex));
 }
 
 // Gun table -------------------------------------------------------------------------------
@@ -372,7 +397,8 @@ void myQQuickView::modifyGundata(QVariant modifyType, QVariantList src6)
 
 void myQQuickView::mouseSendGundata(int index, QVariantList src3)
 {
-    GunSender::mouseSendGundata(m_context.hid, m_context.facts, *m_context.images, index, plainList(src3));
+    GunSender::mouseSendGundata(
+        m_context.hid, m_context.facts, *m_context.images, index, plainList(src3));
 }
 
 QVariantList myQQuickView::getGunData(QVariant name)
@@ -397,7 +423,8 @@ QVariant myQQuickView::getselectGun(QVariant index)
 
 void myQQuickView::setXYSensitive(QVariant index, QVariant xyData)
 {
-    GunData::setXYSensitive(m_store->currentProfileSettings(), plainValue(index), plainValue(xyData));
+    GunData::setXYSensitive(
+        m_store->currentProfileSettings(), plainValue(index), plainValue(xyData));
 }
 
 void myQQuickView::setSelectGun(QVariant index, QVariant xyData)

@@ -68,6 +68,12 @@ public slots:
     bool resetProfile(int profile);
     void copyProfile(int destprofile, int srcprofile);
     QStringList getLangStrings(QString typeStr, QString langCode);
+    // The shipped languages, ordered by name: { code, name, fonts } each (fonts: those that
+    // draw its script best, most wanted first).
+    QVariantList languages();
+    // Makes the language a stored choice gives (a code, or "desktop") the native side's
+    // language (file dialogs, tray menu) and returns its code, which the scene reads texts in.
+    QString useLanguage(QString choice);
     QVariant createMacroIni(QVariant name, QVariant macroIndex);
     QVariant updataNameList(QVariant type, QStringList nameList);
     QVariant modifyMacroNameUpdateProfile(QVariant oldname, QVariant newname);

@@ -5,16 +5,20 @@ import "../js/slider_map.js" as SliderMap
 // The desktop's pointer speed, double-click speed and wheel lines, kept in the profile in use
 // and applied to the desktop as soon as they change: one control changes only its own
 // setting; loading with send (profile switch, factory reset) applies all three. A setting
-// the desktop did not take is said so under its row.
+// the desktop did not take is said so under its row. Below them, the window's language: each
+// shipped language by its own name, or the desktop's; the root applies and stores the choice.
 PopupFrame {
     id: page
 
     // 0 title, 1 pointer speed, 2 double-click speed, 3 wheel row, 4 lines per notch,
     // 5 one screen, 6 slow end, 7 fast end, 8 restore the factory values, 9 OK,
-    // 10 a setting this desktop did not take.
+    // 10 a setting this desktop did not take, 11 language, 12 the desktop's language.
     property var texts: ["System setting", "Pointer Speed", "Double-click Speed", "Scroll Speed",
         "Lines per notch", "Scroll one Screen", "Slow", "Fast", "Restore Default", "OK",
-        "This desktop did not take the setting"]
+        "This desktop did not take the setting", "Language", "Same as the desktop"]
+    // The shipped languages ({ code, name }) and the stored choice: a code or "desktop".
+    property var languages: []
+    property string languageChoice: "desktop"
 
     // Slider positions 3 … 337 and wheel lines 1 … 100; oneScreen stands for 1000 lines.
     property int pointerPosition: 150
@@ -27,6 +31,8 @@ PopupFrame {
     property bool linesFailed: false
 
     readonly property int scrollRate: oneScreen ? SliderMap.scrollOneScreen : lines
+
+    signal languageChosen(string choice)
 
     // Loads the values of the profile in use (of the factory profile with recovery) and, if
     // asked, stores them and applies all three.
@@ -41,6 +47,9 @@ PopupFrame {
         doubleClickRow.slider.value = doubleClickPosition
         linesField.value = lines
         oneScreenBox.checked = oneScreen
+        languages = ui_View.languages()
+        var stored = ui_View.getGlobalData("common/language")
+        languageChoice = stored === undefined || String(stored) === "" ? "desktop" : String(stored)
         if (send)
             save(true)
     }
@@ -78,6 +87,27 @@ PopupFrame {
     }
 
     // A stored slider position; anything not 3 … 337 gives the factory one.
+    // The drop-down's entries: the desktop's language first, then each language's own name.
+    function languageNames() {
+        return [texts[12]].concat(languages.map(function (l) { return l.name }))
+    }
+
+    function languageIndex() {
+        for (var i = 0; i < languages.length; ++i) {
+            if (languages[i].code === languageChoice)
+                return i + 1
+        }
+        return 0
+    }
+
+    function chooseLanguage(index) {
+        var choice = index > 0 && index <= languages.length ? languages[index - 1].code : "desktop"
+        if (choice === languageChoice)
+            return
+        languageChoice = choice
+        languageChosen(choice)
+    }
+
     function storedPosition(key, recovery) {
         var n = Number(ui_View.getData(key, recovery))
         if (Number.isInteger(n) && n >= SliderMap.systemFirst && n <= SliderMap.systemLast)
@@ -275,7 +305,37 @@ PopupFrame {
         }
     }
 
+    // The window's language, on the row of OK.
+    Item {
+        anchors { left: parent.left; right: okButton.left; bottom: parent.bottom; leftMargin: 8; rightMargin: 16 }
+        height: 26
+
+        UiText {
+            id: languageLabel
+            anchors { left: parent.left; verticalCenter: parent.verticalCenter }
+            width: Math.min(implicitWidth, parent.width - languageList.width - 8)
+            text: page.texts[11]
+            // Says what the control beside it says already.
+            Accessible.ignored: true
+            color: root.colorGray3
+            font.bold: true
+        }
+        DropList {
+            id: languageList
+            objectName: "languageChoice"
+            anchors { left: languageLabel.right; leftMargin: 8; verticalCenter: parent.verticalCenter }
+            width: 210
+            height: 24
+            label: page.texts[11]
+            model: page.languageNames()
+            currentIndex: page.languageIndex()
+            activeFocusOnTab: true
+            onChosen: function (index) { page.chooseLanguage(index) }
+        }
+    }
+
     TextButton {
+        id: okButton
         objectName: "systemSettingsOk"
         anchors { right: parent.right; bottom: parent.bottom }
         width: 80
