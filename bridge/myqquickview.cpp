@@ -204,8 +204,7 @@ void myQQuickView::mouseResetKeyMatrix()
 
 void myQQuickView::mouseSetKeyMatrix(QVariantList src64, bool isSendData, QVariantList otherParam)
 {
-    m_buttons.mouseSetKeyMatrix(
-        plainList(src64), isSendData, plainList(otherParam), *m_store->currentProfileSettings());
+    m_buttons.mouseSetKeyMatrix(plainList(src64), isSendData, plainList(otherParam), *m_store->currentProfileSettings());
 }
 
 void myQQuickView::mouseSwitchKeyMatrix(int indexNo)
@@ -379,8 +378,7 @@ QStringList myQQuickView::loadMacroIni(QVariant name)
 
 QVariant myQQuickView::mouseSendMacroData(QVariantList macroData, QVariant macroIndex)
 {
-    return MacroDownload::mouseSendMacroData(
-        m_context.hid, m_context.facts, plainList(macroData), plainValue(macroIndex));
+    return MacroDownload::mouseSendMacroData(m_context.hid, m_context.facts, plainList(macroData), plainValue(macroIndex));
 }
 
 // Gun table -------------------------------------------------------------------------------
@@ -397,8 +395,7 @@ void myQQuickView::modifyGundata(QVariant modifyType, QVariantList src6)
 
 void myQQuickView::mouseSendGundata(int index, QVariantList src3)
 {
-    GunSender::mouseSendGundata(
-        m_context.hid, m_context.facts, *m_context.images, index, plainList(src3));
+    GunSender::mouseSendGundata(m_context.hid, m_context.facts, *m_context.images, index, plainList(src3));
 }
 
 QVariantList myQQuickView::getGunData(QVariant name)
@@ -423,8 +420,7 @@ QVariant myQQuickView::getselectGun(QVariant index)
 
 void myQQuickView::setXYSensitive(QVariant index, QVariant xyData)
 {
-    GunData::setXYSensitive(
-        m_store->currentProfileSettings(), plainValue(index), plainValue(xyData));
+    GunData::setXYSensitive(m_store->currentProfileSettings(), plainValue(index), plainValue(xyData));
 }
 
 void myQQuickView::setSelectGun(QVariant index, QVariant xyData)

@@ -308,9 +308,7 @@ void TestMacroEditor::recordingStopsAtTheSizeLimit()
     QVERIFY(scene().click("stepListRow60", Qt::RightButton));
     QVERIFY(scene().waitUsable("stepListMenuEntry0"));
     for (int entry = 1; entry <= 5; ++entry)
-        QVERIFY(!scene()
-                     .property(QStringLiteral("stepListMenuEntry%1").arg(entry), "enabled")
-                     .toBool());
+        QVERIFY(!scene().property(QStringLiteral("stepListMenuEntry%1").arg(entry), "enabled").toBool());
     scene().clickAt(scene().pointOf(scene().item("stepListMenuEntry3")));
     QVERIFY(!scene().isShown("macroInsertDialog"));
     QCOMPARE(stepsOf("Macro_0"), steps);
@@ -753,8 +751,7 @@ void TestMacroEditor::stepsRecordedInAnotherLanguage()
     rig->allowConsole("names no known key");
     QVERIFY(rig->start());
     QVERIFY(openEditor());
-    QCOMPARE(shownSteps(),
-        (QStringList {"\u2193 Enter", "\u2191 Enter", "\u2193 Space", "\u2191 Space"}));
+    QCOMPARE(shownSteps(), (QStringList {"\u2193 Enter", "\u2191 Enter", "\u2193 Space", "\u2191 Space"}));
     QVERIFY(scene().click("macroListRow1"));
     QCOMPARE(shownSteps(),
         (QStringList {"\u2193 Nowhere (unknown key)", "\u2191 Nowhere (unknown key)"}));

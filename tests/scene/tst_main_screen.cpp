@@ -421,8 +421,7 @@ void TestMainScreen::unsavedChangesAreAskedAbout()
     }
     QVERIFY(scene().waitUsable("questionBox"));
     QCOMPARE(scene().text("questionText"),
-        QStringLiteral(
-            "Some settings are changed and not saved yet. Save them to the mouse first?"));
+        QStringLiteral("Some settings are changed and not saved yet. Save them to the mouse first?"));
     QVERIFY(rig->window->isVisible());
     QVERIFY(dpiCountsSent().isEmpty());
 
@@ -539,10 +538,10 @@ void TestMainScreen::pagesAreBuiltWhenFirstOpened()
 
     QVERIFY(scene().click("macroEditorEntry"));
     QVERIFY(scene().waitUsable("macroEditor"));
-    QCOMPARE(
-        scene().property("macroEditor", "title").toString(), sectionOf(zh, "macroEditor").at(0));
-    QCOMPARE(
-        scene().evaluate("page(macroEditorPlace).names").toStringList(), QStringList {"Burst"});
+    QCOMPARE(scene().property("macroEditor", "title").toString(),
+        sectionOf(zh, "macroEditor").at(0));
+    QCOMPARE(scene().evaluate("page(macroEditorPlace).names").toStringList(),
+        QStringList {"Burst"});
     QVERIFY(sim::wireLog().empty());
 }
 
@@ -629,8 +628,7 @@ void TestMainScreen::focusRingFollowsTheKeyboard()
         const int midX = outer.width() / 2, midY = outer.height() / 2;
         const int right = outer.width() - 1, bottom = outer.height() - 1;
         QVERIFY2(isRing(midX, 1) && isRing(midX, 2), qPrintable(name + " top"));
-        QVERIFY2(
-            isRing(midX, bottom - 1) && isRing(midX, bottom - 2), qPrintable(name + " bottom"));
+        QVERIFY2(isRing(midX, bottom - 1) && isRing(midX, bottom - 2), qPrintable(name + " bottom"));
         QVERIFY2(isRing(1, midY) && isRing(2, midY), qPrintable(name + " left"));
         QVERIFY2(isRing(right - 1, midY) && isRing(right - 2, midY), qPrintable(name + " right"));
         // The control as before: all of it but its rounded corners, which the ring's curve
