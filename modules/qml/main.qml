@@ -763,12 +763,12 @@ Item {
 
             Loader {
                 id: keyMatrixPlace
-                width: 232
+                width: 240
                 height: 370
                 source: "common/KeyMatrixList.qml"
             }
             EditorBox {
-                width: 232
+                width: 240
                 height: 76
                 title: root.mainLang[0]
                 macroText: root.mainLang[1]
@@ -779,13 +779,13 @@ Item {
             LodRow {
                 id: lodRow
                 objectName: "lodRow"
-                width: 232
+                width: 240
                 height: 42
                 label: root.mainLang[3]
             }
             EntryRow {
                 objectName: "systemSettingEntry"
-                width: 232
+                width: 240
                 height: 24
                 text: root.mainLang[9]
                 icon: root.image("index", "settings")

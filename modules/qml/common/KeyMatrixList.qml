@@ -201,7 +201,7 @@ Panel {
         factoryTexts = retranslated(factoryEntries, factoryTexts)
     }
     title: texts[0]
-    width: 232
+    width: 240
     height: 370
 
     tools: IconButton {

@@ -167,7 +167,6 @@ PopupFrame {
             UiText {
                 id: slowText
                 anchors { right: rowSlider.left; rightMargin: 8; verticalCenter: parent.verticalCenter }
-                width: Math.min(implicitWidth, 48)
                 text: page.texts[6]
                 color: root.colorGray2
                 horizontalAlignment: Text.AlignRight
@@ -189,7 +188,7 @@ PopupFrame {
             UiText {
                 id: fastText
                 anchors { right: parent.right; verticalCenter: parent.verticalCenter }
-                width: 40
+                width: Math.max(40, implicitWidth)
                 text: page.texts[7]
                 color: root.colorGray2
             }
