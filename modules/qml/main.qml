@@ -392,6 +392,7 @@ Item {
         useLanguage(choice)
         loadLanguage()
         initPage(profilesPlace, false, false)
+        callPage(macroEditorPlace, "showKeyNames")
     }
 
     function storedProfileNo() {

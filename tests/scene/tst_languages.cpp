@@ -56,13 +56,15 @@ int TestLanguages::listIndexOf(const QString &code) const
 QStringList TestLanguages::shownGerman()
 {
     QStringList korean;
-    for (const char *name : {"main", "keyMatrix", "keyAssigment", "dpiSetting", "lightControl",
-             "macroEditor", "systemSetting", "gunControl", "profile", "notices", "programs"})
+    for (const char *name :
+        {"main", "keyMatrix", "keyAssigment", "dpiSetting", "lightControl", "macroEditor",
+            "systemSetting", "gunControl", "profile", "notices", "programs", "keyCode"})
         korean << section("ko", name);
     const QString allKorean = korean.join('\n');
     QStringList german;
-    for (const char *name : {"main", "keyMatrix", "keyAssigment", "dpiSetting", "lightControl",
-             "macroEditor", "systemSetting", "gunControl", "profile", "notices", "programs"}) {
+    for (const char *name :
+        {"main", "keyMatrix", "keyAssigment", "dpiSetting", "lightControl", "macroEditor",
+            "systemSetting", "gunControl", "profile", "notices", "programs", "keyCode"}) {
         for (const QString &text : section("de", name)) {
             if (text.size() >= 3 && !allKorean.contains(text))
                 german << text;
@@ -94,6 +96,20 @@ void TestLanguages::desktopLanguageThenChoiceThenDesktopAgain()
     QCOMPARE(scene().text("saveButton"), section("de", "main").at(10));
     QCOMPARE(scene().text("configButton"), section("de", "main").at(4));
 
+    // Pages built in German: the button page, the macro editor with a macro recorded.
+    QVERIFY(scene().click("keyMatrixRow1"));
+    QVERIFY(scene().waitUsable("keyAssignment"));
+    QVERIFY(scene().click("assignSection3"));
+    QVERIFY(scene().click("keyAssignmentClose"));
+    QVERIFY(scene().click("macroEditorEntry"));
+    QVERIFY(scene().waitUsable("macroNewButton"));
+    QVERIFY(scene().click("macroNewButton"));
+    QVERIFY(scene().click("macroRecordButton"));
+    for (int code : {0x4C, 0x2C})
+        scene().hookKey(code, true);
+    QVERIFY(scene().click("macroRecordButton"));
+    QVERIFY(scene().click("macroEditorClose"));
+
     // Korean, chosen on the system page, shows at once everywhere.
     QVERIFY(scene().click("systemSettingEntry"));
     QVERIFY(scene().waitUsable("languageChoice"));
@@ -108,10 +124,16 @@ void TestLanguages::desktopLanguageThenChoiceThenDesktopAgain()
     QVERIFY(scene().click("systemSettingsOk"));
     QVERIFY(SceneDriver::waitFor([this] { return scene().isShown("mainScreen"); }));
     QVERIFY2(shownGerman().isEmpty(), qPrintable(shownGerman().join(" | ")));
-    const QStringList places {
-        "keyAssignmentPlace", "macroEditorPlace", "gunPlace", "profilesPlace", "programsPlace"};
-    for (const QString &place : places) {
-        scene().evaluate("openPopup(ensurePage(" + place + "))");
+    // Each page as a user opens it: the button page of a button, the macro editor, the gun page,
+    // the profiles and the programs pages.
+    const QList<QPair<QString, QString>> pages {{"keyMatrixRow1", "keyAssignmentPlace"},
+        {"macroEditorEntry", "macroEditorPlace"}, {"", "gunPlace"},
+        {"configButton", "profilesPlace"}, {"", "programsPlace"}};
+    for (const auto &[opener, place] : pages) {
+        if (opener.isEmpty())
+            scene().evaluate("openPopup(ensurePage(" + place + "))");
+        else
+            QVERIFY(scene().click(opener));
         SceneDriver::settle(100);
         QVERIFY2(shownGerman().isEmpty(), qPrintable(place + ": " + shownGerman().join(" | ")));
         scene().evaluate("closePopup(page(" + place + "))");
