@@ -298,7 +298,7 @@ QVariantList myQQuickView::languages()
     return out;
 }
 
-QString myQQuickView::useLanguage(QString choice)
+QString myQQuickView::useLanguage(const QString &choice)
 {
     QString note;
     const QString code = LangStrings::resolveChoice(choice, &note);

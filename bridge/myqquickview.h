@@ -48,6 +48,12 @@ public:
     // itself starts from the same state. plannedExchanges() is the count.
     Q_INVOKABLE void planWrites(bool on);
     Q_INVOKABLE int plannedExchanges() const;
+    // The shipped languages, ordered by name: { code, name, fonts } each (fonts: those that
+    // draw its script best, most wanted first).
+    Q_INVOKABLE QVariantList languages();
+    // Makes the language a stored choice gives (a code, or "desktop") the native side's
+    // language (file dialogs, tray menu) and returns its code, which the scene reads texts in.
+    Q_INVOKABLE QString useLanguage(const QString &choice);
 
     // Key and button transitions of the global hooks, handed to the scene queued.
     void detectKeyboard(bool isDown, int usbCode);
@@ -68,12 +74,6 @@ public slots:
     bool resetProfile(int profile);
     void copyProfile(int destprofile, int srcprofile);
     QStringList getLangStrings(QString typeStr, QString langCode);
-    // The shipped languages, ordered by name: { code, name, fonts } each (fonts: those that
-    // draw its script best, most wanted first).
-    QVariantList languages();
-    // Makes the language a stored choice gives (a code, or "desktop") the native side's
-    // language (file dialogs, tray menu) and returns its code, which the scene reads texts in.
-    QString useLanguage(QString choice);
     QVariant createMacroIni(QVariant name, QVariant macroIndex);
     QVariant updataNameList(QVariant type, QStringList nameList);
     QVariant modifyMacroNameUpdateProfile(QVariant oldname, QVariant newname);
