@@ -281,6 +281,12 @@ void Widget::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
         tellWindowShown();
+    // The window's language changed (the scene's choice): the tray menu follows at once.
+    if (event->type() == QEvent::LanguageChange && trayQuit) {
+        trayQuit->setText(tr("Quit (&Q)"));
+        if (trayAutomatic)
+            updateTrayProfiles();
+    }
 }
 
 void Widget::showEvent(QShowEvent *event)

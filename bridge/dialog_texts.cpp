@@ -4,63 +4,101 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QLocale>
+#include <QPointer>
+#include <QSettings>
 #include <QStringList>
 #include <QTranslator>
 
+#include <iterator>
+
 namespace {
 
-// The captions and filters of the import and export dialogs, in the order of their texts in
-// "notices" from kFirstText on.
-constexpr const char *kContext = "myQQuickView";
-constexpr const char *kSources[] = {"Open File", "Save File", "Profile(*.pf)", "Macro(*.mc)"};
-constexpr int kFirstText = 19;
+// Texts of the native side that the language file gives: the captions and filters of the
+// import and export dialogs, and the tray menu's entry that ends the program.
+struct NativeText
+{
+    const char *context;
+    const char *source;
+    const char *section;
+    int index;
+};
 
-class DialogTranslator : public QTranslator
+constexpr NativeText kTexts[] = {
+    {"myQQuickView", "Open File", "notices", 19},
+    {"myQQuickView", "Save File", "notices", 20},
+    {"myQQuickView", "Profile(*.pf)", "notices", 21},
+    {"myQQuickView", "Macro(*.mc)", "notices", 22},
+    {"Widget", "Quit (&Q)", "other", 8},
+};
+
+class LanguageFileTranslator : public QTranslator
 {
 public:
-    DialogTranslator(const QStringList &texts, QObject *owner)
+    LanguageFileTranslator(const QString &language, QObject *owner)
         : QTranslator(owner)
-        , m_texts(texts)
-    { }
+    {
+        for (const NativeText &text : kTexts) {
+            const QString section = QString::fromLatin1(text.section);
+            if (!m_sections.contains(section))
+                m_sections.insert(section, LangStrings::getLangStrings(section, language));
+        }
+    }
 
     bool isEmpty() const override { return false; }
 
     QString translate(const char *context, const char *source, const char *, int) const override
     {
-        if (qstrcmp(context, kContext) != 0)
-            return QString();
-        for (int i = 0; i < int(std::size(kSources)); ++i)
-            if (qstrcmp(source, kSources[i]) == 0)
-                return m_texts.value(kFirstText + i);
+        for (const NativeText &text : kTexts) {
+            if (qstrcmp(context, text.context) == 0 && qstrcmp(source, text.source) == 0)
+                return m_sections.value(QString::fromLatin1(text.section)).value(text.index);
+        }
         return QString();
     }
 
 private:
-    QStringList m_texts;
+    QHash<QString, QStringList> m_sections;
 };
 
-// Qt's name of a language file's language; empty for English, Qt's own.
-QString qtLocale(const QString &language)
+// The translators installed for the language in use, replaced when it changes.
+QList<QPointer<QTranslator>> &installed()
 {
-    if (language == QLatin1String("ChineseSimplified"))
-        return QStringLiteral("zh_CN");
-    return QString();
+    static QList<QPointer<QTranslator>> translators;
+    return translators;
+}
+
+// The locale a language file serves; empty for English, Qt's own language.
+QLocale qtLocale(const QString &language)
+{
+    const QSettings file(LangStrings::languageFilePath(language), QSettings::IniFormat);
+    return QLocale(file.value(QStringLiteral("language/locale"), language).toString());
+}
+
+void install(QTranslator *translator)
+{
+    QCoreApplication::installTranslator(translator);
+    installed().append(translator);
 }
 
 }  // namespace
 
 void installDialogTexts(QObject *owner, const QString &language)
 {
-    const QString locale = qtLocale(language);
-    if (!locale.isEmpty()) {
+    for (const QPointer<QTranslator> &translator : installed()) {
+        if (translator) {
+            QCoreApplication::removeTranslator(translator);
+            delete translator;
+        }
+    }
+    installed().clear();
+    const QLocale locale = qtLocale(language);
+    if (locale.language() != QLocale::English && locale.language() != QLocale::C) {
         auto *qt = new QTranslator(owner);
-        if (qt->load(QStringLiteral("qtbase_") + locale,
+        if (qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-            QCoreApplication::installTranslator(qt);
+            install(qt);
         else
             delete qt;
     }
-    const QStringList texts = LangStrings::getLangStrings(QStringLiteral("notices"), language);
-    if (texts.size() > kFirstText)
-        QCoreApplication::installTranslator(new DialogTranslator(texts, owner));
+    install(new LanguageFileTranslator(language, owner));
 }

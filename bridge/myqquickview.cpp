@@ -1,5 +1,6 @@
 #include "myqquickview.h"
 
+#include "dialog_texts.h"
 #include "gun_data.h"
 #include "gun_sender.h"
 #include "hid_thread.h"
@@ -9,6 +10,7 @@
 #include "pointer_settings.h"
 #include "scene_values.h"
 
+#include <QDebug>
 #include <QFocusEvent>
 #include <QQuickItem>
 #include <QSettings>
@@ -293,6 +295,27 @@ QVariantList myQQuickView::getNameList(QVariant type)
 QStringList myQQuickView::getLangStrings(QString typeStr, QString langCode)
 {
     return LangStrings::getLangStrings(typeStr, langCode);
+}
+
+QVariantList myQQuickView::languages()
+{
+    QVariantList out;
+    for (const LangStrings::Language &language : LangStrings::shippedLanguages()) {
+        out.append(QVariantMap {{QStringLiteral("code"), language.code},
+            {QStringLiteral("name"), language.name},
+            {QStringLiteral("fonts"), LangStrings::preferredFonts(language.locale)}});
+    }
+    return out;
+}
+
+QString myQQuickView::useLanguage(const QString &choice)
+{
+    QString note;
+    const QString code = LangStrings::resolveChoice(choice, &note);
+    if (!note.isEmpty())
+        qDebug().noquote() << note;
+    installDialogTexts(this, code);
+    return code;
 }
 
 // Macro files -----------------------------------------------------------------------------

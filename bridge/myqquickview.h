@@ -51,6 +51,12 @@ public:
     // Whether this desktop lets a program set the pointer speed (the system page says so when
     // it does not).
     Q_INVOKABLE bool canSetCursorSpeed() const;
+    // The shipped languages, ordered by name: { code, name, fonts } each (fonts: those that
+    // draw its script best, most wanted first).
+    Q_INVOKABLE QVariantList languages();
+    // Makes the language a stored choice gives (a code, or "desktop") the native side's
+    // language (file dialogs, tray menu) and returns its code, which the scene reads texts in.
+    Q_INVOKABLE QString useLanguage(const QString &choice);
 
     // Key and button transitions of the global hooks, handed to the scene queued.
     void detectKeyboard(bool isDown, int usbCode);

@@ -2,6 +2,7 @@
 
 #include "dialog_texts.h"
 #include "hid_thread.h"
+#include "lang_strings.h"
 #include "myqquickview.h"
 #include "window_platform.h"
 
@@ -48,7 +49,10 @@ void Ui_Controler::setup(QWidget *hostWindow, Hid_Thread *hid, const QUrl &scene
         m_view->installEventFilter(this);
     const QSettings config(QString::fromLatin1(kGlobalConfig), QSettings::IniFormat);
     hostWindow->setWindowTitle(config.value(QStringLiteral("common/name"), QString()).toString());
-    installDialogTexts(this, config.value(QStringLiteral("common/language")).toString());
+    // The scene names the language again once it starts (useLanguage); until then the tray
+    // menu follows the stored choice.
+    installDialogTexts(this,
+        LangStrings::resolveChoice(config.value(QStringLiteral("common/language")).toString()));
 }
 
 void Ui_Controler::onMinimize()

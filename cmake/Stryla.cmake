@@ -64,7 +64,9 @@ function(stryla_test name)
     else()
         set(sanitizer_env ${STRYLA_SANITIZER_ENV})
     endif()
-    set(env "QT_QPA_PLATFORM=offscreen" "GSETTINGS_BACKEND=memory" ${sanitizer_env} ${ARG_ENV})
+    # The desktop language is English unless a test says otherwise (the window follows it).
+    set(env "QT_QPA_PLATFORM=offscreen" "GSETTINGS_BACKEND=memory" "LANGUAGE=en" ${sanitizer_env}
+        ${ARG_ENV})
     if(ARG_XVFB)
         list(REMOVE_ITEM env "QT_QPA_PLATFORM=offscreen")
         list(APPEND env "QT_QPA_PLATFORM=xcb")

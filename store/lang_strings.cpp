@@ -3,7 +3,12 @@
 #include "notification_texts.h"
 
 #include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
 #include <QSettings>
+
+#include <algorithm>
 
 namespace LangStrings {
 
@@ -54,7 +59,108 @@ int boundedCount(const QVariant &total, const QString &section, const QString &f
     return bounded;
 }
 
+// How well a shipped language serves one language the desktop asks for: 0 not at all, 1 the
+// same language, 2 also the same script, 3 also the same territory.
+int matchScore(const QLocale &wanted, const QLocale &offered)
+{
+    if (wanted.language() == QLocale::C || wanted.language() != offered.language())
+        return 0;
+    if (wanted.script() != offered.script())
+        return 1;
+    return wanted.territory() == offered.territory() ? 3 : 2;
+}
+
+// Fonts by the script a locale writes in: the CJK fonts give each language its own glyph forms.
+struct ScriptFonts
+{
+    QLocale::Script script;
+    const char *fonts[3];
+};
+
+constexpr ScriptFonts kScriptFonts[] = {
+    {QLocale::JapaneseScript, {"Noto Sans CJK JP", "IPAexGothic", "IPAGothic"}},
+    {QLocale::KoreanScript, {"Noto Sans CJK KR", "NanumGothic", "UnDotum"}},
+    {QLocale::TraditionalHanScript, {"Noto Sans CJK TC", "Microsoft JhengHei", nullptr}},
+};
+
 }  // namespace
+
+QList<Language> shippedLanguages()
+{
+    const QDir folder(QStringLiteral("./modules/i18n"));
+    QList<Language> languages;
+    for (const QFileInfo &info :
+        folder.entryInfoList({QStringLiteral("*.ini")}, QDir::Files | QDir::Readable)) {
+        const QString code = info.completeBaseName();
+        if (!isPlainFileName(code))
+            continue;
+        const QSettings file(info.filePath(), QSettings::IniFormat);
+        const QString name = storedText(file.value(QStringLiteral("language/name"))).trimmed();
+        if (name.isEmpty())
+            continue;
+        const QString locale = file.value(QStringLiteral("language/locale"), code).toString();
+        languages.append({code, name, locale});
+    }
+    std::sort(languages.begin(), languages.end(), [](const Language &a, const Language &b) {
+        const int order = a.name.compare(b.name, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a.code < b.code;
+    });
+    return languages;
+}
+
+QString desktopLanguage(const QStringList &uiLanguages, const QList<Language> &shipped)
+{
+    for (const QString &wanted : uiLanguages) {
+        const QLocale asked(wanted);
+        int best = 0;
+        QString code;
+        for (const Language &language : shipped) {
+            const int score = matchScore(asked, QLocale(language.locale));
+            if (score > best) {
+                best = score;
+                code = language.code;
+            }
+        }
+        if (best > 0)
+            return code;
+    }
+    const bool english = std::any_of(
+        shipped.begin(), shipped.end(), [](const Language &l) { return l.code == kFallbackCode; });
+    return english || shipped.isEmpty() ? kFallbackCode : shipped.first().code;
+}
+
+QString resolveChoice(const QString &choice, QString *note)
+{
+    const QList<Language> shipped = shippedLanguages();
+    const QString wanted = choice.trimmed();
+    if (!wanted.isEmpty() && wanted != kDesktopChoice) {
+        for (const Language &language : shipped) {
+            if (language.code == wanted)
+                return wanted;
+        }
+    }
+    const QString desktop = desktopLanguage(QLocale::system().uiLanguages(), shipped);
+    if (note && !wanted.isEmpty() && wanted != kDesktopChoice)
+        *note = QStringLiteral("Language \"%1\" is not installed (no %2 naming it); the desktop's "
+                               "language %3 is used")
+                    .arg(printable(wanted), languageFilePath(printable(wanted)), desktop);
+    return desktop;
+}
+
+QStringList preferredFonts(const QString &locale)
+{
+    const QLocale::Script script = QLocale(locale).script();
+    QStringList fonts;
+    for (const ScriptFonts &row : kScriptFonts) {
+        if (row.script != script)
+            continue;
+        for (const char *font : row.fonts) {
+            if (font)
+                fonts.append(QString::fromLatin1(font));
+        }
+    }
+    return fonts;
+}
 
 QString languageFilePath(const QString &langCode)
 {

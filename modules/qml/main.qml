@@ -27,9 +27,12 @@ Item {
     id: root
 
     // Device facts and state.
-    property string language: "ChineseSimplified"
-    // The language files installed with the program (modules/i18n).
-    readonly property var shippedLanguages: ["English", "ChineseSimplified"]
+    // The language the texts are read in (a file of modules/i18n), from the stored choice.
+    property string language: "English"
+    // The languages installed with the program: { code, name, fonts } each, by name.
+    property var shippedLanguages: []
+    // Each section's built-in texts, kept for the next language.
+    property var builtInTexts: ({})
     property string url: "https://www.korvane.example/support"
     property bool isColorful: false
     property bool isGun: true
@@ -73,8 +76,8 @@ Item {
     property var accessTexts: ["Help", "Minimise", "Close", "Profile", "Marker of button",
         "Restore factory values", "Mouse configuration", "", "", ""]
 
-    // The look. The font is the first of fontCandidates installed here; every one of them
-    // renders Chinese but the last.
+    // The look. The font is the first installed here of the language's own fonts (its
+    // script's), then of fontCandidates; every one of them renders Chinese but the last.
     property string fontFamily: "微软雅黑"
     readonly property var fontCandidates: ["微软雅黑", "Microsoft YaHei", "WenQuanYi Micro Hei",
         "Noto Sans CJK SC", "Source Han Sans SC", "DejaVu Sans"]
@@ -244,7 +247,7 @@ Item {
         if (!isPownOn || !p)
             return
         if (section in pageSections)
-            p.texts = mergedTexts(section, pageSections[section], p.texts, false)
+            p.texts = mergedTexts(section, pageSections[section], builtIn(section, p.texts), false)
         if (typeof p.init === "function")
             p.init(false, false)
     }
@@ -256,8 +259,15 @@ Item {
     // The strings of a language section. A section the language file lacks keeps the
     // built-in texts, and a short one keeps the built-in texts past its end: a missing or
     // cut language file never leaves the window without words.
-    function sectionTexts(section, builtIn) {
-        return mergedTexts(section, ui_View.getLangStrings(section, language), builtIn, true)
+    function sectionTexts(section, current) {
+        return mergedTexts(section, ui_View.getLangStrings(section, language),
+                           builtIn(section, current), true)
+    }
+
+    function builtIn(key, current) {
+        if (!(key in builtInTexts))
+            builtInTexts[key] = current
+        return builtInTexts[key]
     }
 
     function mergedTexts(section, given, builtIn, report) {
@@ -307,9 +317,9 @@ Item {
         var count = Number(ui_View.getGlobalData("mouse/keyCount"))
         keyCount = isFinite(count) ? Math.max(0, Math.min(16, Math.floor(count))) : 0
         deviceName = String(ui_View.getGlobalData("common/name") || "")
-        var code = ui_View.getGlobalData("common/language")
-        if (code !== undefined && String(code) !== "")
-            language = String(code)
+        shippedLanguages = ui_View.languages()
+        var choice = ui_View.getGlobalData("common/language")
+        useLanguage(choice === undefined ? "" : String(choice))
         var address = ui_View.getGlobalData("common/url")
         if (address !== undefined)
             url = String(address)
@@ -325,16 +335,17 @@ Item {
                         ["programs", programsPlace]]
         var later = {}
         for (var i = 0; i < sections.length; ++i) {
+            var section = sections[i][0]
+            later[section] = ui_View.getLangStrings(section, language)
             var p = page(sections[i][1])
-            if (p !== null) {
-                p.texts = sectionTexts(sections[i][0], p.texts)
-            } else {
-                later[sections[i][0]] = ui_View.getLangStrings(sections[i][0], language)
-                mergedTexts(sections[i][0], later[sections[i][0]], [], true)
-            }
+            if (p !== null)
+                p.texts = mergedTexts(section, later[section], builtIn(section, p.texts), true)
+            else
+                mergedTexts(section, later[section], [], true)
         }
         pageSections = later
-        assignmentTexts = mergedTexts("keyAssigment", later["keyAssigment"], assignmentTexts, false)
+        assignmentTexts = mergedTexts("keyAssigment", later["keyAssigment"],
+                                      builtIn("assignmentTexts", assignmentTexts), false)
         notices = sectionTexts("notices", notices)
         KeyNames.applyLanguage(ui_View.getLangStrings("keyCode", language))
         loadOtherKeyNames()
@@ -346,11 +357,42 @@ Item {
     function loadOtherKeyNames() {
         var others = []
         for (var i = 0; i < shippedLanguages.length; ++i) {
-            if (shippedLanguages[i] !== language)
-                others.push(ui_View.getLangStrings("keyCode", shippedLanguages[i]))
+            if (shippedLanguages[i].code !== language)
+                others.push(ui_View.getLangStrings("keyCode", shippedLanguages[i].code))
         }
         KeyNames.setOtherLanguages(others)
         KeyNames.setUnknownText(sectionTexts("macroKeys", [KeyNames.unknownText])[0])
+    }
+
+    // The language a stored choice gives (a code, or "desktop"), and its fonts.
+    function useLanguage(choice) {
+        language = ui_View.useLanguage(choice)
+        var fonts = []
+        for (var i = 0; i < shippedLanguages.length; ++i) {
+            if (shippedLanguages[i].code === language)
+                fonts = shippedLanguages[i].fonts
+        }
+        chooseFont(fonts.concat(fontCandidates))
+    }
+
+    function chooseFont(candidates) {
+        var installed = Qt.fontFamilies()
+        for (var i = 0; i < candidates.length; ++i) {
+            if (installed.indexOf(candidates[i]) >= 0) {
+                fontFamily = candidates[i]
+                return
+            }
+        }
+    }
+
+    // The user's choice on the system page, stored and shown at once on every page; the
+    // first profile takes the language's name, as at a start.
+    function chooseLanguage(choice) {
+        ui_View.setGlobalData("common/language", choice)
+        useLanguage(choice)
+        loadLanguage()
+        initPage(profilesPlace, false, false)
+        callPage(macroEditorPlace, "showKeyNames")
     }
 
     function storedProfileNo() {
@@ -639,15 +681,7 @@ Item {
         ui_Ctl.onYChanged(dy)
     }
 
-    Component.onCompleted: {
-        var installed = Qt.fontFamilies()
-        for (var i = 0; i < fontCandidates.length; ++i) {
-            if (installed.indexOf(fontCandidates[i]) >= 0) {
-                fontFamily = fontCandidates[i]
-                break
-            }
-        }
-    }
+    Component.onCompleted: chooseFont(fontCandidates)
 
     // --- the main screen ----------------------------------------------------------------
 
@@ -730,12 +764,12 @@ Item {
 
             Loader {
                 id: keyMatrixPlace
-                width: 232
+                width: 240
                 height: 370
                 source: "common/KeyMatrixList.qml"
             }
             EditorBox {
-                width: 232
+                width: 240
                 height: 76
                 title: root.mainLang[0]
                 macroText: root.mainLang[1]
@@ -746,13 +780,13 @@ Item {
             LodRow {
                 id: lodRow
                 objectName: "lodRow"
-                width: 232
+                width: 240
                 height: 42
                 label: root.mainLang[3]
             }
             EntryRow {
                 objectName: "systemSettingEntry"
-                width: 232
+                width: 240
                 height: 24
                 text: root.mainLang[9]
                 icon: root.image("index", "settings")
@@ -953,6 +987,12 @@ Item {
         property: "lightLevel"
         value: root.page(lightingPlace) !== null ? root.page(lightingPlace).previewLevel : 1
         when: root.page(lightingPlace) !== null
+    }
+
+    Connections {
+        target: root.page(systemPlace)
+        ignoreUnknownSignals: true
+        function onLanguageChosen(choice) { root.chooseLanguage(choice) }
     }
 
     Connections {

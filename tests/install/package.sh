@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package, built from the build tree as scripts/package builds it: its dependencies
 # hold every library the program links (computed by dpkg-shlibdeps), the QML modules the scene
-# imports and a font for the Chinese texts; apt can install it here; its contents are exactly
-# the installed files, owned by root, with nothing of the tests or the simulated program; its
-# postinst hands a plugged-in mouse over without a replug.
+# imports and fonts for the Chinese, Japanese and Korean texts; apt can install it here; its
+# contents are exactly the installed files, owned by root, with nothing of the tests or the
+# simulated program; its postinst hands a plugged-in mouse over without a replug.
 #
 # usage: package.sh <build folder> <source folder>
 set -u
@@ -44,7 +44,8 @@ for library in $libraries; do
     [ -n "$package" ] || fail "no package holds $library"
     has_dependency "$package"
 done
-# Loaded at run time: the scene's QML modules, the SVG image plugin, a font with Chinese glyphs.
+# Loaded at run time: the scene's QML modules, the SVG image plugin, fonts with Chinese, Japanese
+# and Korean glyphs.
 qml_root=$(qtpaths6 --query QT_INSTALL_QML) || fail "qtpaths6 cannot name the QML folder"
 for module in $(grep -rhoE "^\s*import\s+[A-Za-z][A-Za-z0-9_.]*" "$source/modules/qml" | awk '{ print $2 }' | sort -u); do
     qmldir=$qml_root/${module//.//}/qmldir
@@ -54,6 +55,8 @@ for module in $(grep -rhoE "^\s*import\s+[A-Za-z][A-Za-z0-9_.]*" "$source/module
 done
 has_dependency libqt6svg6
 has_dependency fonts-wqy-microhei
+has_dependency fonts-ipaexfont-gothic
+has_dependency fonts-nanum
 
 # Every dependency is a package apt knows, and the package installs (simulated).
 apt-get install --simulate --no-install-recommends "$deb" > "$work/apt.log" 2>&1 \

@@ -68,6 +68,7 @@ private slots:
     void typedRepeatCountsBeforeRecording();
     void exportThenImport();
     void stepsRecordedInAnotherLanguage();
+    void japaneseMacroPlaysInGerman();
 
 private:
     SceneDriver &scene() const { return *rig->scene; }
@@ -764,6 +765,48 @@ void TestMacroEditor::stepsRecordedInAnotherLanguage()
     QTRY_COMPARE(macroIdsSent(), QList<int> {5});
     QCOMPARE(bytes(rig->state().macros.at(5)),
         shortRecord({{0x28, false}, {0x28, true}, {0x2C, false}, {0x2C, true}}, {}));
+}
+
+// Recorded in Japanese, the steps keep the Japanese key names; in German the editor shows the
+// German ones and the device gets the keys that were pressed.
+void TestMacroEditor::japaneseMacroPlaysInGerman()
+{
+    const auto keyName = [this](const QString &language, int code) {
+        const QSettings file(rig->file("modules/i18n/" + language + ".ini"), QSettings::IniFormat);
+        return file.value(QStringLiteral("keyCode/%1").arg(code - 4)).toString();
+    };
+    const QList<int> keys {0x28, 0x2C, 0x4A, 0x4C};  // Enter, Space, Home, Delete
+    rig->dir.setGlobal("common/language", "ja");
+    QVERIFY(rig->start());
+    QVERIFY(openEditor());
+    QVERIFY(scene().click("macroNewButton"));
+    QVERIFY(scene().click("macroRecordButton"));
+    for (int code : keys)
+        scene().hookKey(code, true);
+    QVERIFY(scene().click("macroRecordButton"));
+    QStringList japanese, german;
+    for (int code : keys) {
+        japanese << "1," + keyName("ja", code);
+        german << "\u2193 " + keyName("de", code);
+        QVERIFY(keyName("ja", code) != keyName("de", code));
+    }
+    QCOMPARE(stepsOf("Macro_0"), japanese);
+
+    rig->scene.reset();
+    rig->window.reset();
+    rig->dir.setGlobal("common/language", "de");
+    QVERIFY(rig->start());
+    QVERIFY(openEditor());
+    QCOMPARE(shownSteps(), german);
+    QVERIFY(scene().click("macroEditorClose"));
+    sim::clearWireLog();
+    QVERIFY(scene().click("keyMatrixRow4"));
+    QVERIFY(scene().click("assignSection4"));
+    QVERIFY(scene().click("macroChoice0"));
+    QVERIFY(scene().click("keyAssignmentClose"));
+    QTRY_COMPARE(macroIdsSent(), QList<int> {5});
+    QCOMPARE(bytes(rig->state().macros.at(5)),
+        shortRecord({{0x28, false}, {0x2C, false}, {0x4A, false}, {0x4C, false}}, {}));
 }
 
 QTEST_MAIN(TestMacroEditor)

@@ -1,6 +1,7 @@
 // Renders the program's pages as a user sees them, one picture each, with the simulated
-// mouse attached: take_screenshots <folder> <language> [name …]. Each picture starts from a
-// fresh installation, so no page shows what another one left behind.
+// mouse attached: take_screenshots <folder> <language> [name …], the language a file of
+// modules/i18n. Each picture starts from a fresh installation, so no page shows what another
+// one left behind.
 
 #include "file_dialogs.h"
 #include "scene_rig.h"
@@ -234,6 +235,16 @@ const Shot kShots[] = {
     {"tray-menu", [](SceneRig &) {}, trayMenu},
 };
 
+// The language in a picture's name: "en" and "zh" for the first two languages, else its code.
+QString suffixOf(const QString &language)
+{
+    if (language == QLatin1String("English"))
+        return QStringLiteral("en");
+    if (language == QLatin1String("ChineseSimplified"))
+        return QStringLiteral("zh");
+    return language;
+}
+
 bool take(const Shot &shot, const QString &folder, const QString &language)
 {
     SceneRig rig;
@@ -274,8 +285,7 @@ bool take(const Shot &shot, const QString &folder, const QString &language)
     }
     const QString file =
         QStringLiteral("%1/%2-%3.png")
-            .arg(folder, QLatin1String(shot.name),
-                language == QLatin1String("English") ? QStringLiteral("en") : QStringLiteral("zh"));
+            .arg(folder, QLatin1String(shot.name), suffixOf(language));
     return picture.save(file);
 }
 
@@ -286,7 +296,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3) {
-        std::cerr << "usage: stryla-screenshots <folder> <English|ChineseSimplified> [name …]\n";
+        std::cerr << "usage: stryla-screenshots <folder> <language (English, de, …)> [name …]\n";
         return 2;
     }
     const QString folder = QDir(args.at(1)).absolutePath();

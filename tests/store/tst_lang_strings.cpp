@@ -113,6 +113,35 @@ QStringList keyNames()
     return names;
 }
 
+// The codes of the language files of the source tree.
+QStringList shippedCodes()
+{
+    QStringList codes;
+    const QDir folder(StoreDir::sourceData(QStringLiteral("i18n")));
+    for (const QFileInfo &info : folder.entryInfoList({QStringLiteral("*.ini")}, QDir::Files))
+        codes << info.completeBaseName();
+    return codes;
+}
+
+// A text as the program reads it (an unquoted comma splits it into a list).
+QString text(const QSettings &file, const QString &key)
+{
+    const QVariant value = file.value(key);
+    return value.typeId() == QMetaType::QStringList ? value.toStringList().join(QLatin1String(", "))
+                                                    : value.toString();
+}
+
+// The placeholders a text fills in (%1 …) and the file patterns it must keep ("(*.pf)").
+QStringList placeholders(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("%\\d|\\(\\*\\.\\w+\\)"));
+    QStringList found;
+    for (auto it = pattern.globalMatch(text); it.hasNext();)
+        found << it.next().captured();
+    found.sort();
+    return found;
+}
+
 }  // namespace
 
 class TestLangStrings : public QObject
@@ -224,36 +253,136 @@ private slots:
         QCOMPARE(NotificationTexts::forStage(1), QStringLiteral("DPI Switch to"));
     }
 
-    void shippedFilesAreComplete_data()
+    // Every shipped language holds every section and text of the English file, with the same
+    // count and the same placeholders, and names itself.
+    void shippedFilesMatchEnglish_data()
     {
         QTest::addColumn<QString>("code");
-        QTest::newRow("English") << "English";
-        QTest::newRow("ChineseSimplified") << "ChineseSimplified";
+        for (const QString &code : shippedCodes())
+            QTest::newRow(qPrintable(code)) << code;
     }
-    void shippedFilesAreComplete()
+    void shippedFilesMatchEnglish()
     {
         QFETCH(QString, code);
+        const QSettings english(shippedLanguage("English"), QSettings::IniFormat);
         const QSettings file(shippedLanguage(code), QSettings::IniFormat);
         QCOMPARE(file.status(), QSettings::NoError);
-        QVERIFY(QFile::copy(shippedLanguage(code), "modules/i18n/" + code + ".ini"));
-        // Section and the number of texts the scene's page holds (at least).
-        const QList<QPair<QString, int>> sections {{"main", 15}, {"keyMatrix", 8},
-            {"keyAssigment", 60}, {"dpiSetting", 8}, {"lightControl", 20}, {"macroEditor", 20},
-            {"systemSetting", 10}, {"gunControl", 16}, {"profile", 9}, {"keyCode", 133},
-            {"other", 8}};
-        for (const auto &[section, count] : sections) {
-            const QStringList texts = getLangStrings(section, code);
-            QVERIFY2(texts.size() >= count, qPrintable(section));
-            for (int i = 0; i < texts.size(); ++i)
-                QVERIFY2(file.contains(QStringLiteral("%1/%2").arg(section).arg(i)),
-                    qPrintable(QStringLiteral("%1/%2").arg(section).arg(i)));
+        QVERIFY(!file.value("language/name").toString().trimmed().isEmpty());
+        for (const QString &section : english.childGroups()) {
+            if (section == QLatin1String("language"))
+                continue;
+            const QString total = section + QStringLiteral("/total");
+            QVERIFY2(file.contains(total), qPrintable(total));
+            QCOMPARE(file.value(total).toInt(), english.value(total).toInt());
+            for (int i = 0; i < english.value(total).toInt(); ++i) {
+                const QString key = QStringLiteral("%1/%2").arg(section).arg(i);
+                QVERIFY2(file.contains(key), qPrintable(key));
+                const QString en = text(english, key);
+                const QString translated = text(file, key);
+                QVERIFY2(placeholders(en) == placeholders(translated),
+                    qPrintable(key + ": " + translated));
+                QVERIFY2(en.isEmpty() == translated.isEmpty(), qPrintable(key + ": " + translated));
+            }
         }
-        QStringList names = getLangStrings(QStringLiteral("keyCode"), code);
-        QCOMPARE(names.size(), 133);
-        QCOMPARE(names.at(0x31 - 4), names.at(0x32 - 4));
-        names.removeAt(0x32 - 4);
-        QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), names.size());
-        QVERIFY(!names.contains(QString()));
+        QVERIFY(text(file, "other/8").contains(QLatin1Char('&')));
+    }
+
+    // Macro steps keep the key names of the language they were recorded in and are read back in
+    // any other: a name names one key, in one file and across all of them (0x31 and 0x32 share
+    // theirs).
+    void keyNamesNameOneKeyEverywhere()
+    {
+        QHash<QString, QPair<int, QString>> owner;
+        for (const QString &code : shippedCodes()) {
+            const QSettings file(shippedLanguage(code), QSettings::IniFormat);
+            QCOMPARE(file.value("keyCode/total").toInt(), 133);
+            for (int i = 0; i < 133; ++i) {
+                const QString name = text(file, QStringLiteral("keyCode/%1").arg(i));
+                QVERIFY2(
+                    !name.isEmpty(), qPrintable(QStringLiteral("%1 keyCode/%2").arg(code).arg(i)));
+                const int key = i == 0x32 - 4 ? 0x31 - 4 : i;
+                const auto seen = owner.constFind(name);
+                if (seen != owner.constEnd() && seen->first != key)
+                    QFAIL(qPrintable(QStringLiteral("\"%1\": keyCode/%2 in %3, keyCode/%4 in %5")
+                                         .arg(name)
+                                         .arg(i)
+                                         .arg(code)
+                                         .arg(seen->first)
+                                         .arg(seen->second)));
+                owner.insert(name, {key, code});
+            }
+        }
+    }
+
+    void languagesAreTheFilesThatNameThemselves()
+    {
+        writeLanguage("zz", "[language]\nname=Zulu test\nlocale=zu\n");
+        writeLanguage("de", "[language]\nname=Deutsch\n[main]\ntotal=0\n");
+        writeLanguage("English", "[language]\nname=English\nlocale=en\n");
+        writeLanguage("notes", "[main]\ntotal=1\n0=no name, not a language\n");
+        const QList<Language> found = shippedLanguages();
+        QStringList codes, locales;
+        for (const Language &l : found) {
+            codes << l.code;
+            locales << l.locale;
+        }
+        QCOMPARE(codes, (QStringList {"de", "English", "zz"}));
+        QCOMPARE(locales, (QStringList {"de", "en", "zu"}));
+    }
+
+    void desktopLanguageIsFollowed_data()
+    {
+        QTest::addColumn<QStringList>("desktop");
+        QTest::addColumn<QStringList>("shipped");
+        QTest::addColumn<QString>("expected");
+        const QStringList all {"English:en", "ChineseSimplified:zh_CN", "de", "pt_BR", "zh_TW"};
+        const QStringList few {"English:en", "ChineseSimplified:zh_CN", "de"};
+        QTest::newRow("German") << QStringList {"de-DE", "de-Latn-DE", "de"} << all << "de";
+        QTest::newRow("Austrian German") << QStringList {"de-AT"} << all << "de";
+        QTest::newRow("British English") << QStringList {"en-GB"} << all << "English";
+        QTest::newRow("Portugal takes Brazil")
+            << QStringList {"pt-PT", "pt-Latn-PT"} << all << "pt_BR";
+        QTest::newRow("Portugal, none") << QStringList {"pt-PT"} << few << "English";
+        QTest::newRow("Hong Kong takes Traditional")
+            << QStringList {"zh-HK", "zh-Hant-HK", "en"} << all << "zh_TW";
+        QTest::newRow("Taiwan without Traditional")
+            << QStringList {"zh-TW"} << few << "ChineseSimplified";
+        QTest::newRow("China") << QStringList {"zh-CN"} << all << "ChineseSimplified";
+        QTest::newRow("first wanted that is shipped") << QStringList {"fr-FR", "de"} << all << "de";
+        QTest::newRow("language before a later exact one")
+            << QStringList {"pt-PT", "de-DE"} << all << "pt_BR";
+        QTest::newRow("C locale") << QStringList {"C"} << all << "English";
+        QTest::newRow("nothing") << QStringList {} << all << "English";
+        QTest::newRow("no English shipped")
+            << QStringList {"ja"} << QStringList {"de", "pt_BR"} << "de";
+    }
+    void desktopLanguageIsFollowed()
+    {
+        QFETCH(QStringList, desktop);
+        QFETCH(QStringList, shipped);
+        QFETCH(QString, expected);
+        QList<Language> languages;
+        for (const QString &entry : shipped) {
+            const QString code = entry.section(QLatin1Char(':'), 0, 0);
+            const QString locale =
+                entry.contains(QLatin1Char(':')) ? entry.section(QLatin1Char(':'), 1) : code;
+            languages.append({code, code, locale});
+        }
+        QCOMPARE(desktopLanguage(desktop, languages), expected);
+    }
+
+    // The test runs with LANGUAGE=en: the desktop's language is English.
+    void storedChoiceIsResolved()
+    {
+        writeLanguage("English", "[language]\nname=English\nlocale=en\n");
+        writeLanguage("de", "[language]\nname=Deutsch\n");
+        QString note;
+        QCOMPARE(resolveChoice("de", &note), QStringLiteral("de"));
+        QCOMPARE(resolveChoice("desktop", &note), QStringLiteral("English"));
+        QCOMPARE(resolveChoice("", &note), QStringLiteral("English"));
+        QVERIFY(note.isEmpty());
+        QCOMPARE(resolveChoice("Klingon", &note), QStringLiteral("English"));
+        QVERIFY(note.contains("Klingon"));
     }
 
     void englishTextsAreTheBuiltInOnes()

@@ -1,7 +1,7 @@
 import QtQuick
 
 // One choice of a set: a round mark and its text; clicking it announces the choice, the
-// owner decides what is checked. Long texts wrap onto a second line when wrap is set.
+// owner decides what is checked. Long texts wrap onto up to three lines when wrap is set.
 Pressable {
     id: row
 
@@ -52,7 +52,7 @@ Pressable {
         text: row.text
         color: row.checked ? root.fontColor : root.colorGray3
         wrapMode: row.wrap ? Text.WordWrap : Text.NoWrap
-        maximumLineCount: row.wrap ? 2 : 1
+        maximumLineCount: row.wrap ? 3 : 1
         Accessible.ignored: true
     }
     MouseArea {

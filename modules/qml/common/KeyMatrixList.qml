@@ -178,6 +178,16 @@ Panel {
         return out
     }
 
+    // The texts in the words of a new language; a macro keeps its name.
+    function retranslated(matrix, shown) {
+        var out = shown.slice()
+        for (var i = 0; i < matrix.length && i < out.length; ++i) {
+            if (Number(matrix[i][0]) !== EntryText.Kind.Macro)
+                out[i] = EntryText.entryText(matrix[i], labels, "")
+        }
+        return out
+    }
+
     // What a row shows: the entry's text, or the word for a button without a function.
     function shownText(position) {
         if (EntryText.isEmpty(entries[position]) || entryTexts[position] === "")
@@ -186,8 +196,12 @@ Panel {
     }
 
     objectName: "keyMatrix"
+    onLabelsChanged: {
+        entryTexts = retranslated(entries, entryTexts)
+        factoryTexts = retranslated(factoryEntries, factoryTexts)
+    }
     title: texts[0]
-    width: 232
+    width: 240
     height: 370
 
     tools: IconButton {

@@ -95,6 +95,11 @@ PopupFrame {
         stepList.currentIndex = -1
     }
 
+    // The steps show their keys by the names of the language in use (after a change of it).
+    function showKeyNames() {
+        steps = steps.slice()
+    }
+
     function storeNames() {
         ui_View.updataNameList(0, names)
         macroNamesChanged(names.slice())

@@ -5,7 +5,8 @@ import "../js/slider_map.js" as SliderMap
 // The desktop's pointer speed, double-click speed and wheel lines, kept in the profile in use
 // and applied to the desktop as soon as they change: one control changes only its own
 // setting; loading with send (profile switch, factory reset) applies all three. A setting
-// the desktop did not take is said so under its row.
+// the desktop did not take is said so under its row. Below them, the window's language: each
+// shipped language by its own name, or the desktop's; the root applies and stores the choice.
 PopupFrame {
     id: page
 
@@ -17,6 +18,9 @@ PopupFrame {
         "Lines per notch", "Scroll one Screen", "Slow", "Fast", "Restore Default", "OK",
         "This desktop did not take the setting", "Language", "Same as the desktop",
         "This desktop does not let programs change it"]
+    // The shipped languages ({ code, name }) and the stored choice: a code or "desktop".
+    property var languages: []
+    property string languageChoice: "desktop"
 
     // Slider positions 3 … 337 and wheel lines 1 … 100; oneScreen stands for 1000 lines.
     property int pointerPosition: 150
@@ -32,6 +36,8 @@ PopupFrame {
 
     readonly property int scrollRate: oneScreen ? SliderMap.scrollOneScreen : lines
 
+    signal languageChosen(string choice)
+
     // Loads the values of the profile in use (of the factory profile with recovery) and, if
     // asked, stores them and applies all three.
     function init(send, recovery) {
@@ -46,6 +52,9 @@ PopupFrame {
         doubleClickRow.slider.value = doubleClickPosition
         linesField.value = lines
         oneScreenBox.checked = oneScreen
+        languages = ui_View.languages()
+        var stored = ui_View.getGlobalData("common/language")
+        languageChoice = stored === undefined || String(stored) === "" ? "desktop" : String(stored)
         if (send)
             save(true)
     }
@@ -83,6 +92,27 @@ PopupFrame {
     }
 
     // A stored slider position; anything not 3 … 337 gives the factory one.
+    // The drop-down's entries: the desktop's language first, then each language's own name.
+    function languageNames() {
+        return [texts[12]].concat(languages.map(function (l) { return l.name }))
+    }
+
+    function languageIndex() {
+        for (var i = 0; i < languages.length; ++i) {
+            if (languages[i].code === languageChoice)
+                return i + 1
+        }
+        return 0
+    }
+
+    function chooseLanguage(index) {
+        var choice = index > 0 && index <= languages.length ? languages[index - 1].code : "desktop"
+        if (choice === languageChoice)
+            return
+        languageChoice = choice
+        languageChosen(choice)
+    }
+
     function storedPosition(key, recovery) {
         var n = Number(ui_View.getData(key, recovery))
         if (Number.isInteger(n) && n >= SliderMap.systemFirst && n <= SliderMap.systemLast)
@@ -143,7 +173,6 @@ PopupFrame {
             UiText {
                 id: slowText
                 anchors { right: rowSlider.left; rightMargin: 8; verticalCenter: parent.verticalCenter }
-                width: Math.min(implicitWidth, 48)
                 text: page.texts[6]
                 color: root.colorGray2
                 horizontalAlignment: Text.AlignRight
@@ -165,7 +194,7 @@ PopupFrame {
             UiText {
                 id: fastText
                 anchors { right: parent.right; verticalCenter: parent.verticalCenter }
-                width: 40
+                width: Math.max(40, implicitWidth)
                 text: page.texts[7]
                 color: root.colorGray2
             }
@@ -284,7 +313,37 @@ PopupFrame {
         }
     }
 
+    // The window's language, on the row of OK.
+    Item {
+        anchors { left: parent.left; right: okButton.left; bottom: parent.bottom; leftMargin: 8; rightMargin: 16 }
+        height: 26
+
+        UiText {
+            id: languageLabel
+            anchors { left: parent.left; verticalCenter: parent.verticalCenter }
+            width: Math.min(implicitWidth, parent.width - languageList.width - 8)
+            text: page.texts[11]
+            // Says what the control beside it says already.
+            Accessible.ignored: true
+            color: root.colorGray3
+            font.bold: true
+        }
+        DropList {
+            id: languageList
+            objectName: "languageChoice"
+            anchors { left: languageLabel.right; leftMargin: 8; verticalCenter: parent.verticalCenter }
+            width: 210
+            height: 24
+            label: page.texts[11]
+            model: page.languageNames()
+            currentIndex: page.languageIndex()
+            activeFocusOnTab: true
+            onChosen: function (index) { page.chooseLanguage(index) }
+        }
+    }
+
     TextButton {
+        id: okButton
         objectName: "systemSettingsOk"
         anchors { right: parent.right; bottom: parent.bottom }
         width: 80
