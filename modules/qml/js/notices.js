@@ -11,7 +11,8 @@ var Notice = {
     NameTaken: 12, FirstProfileName: 13, MacroListFull: 14, MacroFull: 15, ResetFailed: 16,
     NoBrowser: 17, Writing: 18,
     // 19 … 22: the file dialogs' captions and filters, used by the program's native side.
-    OpenFile: 19, SaveFile: 20, ProfileFilter: 21, MacroFilter: 22
+    OpenFile: 19, SaveFile: 20, ProfileFilter: 21, MacroFilter: 22,
+    DelayRefused: 23
 };
 
 var defaults = [
@@ -31,7 +32,8 @@ var defaults = [
     "The profile could not be reset: its file cannot be written (is the disk full?). Nothing was changed.",
     "No web browser could be started. The support address is:",
     "Writing to the mouse: %1 of %2",
-    "Open File", "Save File", "Profile(*.pf)", "Macro(*.mc)"
+    "Open File", "Save File", "Profile(*.pf)", "Macro(*.mc)",
+    "A delay is a whole number of milliseconds from 0 to %1."
 ];
 
 // The text at index of texts (the defaults past its end) with %1, %2 … replaced by args.
