@@ -3,6 +3,7 @@
 #include "button_assignment.h"
 #include "device_context.h"
 #include "dpi_settings.h"
+#include "held_keys.h"
 #include "lighting.h"
 #include "name_lists.h"
 #include "profile_files.h"
@@ -119,6 +120,8 @@ public slots:
 
 protected:
     void focusInEvent(QFocusEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     // Calls a function of the scene's root object by name; a missing function does nothing.
@@ -136,4 +139,5 @@ private:
     DpiSettings m_dpi {m_context};
     ButtonAssignment m_buttons {m_context};
     Lighting m_lighting {m_context};
+    HeldKeys *m_heldKeys;
 };
