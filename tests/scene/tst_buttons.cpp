@@ -80,6 +80,7 @@ public:
     QList<double> values;
 private slots:
     void changed() { values.append(m_property.read().toDouble()); }
+
 private:
     QQmlProperty m_property;
 };
@@ -753,8 +754,7 @@ void TestButtons::pageFollowsTheMacroEditor()
         scene().typeText("Fast");
         scene().key(Qt::Key_Return);
     });
-    QCOMPARE(
-        scene().property("keyAssignment", "title").toString(), QStringLiteral("Key 5 : Fast"));
+    QCOMPARE(scene().property("keyAssignment", "title").toString(), QStringLiteral("Key 5 : Fast"));
     QVERIFY(closePage());
     QTRY_COMPARE(sentReports(), write(0x13, {5, 0x80}, kReloadRecord));
     QCOMPARE(rowText(4), QStringLiteral("Fast"));
@@ -846,6 +846,23 @@ void TestButtons::saveOnThe560GunMouse()
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(profile0.data()), 128), image0);
     QCOMPARE(int(rig->state().currentProfile), 1);
     QTRY_COMPARE(storedEntry(4), Entry({8, 0, 3, 0}));
+
+    // A second long write of the session counts its own exchanges: the bar fills again from
+    // its first step to the whole.
+    QVERIFY(openButton(1));
+    QVERIFY(scene().click("assignChoice2"));
+    QVERIFY(closePage());
+    sim::clearWireLog();
+    PropertyTrace again(scene().item("busyIndicator"), "fraction");
+    QVERIFY(scene().click("saveButton"));
+    QTRY_VERIFY(!scene().property("busyIndicator", "running").toBool());
+    const int secondCount = int(exchanges(sim::wireLog()).size());
+    QVERIFY(secondCount > 1);
+    steps.clear();
+    for (int i = 1; i <= secondCount; ++i)
+        steps << double(i) / secondCount;
+    steps << 0.0;
+    QCOMPARE(again.values, steps);
 }
 
 QTEST_MAIN(TestButtons)
