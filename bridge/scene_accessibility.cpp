@@ -1,10 +1,13 @@
 #include "scene_accessibility.h"
 
+#include <QQmlProperty>
 #include <QQuickRenderControl>
 #include <QQuickWindow>
 #include <QtQuick/private/qaccessiblequickitem_p.h>
 #include <QtQuick/private/qquickaccessibleattached_p.h>
 #include <QtQuick/private/qquickitem_p.h>
+
+#include <utility>
 
 namespace {
 
@@ -72,7 +75,8 @@ public:
     }
 };
 
-// Items Qt would make accessible (those with Accessible settings), read as above.
+// Items Qt would make accessible (those with Accessible settings), read as above; an editable
+// text also tells each change of its text, so a screen reader echoes what is typed.
 QAccessibleInterface *sceneItemFactory(const QString &, QObject *object)
 {
     if (!object)
@@ -84,7 +88,10 @@ QAccessibleInterface *sceneItemFactory(const QString &, QObject *object)
     auto *item = static_cast<QQuickItem *>(object);
     if (!QQuickItemPrivate::get(item)->isAccessible)
         return nullptr;
-    return new SceneItemAccessible(item);
+    auto *iface = new SceneItemAccessible(item);
+    if (iface->role() == QAccessible::EditableText)
+        TextEcho::follow(item);
+    return iface;
 }
 
 }  // namespace
@@ -96,4 +103,48 @@ void SceneAccessibility::install()
         return;
     installed = true;
     QAccessible::installFactory(sceneItemFactory);
+}
+
+TextEcho::TextEcho(QObject *item)
+    : QObject(item)
+    , m_item(item)
+    , m_text(item->property("text").toString())
+{
+    QQmlProperty(item, QStringLiteral("text")).connectNotifySignal(this, SLOT(textChanged()));
+}
+
+void TextEcho::follow(QObject *item)
+{
+    if (!item->findChild<TextEcho *>(QString(), Qt::FindDirectChildrenOnly))
+        new TextEcho(item);
+}
+
+// Only the part that changed is told: a typed digit is heard as that digit.
+void TextEcho::textChanged()
+{
+    const QString text = m_item->property("text").toString();
+    const QString before = std::exchange(m_text, text);
+    if (text == before)
+        return;
+    int start = 0;
+    while (start < before.size() && start < text.size() && before.at(start) == text.at(start))
+        ++start;
+    int endBefore = int(before.size());
+    int endNow = int(text.size());
+    while (endBefore > start && endNow > start && before.at(endBefore - 1) == text.at(endNow - 1)) {
+        --endBefore;
+        --endNow;
+    }
+    const QString removed = before.mid(start, endBefore - start);
+    const QString inserted = text.mid(start, endNow - start);
+    if (removed.isEmpty()) {
+        QAccessibleTextInsertEvent event(m_item, start, inserted);
+        QAccessible::updateAccessibility(&event);
+    } else if (inserted.isEmpty()) {
+        QAccessibleTextRemoveEvent event(m_item, start, removed);
+        QAccessible::updateAccessibility(&event);
+    } else {
+        QAccessibleTextUpdateEvent event(m_item, start, removed, inserted);
+        QAccessible::updateAccessibility(&event);
+    }
 }
