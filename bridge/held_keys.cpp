@@ -6,6 +6,12 @@
 #include <QQuickWidget>
 #include <QQuickWindow>
 
+namespace {
+
+constexpr size_t kMostHeld = 256;  // a few lines of typing
+
+}  // namespace
+
 HeldKeys::HeldKeys(QQuickWidget *view)
     : QObject(view)
     , m_view(view)
@@ -32,8 +38,10 @@ bool HeldKeys::eventFilter(QObject *watched, QEvent *event)
         return false;
     if ((m_view->isEnabled() && m_keys.empty()) || !belongsToView(watched))
         return false;
-    // A key goes round its receiver's parents; the first one seen holds it.
-    m_keys.emplace_back(static_cast<QKeyEvent *>(event->clone()));
+    // A key goes round its receiver's parents; the first one seen holds it. A view locked for
+    // long (a mouse unplugged while the window shows) keeps the first keys only.
+    if (m_keys.size() < kMostHeld)
+        m_keys.emplace_back(static_cast<QKeyEvent *>(event->clone()));
     event->accept();
     if (m_view->isEnabled())
         viewEnabled();

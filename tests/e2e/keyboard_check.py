@@ -191,11 +191,13 @@ def run(app):
     tab_to(app, "combo box", "Profile")
     key("alt+Down", "Down", "Return")
     time.sleep(3)
+    expect(app, "combo box", "Profile")  # where it was, after the switch's write
     tab_to(app, "push button", "Reset")
     key("Return")
     expect(app, "push button", "OK")
     key("Return")
     time.sleep(3)
+    expect(app, "push button", "Reset")
 
     # A new macro recorded from two keys; Esc ends the recording, Esc closes the editor.
     tab_to(app, "push button", "Macro Editor")
