@@ -230,6 +230,9 @@ def run(app):
     key("Home")
     close_request(window_id)
     expect(app, "push button", "Save")
+    buttons = [n.get_name() for n in showing_nodes(app) if n.get_role_name() == "push button"]
+    if buttons.count("Stay") != 1 or buttons.count("Close") != 1:
+        raise Failure("the question's buttons: %s" % buttons)
     key("Escape")
     expect(app, "slider", "LOD")
     close_request(window_id)

@@ -28,6 +28,7 @@ Pressable {
     // Pressed in while it takes keys, like a toggle button: a screen reader says "pressed".
     Accessible.checkable: true
     Accessible.checked: capturing
+    Accessible.pressed: capturing
     Accessible.onPressAction: if (enabled) field.clicked()
     onActivated: field.clicked()
     takesAllKeys: capturing
