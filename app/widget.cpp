@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCursor>
 #include <QDebug>
 #include <QIcon>
@@ -287,6 +288,18 @@ void Widget::changeEvent(QEvent *event)
         if (trayAutomatic)
             updateTrayProfiles();
     }
+}
+
+// The desktop's close (Alt+F4, the title bar of a task list) does what the close icon does:
+// the scene asks about unsaved changes, then the window goes to the tray; the program stays.
+void Widget::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    QObject *scene = view()->rootObject();
+    if (scene && scene->property("isPownOn").toBool())
+        QMetaObject::invokeMethod(scene, "closeRequested", Qt::QueuedConnection);
+    else
+        setVisible(false);
 }
 
 void Widget::showEvent(QShowEvent *event)

@@ -8,6 +8,7 @@
 #include "macro_download.h"
 #include "macro_files.h"
 #include "pointer_settings.h"
+#include "scene_accessibility.h"
 #include "scene_values.h"
 
 #include <QDebug>
@@ -21,8 +22,10 @@ myQQuickView::myQQuickView(QWidget *parent)
     : QQuickWidget(parent)
     , m_store(std::make_unique<SettingsStore>())
     , m_profileFiles(std::make_unique<ProfileFiles>(*m_store, this))
+    , m_heldKeys(new HeldKeys(this))
 {
     m_context.facts = m_store->facts();
+    SceneAccessibility::install();
     setResizeMode(QQuickWidget::SizeViewToRootObject);
     setAttribute(Qt::WA_AlwaysStackOnTop);
     setClearColor(Qt::transparent);
@@ -152,6 +155,23 @@ void myQQuickView::focusInEvent(QFocusEvent *event)
     event->accept();
 }
 
+void myQQuickView::changeEvent(QEvent *event)
+{
+    QQuickWidget::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange && isEnabled())
+        m_heldKeys->viewEnabled();
+}
+
+// Qt moves the focus on from a widget that is disabled, and this view would pass that on to
+// the scene as a Tab: the control after the focused one would take the focus at every long
+// write. The view keeps the focus while locked instead, and the scene's focus stays put.
+bool myQQuickView::focusNextPrevChild(bool next)
+{
+    if (!isEnabled())
+        return true;
+    return QQuickWidget::focusNextPrevChild(next);
+}
+
 void myQQuickView::mouseSetProfile(uint profileNo)
 {
     m_profiles.mouseSetProfile(profileNo);
@@ -204,7 +224,8 @@ void myQQuickView::mouseResetKeyMatrix()
 
 void myQQuickView::mouseSetKeyMatrix(QVariantList src64, bool isSendData, QVariantList otherParam)
 {
-    m_buttons.mouseSetKeyMatrix(plainList(src64), isSendData, plainList(otherParam), *m_store->currentProfileSettings());
+    m_buttons.mouseSetKeyMatrix(
+        plainList(src64), isSendData, plainList(otherParam), *m_store->currentProfileSettings());
 }
 
 void myQQuickView::mouseSwitchKeyMatrix(int indexNo)
@@ -388,7 +409,8 @@ QStringList myQQuickView::loadMacroIni(QVariant name)
 
 QVariant myQQuickView::mouseSendMacroData(QVariantList macroData, QVariant macroIndex)
 {
-    return MacroDownload::mouseSendMacroData(m_context.hid, m_context.facts, plainList(macroData), plainValue(macroIndex));
+    return MacroDownload::mouseSendMacroData(
+        m_context.hid, m_context.facts, plainList(macroData), plainValue(macroIndex));
 }
 
 // Gun table -------------------------------------------------------------------------------
@@ -405,7 +427,8 @@ void myQQuickView::modifyGundata(QVariant modifyType, QVariantList src6)
 
 void myQQuickView::mouseSendGundata(int index, QVariantList src3)
 {
-    GunSender::mouseSendGundata(m_context.hid, m_context.facts, *m_context.images, index, plainList(src3));
+    GunSender::mouseSendGundata(
+        m_context.hid, m_context.facts, *m_context.images, index, plainList(src3));
 }
 
 QVariantList myQQuickView::getGunData(QVariant name)

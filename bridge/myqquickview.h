@@ -3,6 +3,7 @@
 #include "button_assignment.h"
 #include "device_context.h"
 #include "dpi_settings.h"
+#include "held_keys.h"
 #include "lighting.h"
 #include "name_lists.h"
 #include "profile_files.h"
@@ -132,6 +133,8 @@ public slots:
 
 protected:
     void focusInEvent(QFocusEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     // Calls a function of the scene's root object by name; a missing function does nothing.
@@ -149,4 +152,5 @@ private:
     DpiSettings m_dpi {m_context};
     ButtonAssignment m_buttons {m_context};
     Lighting m_lighting {m_context};
+    HeldKeys *m_heldKeys;
 };

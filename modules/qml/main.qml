@@ -141,6 +141,14 @@ Item {
     function run() {
     }
 
+    // The close icon, or the desktop's close for the window: unsaved changes are asked about,
+    // then the window goes to the tray. A question already open is answered first.
+    function closeRequested() {
+        if (questionBox.visible)
+            return
+        startFlow(askUnsaved, [function () { ui_Ctl.onClose() }])
+    }
+
     function setWindowShown(shown) {
         windowShown = shown === true
     }
@@ -749,7 +757,7 @@ Item {
             profileIndex: ProfileNames.indexOfNumber(root.profileEntries, root.profileNo)
             onAskClicked: askMenu.open ? askMenu.close() : askMenu.popUp()
             onMinimizeClicked: ui_Ctl.onMinimize()
-            onCloseClicked: root.askUnsaved(function () { ui_Ctl.onClose() })
+            onCloseClicked: root.closeRequested()
             onProfileChosen: function (index) {
                 root.startFlow(root.changeProfile, [root.profileEntries[index].number])
             }

@@ -5,16 +5,19 @@
 # changed and stage 3 was chosen, the "Breath" effect, a profile switch, a Reset refused with
 # Esc and one confirmed with Enter, and a macro recorded from exactly the keys Q and W.
 #
-# usage: keyboard.sh <stryla-config-sim> <source modules folder>   (run inside
+# With "560" the program runs as the 560 gun mouse, whose Save takes seconds: digits typed
+# during a Save reach the field afterwards, the focus stays, and the progress bar rises.
+#
+# usage: keyboard.sh <stryla-config-sim> <source modules folder> [560]   (run inside
 # dbus-run-session and xvfb-run)
 set -u
-exe=$1 modules=$2
+exe=$1 modules=$2 family=${3:-553}
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'kill -9 $pid 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; echo "--- program output"; cat "$work/out.log"; exit 1; }
 source "$here/install.sh"
-install_program "$exe" "$modules" 553 "$work"
+install_program "$exe" "$modules" "$family" "$work"
 # A second profile to switch to.
 sed -i "s/^profileName=.*/profileName=Standard0, Work1/" "$work/modules/setting/name.bin"
 factory_dpi=$(grep -m1 "^dpiValueArray=" "$work/modules/setting/pD.bin")
@@ -27,7 +30,18 @@ window=$(timeout 15 xdotool search --sync --onlyvisible --name "KORVANE STRYLA Z
 [ -n "$window" ] || fail "the window did not appear"
 xdotool windowfocus --sync "$window"
 
-/usr/bin/python3 "$here/keyboard_check.py" "$(basename "$program")" || fail "keyboard walk"
+if [ "$family" = 560 ]; then
+    /usr/bin/python3 "$here/keyboard_check.py" "$(basename "$program")" "$window" --write \
+        || fail "keys during a write"
+    echo "PASS: keyboard (560)"
+    exit 0
+fi
+/usr/bin/python3 "$here/keyboard_check.py" "$(basename "$program")" "$window" || fail "keyboard walk"
+
+# The desktop's close hid the window and left the program running in the tray.
+sleep 2
+kill -0 $pid 2>/dev/null || fail "the program ended on the desktop's close"
+[ -z "$(xdotool search --onlyvisible --name "KORVANE STRYLA Z7")" ] || fail "the window still shows after the desktop's close"
 
 kill -TERM $pid
 for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
@@ -57,4 +71,12 @@ macro=$(ls "$work"/modules/macro/*.bin 2>/dev/null | head -1)
 [ -n "$macro" ] || fail "no macro file"
 steps=$(sed -n '/^\[macro\]/,/^\[/p' "$macro" | grep "=" | tr '\n' ' ')
 [ "$steps" = '0="1,Q" 1="2,Q" 2="1,W" 3="2,W" ' ] || fail "recorded steps: $steps"
+repeat=$(sed -n '/^\[config\]/,/^\[/p' "$macro" | grep -m1 "^repeat=" | cut -d= -f2-)
+[ "$repeat" = 9999 ] || fail "repeat count after a refused keystroke: $repeat"
+# The lift-off change saved by the close question's Save.
+[ "$(value p2.bin mouse reportRate)" != "$(value pD.bin mouse reportRate)" ] \
+    || fail "the close question's Save did not store the lift-off distance"
+# A whole session prints only the program's own lines: no accessibility or focus noise.
+! grep -E "ValueChanged event and no ValueInterface|Cannot set activeFocusOnTab" "$work/out.log" \
+    || fail "noise on standard error"
 echo "PASS: keyboard"

@@ -3,18 +3,27 @@ The accessibility tree is only read, to know where the keyboard focus is before 
 key. Exit status 0 when every step reached the control it aimed at; the wire and the files
 are checked by the caller after the program has ended."""
 
+import ctypes
 import subprocess
 import sys
 import time
 
 from gi.repository import GLib  # noqa: E402
 
-from a11y_check import Atspi, find_application
+from a11y_check import Atspi, find_application, showing_nodes
 
 # The control that last announced it took the focus, as (role, name); None before the first;
 # and how many such announcements came.
 focus_seen = None
 focus_count = 0
+
+
+# What the text inputs said was inserted, as (name, text).
+inserted = []
+
+
+def on_insert(event):
+    inserted.append((event.source.get_name(), str(event.any_data)))
 
 
 def on_focus(event):
@@ -51,6 +60,41 @@ def tab():
 
 def typed(text):
     subprocess.run(["xdotool", "type", "--delay", "120", text], check=True)
+    settle()
+
+
+def close_request(window):
+    """Asks the window to close as a window manager does (Alt+F4, a task bar's Close): the
+    X server hands it the client message WM_DELETE_WINDOW of the protocol WM_PROTOCOLS."""
+
+    class ClientMessage(ctypes.Structure):
+        _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                    ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                    ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                    ("data", ctypes.c_long * 5)]
+
+    class Event(ctypes.Union):
+        _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+
+    x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                               ctypes.c_void_p]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = x11.XOpenDisplay(None)
+    event = Event()
+    event.xclient.type = 33  # ClientMessage
+    event.xclient.window = window
+    event.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+    event.xclient.format = 32
+    event.xclient.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+    x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
+    x11.XFlush(display)
+    x11.XCloseDisplay(display)
     settle()
 
 
@@ -103,6 +147,9 @@ def run(app):
     tab_to(app, "push button", "Button 3")
     key("Return")
     expect(app, "page tab", "Mouse Function")
+    # The arrows show the next section and come back; only the shown section is a Tab stop.
+    key("Down", "Up")
+    expect(app, "page tab", "Mouse Function")
     tab()
     expect(app, "radio button", "Left Key")
     key("Down", "Down", "Down", "Down")
@@ -119,11 +166,16 @@ def run(app):
     key("space")
     time.sleep(0.5)
 
-    # Lighting: "Breath" from the effect drop-down (the third entry).
+    # Lighting: "Breath" from the effect drop-down; each entry the arrows reach takes the
+    # focus, and so is announced.
     tab_to(app, "combo box", "Light")
     key("space")
     key(*(["Up"] * 16))
-    key("Down", "Return")
+    expect(app, "list item", "Static")
+    key("Down")
+    expect(app, "list item", "Breath")
+    key("Return")
+    expect(app, "combo box", "Light")
     key("ctrl+s")
     time.sleep(2)
 
@@ -139,11 +191,13 @@ def run(app):
     tab_to(app, "combo box", "Profile")
     key("alt+Down", "Down", "Return")
     time.sleep(3)
+    expect(app, "combo box", "Profile")  # where it was, after the switch's write
     tab_to(app, "push button", "Reset")
     key("Return")
     expect(app, "push button", "OK")
     key("Return")
     time.sleep(3)
+    expect(app, "push button", "Reset")
 
     # A new macro recorded from two keys; Esc ends the recording, Esc closes the editor.
     tab_to(app, "push button", "Macro Editor")
@@ -155,11 +209,80 @@ def run(app):
     typed("qw")
     key("Escape")
     expect(app, "push button", "Start Record")
+    # A refused keystroke changes nothing: the count stops at 9999 (99999 is too many), and
+    # the 3 after it is refused too.
+    tab_to(app, "text", "Times")
+    typed("99999999")
+    typed("3")
+    key("Return")
+    # Delete on the macro list asks first; Esc is Cancel and the focus comes back.
+    tab_to(app, "list", "Macro Name")
+    key("Delete")
+    expect(app, "push button", "Delete")
+    key("Escape")
+    expect(app, "list", "Macro Name")
     key("Escape")
     expect(app, "push button", "Macro Editor")
 
+    # An unsaved lift-off change, then the desktop closes the window: asked first, Esc stays;
+    # asked again, Enter saves and the window goes to the tray (the caller checks the rest).
+    tab_to(app, "slider", "LOD")
+    key("Home")
+    close_request(window_id)
+    expect(app, "push button", "Save")
+    buttons = [n.get_name() for n in showing_nodes(app) if n.get_role_name() == "push button"]
+    if buttons.count("Stay") != 1 or buttons.count("Close") != 1:
+        raise Failure("the question's buttons: %s" % buttons)
+    key("Escape")
+    expect(app, "slider", "LOD")
+    close_request(window_id)
+    expect(app, "push button", "Save")
+    key("Return")
+
+
+def field_text(app, name):
+    for node in showing_nodes(app):
+        if (node.get_role_name(), node.get_name()) == ("text", name):
+            return node.get_text_iface().get_text(0, -1)
+    return None
+
+
+def run_write(app):
+    """A 560 Save takes seconds: digits typed meanwhile reach the field afterwards, the focus
+    stays where it was, and the progress bar's value rises as the write goes on."""
+    tab_to(app, "text", "R")
+    typed("1")
+    if ("R", "1") not in inserted:
+        raise Failure("the digit typed into R was not echoed: %s" % inserted)
+    announced = focus_count
+    key("ctrl+s")
+    bars = []
+    settle(5, lambda: bars.extend(n for n in showing_nodes(app) if n.get_role_name() == "progress bar") or bars)
+    if not bars:
+        raise Failure("no progress bar during the Save")
+    subprocess.run(["xdotool", "type", "--delay", "120", "23"], check=True)
+    values = []
+    end = time.time() + 30
+    while time.time() < end and bars[0].get_state_set().contains(Atspi.StateType.SHOWING):
+        value = bars[0].get_value_iface()
+        values.append((value.get_current_value(), value.get_maximum_value()))
+        settle(0.1)
+    if len(values) < 2 or values[-1][0] <= values[0][0] or values[0][1] != 1:
+        raise Failure("the progress bar's value did not rise: %s" % values)
+    settle(1)
+    expect(app, "text", "R")
+    if focus_count != announced:
+        raise Failure("the focus moved during the Save (%d announcements)" % (focus_count - announced))
+    if field_text(app, "R") != "123":
+        raise Failure("R reads '%s' after digits typed during the Save" % field_text(app, "R"))
+
+
+window_id = 0
+
 
 def main():
+    global window_id
+    window_id = int(sys.argv[2])
     app = find_application(sys.argv[1])
     if app is None:
         print("the program does not appear on the accessibility bus")
@@ -167,9 +290,16 @@ def main():
     listener = Atspi.EventListener.new(on_focus)
     listener.register("object:state-changed:focused")
     listener.register("focus:")
+    # Heard as a screen reader hears them: the program answers these only when someone listens.
+    others = Atspi.EventListener.new(lambda event: None)
+    for kind in ("object:value-changed", "object:property-change:accessible-value",
+                 "object:state-changed", "object:selection-changed"):
+        others.register(kind)
+    texts = Atspi.EventListener.new(on_insert)
+    texts.register("object:text-changed:insert")
     settle(3)  # the start picture, then the main screen
     try:
-        run(app)
+        run_write(app) if "--write" in sys.argv else run(app)
     except Failure as failure:
         print(failure)
         return 1

@@ -42,6 +42,23 @@ TestCase {
         compare(Hue.colourAtCentre(199, 200), [255, 255, 255])
     }
 
+    // What a screen reader hears of the bar: the hue in degrees, both ways round.
+    function test_degrees_data() {
+        return [
+            { tag: "red", centre: 1, deg: 0 },
+            { tag: "yellow", centre: 34, deg: 60 },
+            { tag: "cyan", centre: 100, deg: 180 },
+            { tag: "magenta", centre: 166, deg: 300 },
+            { tag: "last before red", centre: 1 + 359 * 33 / 60, deg: 359 },
+        ]
+    }
+    function test_degrees(row) {
+        compare(Hue.centreOfDegrees(row.deg, 200), row.centre)
+        var c = Hue.colourAtCentre(Hue.centreOfDegrees(row.deg, 200), 200)
+        compare(Hue.hueDegrees(c[0], c[1], c[2]), row.deg)
+        compare(Hue.centreOfDegrees(row.deg + 360, 200), row.centre)
+    }
+
     function test_clampCentre() {
         compare(Hue.clampCentre(-30, 200), 1)
         compare(Hue.clampCentre(1, 200), 1)

@@ -80,6 +80,7 @@ public:
     QList<double> values;
 private slots:
     void changed() { values.append(m_property.read().toDouble()); }
+
 private:
     QQmlProperty m_property;
 };
@@ -340,8 +341,9 @@ void TestButtons::fireKeyIsCapturedFromTheKeyboard()
     QVERIFY(scene().click("fireEndless"));
     QCOMPARE(pageEntry(), Entry({1, 0x04, 20, 0}));
     QCOMPARE(scene().text("fireTimesFieldInput"), QStringLiteral("0"));
-    QVERIFY(scene().replaceText("fireTimesFieldInput", "300"));  // past 255: refused
-    QCOMPARE(pageEntry(), Entry({1, 0x04, 20, 0}));
+    // Past 255 the last keystroke is refused: the 30 typed before it stays.
+    QVERIFY(scene().replaceText("fireTimesFieldInput", "300"));
+    QCOMPARE(pageEntry(), Entry({1, 0x04, 20, 30}));
     QVERIFY(scene().replaceText("fireTimesFieldInput", "5"));
     QVERIFY(closePage());
     QCOMPARE(rowText(3), QStringLiteral("A"));
@@ -753,8 +755,7 @@ void TestButtons::pageFollowsTheMacroEditor()
         scene().typeText("Fast");
         scene().key(Qt::Key_Return);
     });
-    QCOMPARE(
-        scene().property("keyAssignment", "title").toString(), QStringLiteral("Key 5 : Fast"));
+    QCOMPARE(scene().property("keyAssignment", "title").toString(), QStringLiteral("Key 5 : Fast"));
     QVERIFY(closePage());
     QTRY_COMPARE(sentReports(), write(0x13, {5, 0x80}, kReloadRecord));
     QCOMPARE(rowText(4), QStringLiteral("Fast"));
@@ -764,13 +765,23 @@ void TestButtons::pageFollowsTheMacroEditor()
     QVERIFY(openButton(3));
     QVERIFY(scene().click("assignSection4"));
     QVERIFY(scene().click("macroChoice0"));
-    editInEditor([this] {
-        QVERIFY(scene().click("macroListRow0", Qt::RightButton));
-        QVERIFY(scene().click("macroListMenuEntry0"));  // Delete
-        QVERIFY(scene().click("questionAnswer0"));      // confirmed
-    });
+    // The editor opened from the keyboard; its opener, the link, goes with the macro.
+    scene().find("macroEditorLink")->forceActiveFocus();
+    scene().key(Qt::Key_Space);
+    QVERIFY(scene().waitUsable("macroEditor"));
+    QVERIFY(scene().click("macroListRow0", Qt::RightButton));
+    QVERIFY(scene().click("macroListMenuEntry0"));  // Delete
+    QVERIFY(scene().click("questionAnswer0"));      // confirmed
     QCOMPARE(pageEntry(), Entry({0, 0, 244, 0}));
-    QVERIFY(closePage());
+    // Esc closes the editor and the focus goes to a control the button page still shows, so
+    // a second Esc closes that page.
+    scene().key(Qt::Key_Escape);
+    QTRY_VERIFY(!scene().isShown("macroEditor"));
+    QTRY_VERIFY(scene()
+                    .evaluate("Window.activeFocusItem !== null && Window.activeFocusItem.visible")
+                    .toBool());
+    scene().key(Qt::Key_Escape);
+    QTRY_VERIFY(!scene().isShown("keyAssignment"));
     SceneDriver::settle(300);
     QCOMPARE(commandCodes().count(0x13), 0);
     QCOMPARE(rowText(3), QStringLiteral("Forward Key"));
@@ -846,6 +857,23 @@ void TestButtons::saveOnThe560GunMouse()
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(profile0.data()), 128), image0);
     QCOMPARE(int(rig->state().currentProfile), 1);
     QTRY_COMPARE(storedEntry(4), Entry({8, 0, 3, 0}));
+
+    // A second long write of the session counts its own exchanges: the bar fills again from
+    // its first step to the whole.
+    QVERIFY(openButton(1));
+    QVERIFY(scene().click("assignChoice2"));
+    QVERIFY(closePage());
+    sim::clearWireLog();
+    PropertyTrace again(scene().item("busyIndicator"), "fraction");
+    QVERIFY(scene().click("saveButton"));
+    QTRY_VERIFY(!scene().property("busyIndicator", "running").toBool());
+    const int secondCount = int(exchanges(sim::wireLog()).size());
+    QVERIFY(secondCount > 1);
+    steps.clear();
+    for (int i = 1; i <= secondCount; ++i)
+        steps << double(i) / secondCount;
+    steps << 0.0;
+    QCOMPARE(again.values, steps);
 }
 
 QTEST_MAIN(TestButtons)

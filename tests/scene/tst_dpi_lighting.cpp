@@ -303,16 +303,17 @@ void TestDpiLighting::hueBarAndColourFields()
     QCOMPARE(blockColour(1), QColor("#00ff00"));
     QCOMPARE(scene().property("hueBar", "markerCentre").toReal(), 33.0 + 33.0 / 256 * 255);
     QCOMPARE(scene().property("hueBar", "markerColor").value<QColor>(), QColor("#00ff00"));
-    // Input out of range is refused and gives the old number back.
+    // The keystroke that leaves a number out of range is refused: the 30 before it stays.
     QVERIFY(scene().typeInto("lightBField", "300"));
-    QCOMPARE(fields(), (QList<int> {0, 255, 0}));
-    QCOMPARE(blockColour(1), QColor("#00ff00"));
+    QCOMPARE(fields(), (QList<int> {0, 255, 30}));
+    QCOMPARE(blockColour(1), QColor("#00ff1e"));
     QVERIFY(sim::wireLog().empty());
 
     QVERIFY(scene().click("saveButton"));
     QList<int> colours = kFactoryColours;
     colours[3] = 0;
     colours[4] = 255;
+    colours[5] = 30;
     QTRY_COMPARE(numbers(rig->profileValue(0, "mouse/colorValue")), colours);
     QCOMPARE(bytesOf(rig->state().ledColors), colours);
 }

@@ -308,7 +308,9 @@ void TestMacroEditor::recordingStopsAtTheSizeLimit()
     QVERIFY(scene().click("stepListRow60", Qt::RightButton));
     QVERIFY(scene().waitUsable("stepListMenuEntry0"));
     for (int entry = 1; entry <= 5; ++entry)
-        QVERIFY(!scene().property(QStringLiteral("stepListMenuEntry%1").arg(entry), "enabled").toBool());
+        QVERIFY(!scene()
+                     .property(QStringLiteral("stepListMenuEntry%1").arg(entry), "enabled")
+                     .toBool());
     scene().clickAt(scene().pointOf(scene().item("stepListMenuEntry3")));
     QVERIFY(!scene().isShown("macroInsertDialog"));
     QCOMPARE(stepsOf("Macro_0"), steps);
@@ -376,6 +378,12 @@ void TestMacroEditor::newTakesTheLowestFreeNumber()
     QVERIFY(scene().waitUsable("macroListMenuEntry0"));
     QVERIFY(!scene().property("macroListMenuEntry1", "enabled").toBool());
     QVERIFY(scene().property("macroListMenuEntry2", "enabled").toBool());
+    // A greyed entry under the highlight does nothing on Enter. (A greyed button cannot take
+    // the focus at all.)
+    scene().find("macroListMenu")->setProperty("highlighted", 1);
+    scene().key(Qt::Key_Return);
+    QCOMPARE(scene().text("macroHint"), QString());
+    scene().key(Qt::Key_Escape);
     scene().evaluate("page(macroEditorPlace).newMacro()");
     QCOMPARE(rig->fileBytes(rig->file("modules/setting/name.bin")), names);
     QVERIFY(!QFile::exists(macroFile("Macro_100")));
@@ -472,14 +480,14 @@ void TestMacroEditor::deleteRestoresTheBoundButtons()
     QVERIFY(rig->start());
     QVERIFY(openEditor());
 
-    // Asked first, naming the macro and the buttons of every profile it plays on; Cancel
-    // keeps it all.
+    // Asked first, naming the macro and the buttons of every profile it plays on; the
+    // question's close icon keeps it all, as Cancel does.
     QVERIFY(chooseMenu("macroListRow0", "macroList", 0));  // Delete
     QVERIFY(scene().waitUsable("questionBox"));
     QCOMPARE(scene().text("questionText"),
         QStringLiteral("Delete the macro \"Macro_0\"? 2 buttons use it and get their factory "
                        "functions back, on the mouse too."));
-    QVERIFY(scene().click("questionAnswer1"));
+    QVERIFY(scene().click("questionBoxClose"));
     QVERIFY(QFile::exists(macroFile("Macro_0")));
     QCOMPARE(rig->profileValue(1, "mouseKeyMatrix/4").toStringList(),
         (QStringList {"4", "0", "4", "0"}));
@@ -564,16 +572,23 @@ void TestMacroEditor::editingSteps()
         (QStringList {"1,A", "0,50", "4,MS-L", "1,B", "2,B", "0,50", "2,A", "1,LCtrl", "2,LCtrl",
             "3,MS-R", "4,MS-R"}));
 
-    // A delay's milliseconds by double click: 0 … 65535, anything else restores them.
+    // A delay's milliseconds by double click: 0 … 65535; anything else (an emptied text too)
+    // restores them, and the hint says why.
     QVERIFY(edit("stepList", 5, "200"));
     expected[5] = "0,200";
     QCOMPARE(stepsOf("Macro_0"), expected);
     QCOMPARE(rowText("stepListRow5"), QStringLiteral("200 ms"));
     for (const QString &wrong :
-        {QStringLiteral("65536"), QStringLiteral("-1"), QStringLiteral("x")}) {
-        QVERIFY(edit("stepList", 5, wrong));
+        {QStringLiteral("65536"), QStringLiteral("-1"), QStringLiteral("x"), QString()}) {
+        scene().find("macroEditor")->setProperty("hint", QString());
+        QVERIFY(scene().doubleClick("stepListRow5"));
+        scene().key(Qt::Key_Backspace);
+        scene().typeText(wrong);
+        scene().key(Qt::Key_Return);
         QCOMPARE(stepsOf("Macro_0"), expected);
         QCOMPARE(rowText("stepListRow5"), QStringLiteral("200 ms"));
+        QCOMPARE(scene().text("macroHint"),
+            QStringLiteral("A delay is a whole number of milliseconds from 0 to 65535."));
     }
     QVERIFY(edit("stepList", 1, "0"));
     expected[1] = "0,0";
@@ -751,7 +766,8 @@ void TestMacroEditor::stepsRecordedInAnotherLanguage()
     rig->allowConsole("names no known key");
     QVERIFY(rig->start());
     QVERIFY(openEditor());
-    QCOMPARE(shownSteps(), (QStringList {"\u2193 Enter", "\u2191 Enter", "\u2193 Space", "\u2191 Space"}));
+    QCOMPARE(shownSteps(),
+        (QStringList {"\u2193 Enter", "\u2191 Enter", "\u2193 Space", "\u2191 Space"}));
     QVERIFY(scene().click("macroListRow1"));
     QCOMPARE(shownSteps(),
         (QStringList {"\u2193 Nowhere (unknown key)", "\u2191 Nowhere (unknown key)"}));

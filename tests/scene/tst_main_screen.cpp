@@ -384,7 +384,7 @@ void TestMainScreen::choosingTheProfileInUseDoesNothing()
 void TestMainScreen::unsavedChangesAreAskedAbout_data()
 {
     QTest::addColumn<QString>("step");
-    QTest::addColumn<int>("answer");  // 0 save, 1 discard, 2 stay
+    QTest::addColumn<int>("answer");  // 0 save, 1 discard, 2 stay, 3 the question's close icon
     QTest::addColumn<QList<int>>("sent");
     QTest::addColumn<int>("stored");  // stage count in profile 0's file afterwards
     QTest::addColumn<int>("shown");
@@ -397,6 +397,9 @@ void TestMainScreen::unsavedChangesAreAskedAbout_data()
     QTest::newRow("close, save") << "close" << 0 << QList<int> {3} << 3 << 3;
     QTest::newRow("close, discard") << "close" << 1 << QList<int> {} << 4 << 4;
     QTest::newRow("close, stay") << "close" << 2 << QList<int> {} << 4 << 3;
+    QTest::newRow("switch, close icon") << "switch" << 3 << QList<int> {} << 4 << 3;
+    QTest::newRow("desktop close, save") << "desktop close" << 0 << QList<int> {3} << 3 << 3;
+    QTest::newRow("desktop close, close icon") << "desktop close" << 3 << QList<int> {} << 4 << 3;
 }
 
 void TestMainScreen::unsavedChangesAreAskedAbout()
@@ -416,24 +419,29 @@ void TestMainScreen::unsavedChangesAreAskedAbout()
     } else if (step == "reset") {
         QVERIFY(scene().click("resetButton"));
         QVERIFY(scene().click("resetBoxOk"));
-    } else {
+    } else if (step == "close") {
         QVERIFY(scene().click("closeButton"));
+    } else {
+        QVERIFY(!rig->window->close());  // as the window manager asks
     }
     QVERIFY(scene().waitUsable("questionBox"));
     QCOMPARE(scene().text("questionText"),
-        QStringLiteral("Some settings are changed and not saved yet. Save them to the mouse first?"));
+        QStringLiteral(
+            "Some settings are changed and not saved yet. Save them to the mouse first?"));
     QVERIFY(rig->window->isVisible());
     QVERIFY(dpiCountsSent().isEmpty());
 
-    QVERIFY(scene().click(QStringLiteral("questionAnswer%1").arg(answer)));
+    QVERIFY(scene().click(answer == 3 ? QStringLiteral("questionBoxClose")
+                                      : QStringLiteral("questionAnswer%1").arg(answer)));
     QVERIFY(!scene().isShown("questionBox"));
     QVERIFY(rig->waitForQuietWire());
     QCOMPARE(dpiCountsSent(), sent);
     QCOMPARE(rig->profileValue(0, "mouse/currentDpiCount").toInt(), stored);
     QCOMPARE(scene().property("dpiPage", "stageCount").toInt(), shown);
-    QCOMPARE(rig->globalValue("mouse/profileNo").toInt(), step == "switch" && answer != 2 ? 1 : 0);
-    QCOMPARE(rig->window->isVisible(), step != "close" || answer == 2);
-    QCOMPARE(scene().property("saveButton", "alert").toBool(), answer == 2);
+    const bool stays = answer >= 2;
+    QCOMPARE(rig->globalValue("mouse/profileNo").toInt(), step == "switch" && !stays ? 1 : 0);
+    QCOMPARE(rig->window->isVisible(), step == "switch" || step == "reset" || stays);
+    QCOMPARE(scene().property("saveButton", "alert").toBool(), stays);
 }
 
 void TestMainScreen::startUpPutsA560OnProfileOne_data()
@@ -538,10 +546,10 @@ void TestMainScreen::pagesAreBuiltWhenFirstOpened()
 
     QVERIFY(scene().click("macroEditorEntry"));
     QVERIFY(scene().waitUsable("macroEditor"));
-    QCOMPARE(scene().property("macroEditor", "title").toString(),
-        sectionOf(zh, "macroEditor").at(0));
-    QCOMPARE(scene().evaluate("page(macroEditorPlace).names").toStringList(),
-        QStringList {"Burst"});
+    QCOMPARE(
+        scene().property("macroEditor", "title").toString(), sectionOf(zh, "macroEditor").at(0));
+    QCOMPARE(
+        scene().evaluate("page(macroEditorPlace).names").toStringList(), QStringList {"Burst"});
     QVERIFY(sim::wireLog().empty());
 }
 
@@ -628,7 +636,8 @@ void TestMainScreen::focusRingFollowsTheKeyboard()
         const int midX = outer.width() / 2, midY = outer.height() / 2;
         const int right = outer.width() - 1, bottom = outer.height() - 1;
         QVERIFY2(isRing(midX, 1) && isRing(midX, 2), qPrintable(name + " top"));
-        QVERIFY2(isRing(midX, bottom - 1) && isRing(midX, bottom - 2), qPrintable(name + " bottom"));
+        QVERIFY2(
+            isRing(midX, bottom - 1) && isRing(midX, bottom - 2), qPrintable(name + " bottom"));
         QVERIFY2(isRing(1, midY) && isRing(2, midY), qPrintable(name + " left"));
         QVERIFY2(isRing(right - 1, midY) && isRing(right - 2, midY), qPrintable(name + " right"));
         // The control as before: all of it but its rounded corners, which the ring's curve

@@ -25,6 +25,10 @@ Pressable {
     Accessible.role: Accessible.Button
     Accessible.name: label
     Accessible.description: text
+    // Pressed in while it takes keys, like a toggle button: a screen reader says "pressed".
+    Accessible.checkable: true
+    Accessible.checked: capturing
+    Accessible.pressed: capturing
     Accessible.onPressAction: if (enabled) field.clicked()
     onActivated: field.clicked()
     takesAllKeys: capturing

@@ -7,6 +7,8 @@ Pressable {
 
     property string name: ""
     property bool selected: false
+    // The colour as a screen reader says it ("Colour 3: red 10, green 200, blue 30").
+    property string colourText: String(color)
 
     signal clicked()
 
@@ -18,7 +20,7 @@ Pressable {
 
     Accessible.role: Accessible.RadioButton
     Accessible.name: name
-    Accessible.description: String(color)
+    Accessible.description: colourText
     Accessible.checkable: true
     Accessible.checked: selected
     Accessible.onPressAction: if (enabled) block.clicked()

@@ -2,8 +2,9 @@ import QtQuick
 
 // A right-click menu: a column of entries at the pointer. Choosing one announces its index
 // and closes the menu; a press elsewhere only closes it. An open menu holds the keyboard
-// focus: Up and Down move the highlight, Enter chooses, Esc and Tab close it; the focus then
-// goes back to what had it before.
+// focus on its highlighted entry (a screen reader says each entry the arrows reach): Up and
+// Down move the highlight over the entries offered, Enter chooses, Esc and Tab close it; the
+// focus then goes back to what had it before.
 Item {
     id: menu
 
@@ -21,19 +22,44 @@ Item {
     // Opens at point p of the owner.
     function popUp(p) {
         layer.placeAt(frame, p)
-        highlighted = 0
         focusBefore = frame.Window.activeFocusItem
         open = true
-        frame.forceActiveFocus()
+        highlighted = -1
+        moveHighlight(1)
+        if (highlighted < 0)
+            frame.forceActiveFocus()
     }
 
     function close() {
         if (!open)
             return
+        var hadFocus = holdsFocus()
         open = false
-        if (frame.activeFocus && focusBefore)
+        if (hadFocus && focusBefore)
             focusBefore.forceActiveFocus()
         focusBefore = null
+    }
+
+    function holdsFocus() {
+        for (var i = frame.Window.activeFocusItem; i; i = i.parent) {
+            if (i === frame)
+                return true
+        }
+        return false
+    }
+
+    // The highlight (and the focus) to the next entry offered in direction step; it stays
+    // where it is at either end.
+    function moveHighlight(step) {
+        for (var i = highlighted + step; i >= 0 && i < entries.length; i += step) {
+            if (disabledEntries.indexOf(i) < 0) {
+                highlighted = i
+                break
+            }
+        }
+        var entry = rows.itemAt(highlighted)
+        if (entry)
+            entry.forceActiveFocus()
     }
 
     // Entries not offered stay as they are: the menu stays open and nothing is announced.
@@ -60,8 +86,8 @@ Item {
             border.color: root.colorGray2
             Accessible.role: Accessible.PopupMenu
             Accessible.name: menu.name
-            Keys.onUpPressed: menu.highlighted = Math.max(0, menu.highlighted - 1)
-            Keys.onDownPressed: menu.highlighted = Math.min(menu.entries.length - 1, menu.highlighted + 1)
+            Keys.onUpPressed: menu.moveHighlight(-1)
+            Keys.onDownPressed: menu.moveHighlight(1)
             Keys.onReturnPressed: menu.choose(menu.highlighted)
             Keys.onEnterPressed: menu.choose(menu.highlighted)
             Keys.onEscapePressed: menu.close()
@@ -74,6 +100,7 @@ Item {
                 y: 4
                 width: parent.width - 8
                 Repeater {
+                    id: rows
                     model: menu.entries
                     Rectangle {
                         id: entry

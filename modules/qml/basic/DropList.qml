@@ -3,7 +3,9 @@ import QtQuick
 // A box showing the chosen entry of a list; pressing it drops the list below. Choosing an
 // entry announces its index; the owner decides what becomes current. From the keyboard:
 // Space, Enter or Alt+Down drop the list, Up and Down move the highlight, Enter chooses the
-// highlighted entry, Esc closes the list without a change.
+// highlighted entry, Esc closes the list without a change. While the list is down the
+// highlighted entry holds the focus, as in a native list, so a screen reader says each entry
+// the arrows reach; closing gives the focus back to the box.
 Pressable {
     id: box
 
@@ -39,11 +41,33 @@ Pressable {
         event.accepted = open
         close()
     }
-    onActiveFocusChanged: if (!activeFocus) close()
+    // The focus left the box for something other than its list.
+    onActiveFocusChanged: if (!activeFocus) Qt.callLater(closeUnlessFocused)
 
     function moveHighlight(delta) {
-        if (open)
-            highlighted = Math.max(0, Math.min(model.length - 1, highlighted + delta))
+        if (!open)
+            return
+        highlighted = Math.max(0, Math.min(model.length - 1, highlighted + delta))
+        focusHighlighted()
+    }
+
+    function focusHighlighted() {
+        var row = rows.itemAt(highlighted)
+        if (open && row)
+            row.forceActiveFocus()
+    }
+
+    function listHasFocus() {
+        for (var i = Window.activeFocusItem; i; i = i.parent) {
+            if (i === list)
+                return true
+        }
+        return false
+    }
+
+    function closeUnlessFocused() {
+        if (!box.activeFocus && !listHasFocus())
+            close()
     }
 
     function choose(index) {
@@ -53,7 +77,12 @@ Pressable {
     }
 
     function close() {
+        if (!open)
+            return
+        var hadFocus = listHasFocus()
         open = false
+        if (hadFocus)
+            box.forceActiveFocus()
     }
 
     function popUp() {
@@ -63,6 +92,7 @@ Pressable {
         layer.placeAt(list, Qt.point(0, box.height + 2))
         highlighted = currentIndex
         open = true
+        focusHighlighted()
     }
 
     UiText {
@@ -99,6 +129,19 @@ Pressable {
             border.color: root.colorGray1
             Accessible.role: Accessible.List
             Accessible.name: box.label
+            // The keys of the focused entry: the box's own, while the list is down.
+            Keys.onUpPressed: box.moveHighlight(-1)
+            Keys.onDownPressed: box.moveHighlight(1)
+            Keys.onPressed: function (event) {
+                if (box.isActivationKey(event.key))
+                    box.choose(box.highlighted)
+                else if (event.key === Qt.Key_Escape || event.key === Qt.Key_Tab
+                         || event.key === Qt.Key_Backtab)
+                    box.close()
+                else
+                    return
+                event.accepted = true
+            }
 
             Column {
                 id: column
@@ -106,6 +149,7 @@ Pressable {
                 y: 1
                 width: parent.width - 2
                 Repeater {
+                    id: rows
                     model: box.model
                     Rectangle {
                         id: row
@@ -118,8 +162,8 @@ Pressable {
                              : index === box.currentIndex ? root.colorBlue : "transparent"
                         Accessible.role: Accessible.ListItem
                         Accessible.name: String(modelData)
-                        Accessible.selected: index === box.currentIndex
-                        Accessible.onPressAction: { box.close(); box.chosen(index) }
+                        Accessible.selected: index === box.highlighted
+                        Accessible.onPressAction: box.choose(index)
                         UiText {
                             anchors { fill: parent; leftMargin: 8; rightMargin: 8 }
                             text: String(row.modelData)
@@ -129,7 +173,7 @@ Pressable {
                             id: rowArea
                             anchors.fill: parent
                             hoverEnabled: true
-                            onClicked: { box.close(); box.chosen(row.index) }
+                            onClicked: box.choose(row.index)
                         }
                     }
                 }

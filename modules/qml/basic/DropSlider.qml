@@ -13,6 +13,8 @@ Rectangle {
 
     property string label: ""
     property string text: ""
+    // What a screen reader says of the value; the shown text unless the owner says more.
+    property string description: text
     property int from: 3
     property int to: 89
     property int value: from
@@ -30,7 +32,9 @@ Rectangle {
     color: root.colorBlack
     border.color: open || area.containsMouse ? root.colorOrange : root.colorGray1
 
-    Accessible.ignored: true
+    // No Accessible settings on the box itself: with them, every change of its value would be
+    // announced as a value change of an object that has none. The item "access" below is what
+    // a screen reader sees.
 
     function clamp(v) {
         return Math.max(from, Math.min(to, Math.round(v)))
@@ -102,7 +106,7 @@ Rectangle {
         readonly property real stepSize: 0
         Accessible.role: Accessible.Slider
         Accessible.name: box.label
-        Accessible.description: box.text
+        Accessible.description: box.description
         Accessible.onIncreaseAction: box.step(1)
         Accessible.onDecreaseAction: box.step(-1)
         Accessible.onPressAction: box.open ? box.close() : box.popUp()

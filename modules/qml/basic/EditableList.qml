@@ -37,6 +37,8 @@ Rectangle {
     signal selected(int index)
     signal menuChosen(int entry, int index)
     signal renameRequested(int index, string name)
+    // Editing ended with Enter on an emptied text (the owner says why nothing changed).
+    signal emptied(int index)
     signal deleteRequested(int index)
 
     color: root.colorBlack
@@ -76,7 +78,9 @@ Rectangle {
         editingIndex = -1
         if (hadFocus)
             list.forceActiveFocus()
-        if (accept && index >= 0 && text.length > 0 && text !== editText(index))
+        if (accept && index >= 0 && text.length === 0)
+            emptied(index)
+        else if (accept && index >= 0 && text !== editText(index))
             renameRequested(index, text)
     }
 

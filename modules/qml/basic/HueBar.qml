@@ -8,11 +8,13 @@ import "../js/hue_bar.js" as Hue
 //
 // From the keyboard, with the focus: the arrows move the marker a pixel, Page Up and Page Down
 // a tenth of the bar, Home and End to the ends; each move is a whole choice (picked, then
-// released). A screen reader sees a slider over the marker's positions.
+// released). A screen reader sees a slider over the hues in degrees (0 … 359).
 Item {
     id: bar
 
     property string name: ""
+    // The value's text for a screen reader, "%1" standing for the degrees.
+    property string degreesText: "%1"
     // Where the marker's centre lies, in pixels from the bar's left edge.
     property real markerCentre: 1
     property color markerColor: "#ff0000"
@@ -43,20 +45,25 @@ Item {
     implicitHeight: 12
     activeFocusOnTab: true
 
-    // The slider's value and bounds for assistive technology; a value it writes is a choice.
-    property real value: Math.round(markerCentre)
-    readonly property real minimumValue: Hue.clampCentre(0, width)
-    readonly property real maximumValue: Hue.clampCentre(width, width)
+    // The slider's value and bounds for assistive technology: the hue under the marker in
+    // degrees; a value it writes is a choice.
+    readonly property int degrees: {
+        var c = Hue.colourAtCentre(markerCentre, width)
+        return Hue.hueDegrees(c[0], c[1], c[2])
+    }
+    property real value: degrees
+    readonly property real minimumValue: 0
+    readonly property real maximumValue: 359
     readonly property real stepSize: 1
     onValueChanged: {
-        if (value !== Math.round(markerCentre))
-            chooseAt(value)
-        value = Qt.binding(function () { return Math.round(bar.markerCentre) })
+        if (value !== degrees)
+            chooseAt(Hue.centreOfDegrees(value, width))
+        value = Qt.binding(function () { return bar.degrees })
     }
 
     Accessible.role: Accessible.Slider
     Accessible.name: name
-    Accessible.description: String(markerColor)
+    Accessible.description: degreesText.split("%1").join(String(degrees))
     Accessible.onIncreaseAction: chooseAt(markerCentre + 1)
     Accessible.onDecreaseAction: chooseAt(markerCentre - 1)
 
@@ -67,8 +74,8 @@ Item {
         case Qt.Key_Right: case Qt.Key_Up: chooseAt(markerCentre + 1); break
         case Qt.Key_PageDown: chooseAt(markerCentre - tenth); break
         case Qt.Key_PageUp: chooseAt(markerCentre + tenth); break
-        case Qt.Key_Home: chooseAt(minimumValue); break
-        case Qt.Key_End: chooseAt(maximumValue); break
+        case Qt.Key_Home: chooseAt(Hue.clampCentre(0, width)); break
+        case Qt.Key_End: chooseAt(Hue.clampCentre(width, width)); break
         default: return
         }
         event.accepted = true

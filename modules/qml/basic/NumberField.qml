@@ -3,9 +3,10 @@ import QtQuick
 // A whole number typed in a small box, kept within bounds. What is on screen is what counts:
 // every keystroke that leaves a number in range makes it the value at once (announced with
 // accepted), so no later click, key or screen-reader action can miss it. A keystroke that
-// leaves anything else refuses the entry: the number from before it comes back, selected for
-// typing anew, and the frame flashes red. An emptied box counts nothing and shows the value
-// again when editing ends. Enter ends editing; Esc gives back the number from before too.
+// leaves anything else is refused: the text and the caret stay as they were before it (a
+// selection is not typed over by the next key), and the frame flashes red. An emptied box
+// counts nothing and shows the value again when editing ends. Enter ends editing; Esc gives
+// back the number from before editing.
 // A blank field (no value known) shows nothing until a number is typed.
 Rectangle {
     id: field
@@ -21,6 +22,9 @@ Rectangle {
     property bool refused: false
     // The value when editing began, for Esc; null while not editing or when it was blank.
     property var valueAtStart: null
+    // The text and the caret before the keystroke being handled, which a refusal puts back.
+    property string textBefore: ""
+    property int caretBefore: 0
     readonly property alias text: input.text
     readonly property alias editing: input.activeFocus
 
@@ -33,10 +37,9 @@ Rectangle {
     border.color: refused ? "#ff3030" : input.activeFocus ? root.colorOrange : root.colorGray1
     border.width: refused ? 2 : 1
 
-    Accessible.role: Accessible.EditableText
-    Accessible.name: name
-    Accessible.description: shownText()
-    Accessible.ignored: true
+    // The text input below is what a screen reader sees; the field itself has no Accessible
+    // settings, or each change of its value would be announced as a value change of an
+    // object without one.
 
     // Inside take(): the value changes because of what was typed.
     property bool taking: false
@@ -79,11 +82,21 @@ Rectangle {
         } else if (input.text.trim() === "") {
             typing = true
         } else {
-            restore()
-            input.selectAll()
-            refused = true
-            refusedTimer.restart()
+            refuse()
         }
+    }
+
+    // The keystroke changes nothing: the text before it, the caret where it stood.
+    function refuse() {
+        input.text = textBefore
+        input.cursorPosition = Math.min(caretBefore, textBefore.length)
+        refused = true
+        refusedTimer.restart()
+    }
+
+    function noteBeforeKey() {
+        textBefore = input.text
+        caretBefore = input.cursorPosition
     }
 
     // Editing ends: the box shows the value that counts, as a plain number, and that value
@@ -131,6 +144,11 @@ Rectangle {
         Accessible.name: field.name
         Accessible.description: field.shownText()
         onTextEdited: field.edited()
+        // Before the text input handles the key: what a refusal of it puts back.
+        Keys.onPressed: function (event) {
+            field.noteBeforeKey()
+            event.accepted = false
+        }
         onEditingFinished: field.commit()
         onActiveFocusChanged: {
             if (activeFocus) {

@@ -72,12 +72,45 @@ Rectangle {
     }
 
     // The opener may come back into view only once this frame has gone (the main screen
-    // returns when the last pop-up closes), so the focus goes back after this event.
+    // returns when the last pop-up closes), so the focus goes back after this event. An opener
+    // that has gone from view meanwhile (its section changed, say) hands the focus to the
+    // nearest control of what still shows around it.
     function giveFocusBack(item) {
         var focused = Window.activeFocusItem
         // Unless a control has taken the focus meanwhile (another pop-up's, say).
-        if (!visible && item && item.visible && (!focused || !focused.activeFocusOnTab || holds(focused)))
-            item.forceActiveFocus()
+        if (visible || !item || (focused && focused.activeFocusOnTab && !holds(focused)
+                                 && focused.visible))
+            return
+        var target = item.visible && item.enabled ? item : nearestShownControl(item)
+        if (target)
+            target.forceActiveFocus()
+    }
+
+    // The first control after item in the Tab order that lies in item's nearest shown
+    // ancestor; failing that, that ancestor itself.
+    function nearestShownControl(item) {
+        var around = item.parent
+        while (around && !around.visible)
+            around = around.parent
+        if (!around)
+            return null
+        var next = item
+        for (var i = 0; i < 500; ++i) {
+            next = next.nextItemInFocusChain(true)
+            if (!next || next === item)
+                break
+            if (next.visible && next.enabled && within(next, around))
+                return next
+        }
+        return around
+    }
+
+    function within(item, ancestor) {
+        for (var i = item; i; i = i.parent) {
+            if (i === ancestor)
+                return true
+        }
+        return false
     }
 
     onVisibleChanged: {

@@ -285,8 +285,8 @@ Panel {
                         return SliderMap.dpiValue(position, page.minDpi, page.maxDpi, page.dpiBase)
                                 + " " + page.texts[4]
                     }
-                    Accessible.description: text + ", " + page.texts[5] + " " + page.minDpi + ", "
-                                            + page.texts[6] + " " + page.maxDpi
+                    description: text + ", " + page.texts[5] + " " + page.minDpi + ", "
+                                 + page.texts[6] + " " + page.maxDpi
                     onMoved: function (value) { page.setValue(row.index, value) }
                     onReleased: function (value) {
                         page.setValue(row.index, value)

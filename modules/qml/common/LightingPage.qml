@@ -156,6 +156,17 @@ Panel {
         colours = changed
     }
 
+    // What a screen reader says of block index: its number and channels, in the window's
+    // language.
+    function blockText(index, colour) {
+        var c = Hue.channels(String(colour))
+        var words = root.accessTexts[7] !== "" ? root.accessTexts[7] : "Colour %1: red %2, green %3, blue %4"
+        var values = [index + 1, c[0], c[1], c[2]]
+        for (var i = 0; i < values.length; ++i)
+            words = words.split("%" + (i + 1)).join(String(values[i]))
+        return words
+    }
+
     // The block the hue bar and the R, G, B fields edit; the marker goes to its colour.
     function selectBlock(index) {
         selectedBlock = index
@@ -357,6 +368,7 @@ Panel {
                     width: 22
                     height: 22
                     name: page.texts[6] + " " + (index + 1)
+                    colourText: page.blockText(index, page.colours[index])
                     color: page.colours[index]
                     selected: index === page.selectedBlock
                     onClicked: page.selectBlock(index)
@@ -371,6 +383,7 @@ Panel {
             width: 200
             height: 12
             name: page.texts[6]
+            degreesText: root.accessTexts[8] !== "" ? root.accessTexts[8] : "%1 degrees"
             onPicked: function (r, g, b) {
                 page.setBlock(page.selectedBlock, Hue.colourText(r, g, b))
             }

@@ -81,3 +81,19 @@ function channels(text) {
         return [0, 0, 0];
     return [parseInt(t.substr(1, 2), 16), parseInt(t.substr(3, 2), 16), parseInt(t.substr(5, 2), 16)];
 }
+
+// The hue of a colour in whole degrees, 0 … 359 (0 for greys and white).
+function hueDegrees(r, g, b) {
+    var max = Math.max(r, g, b);
+    var delta = max - Math.min(r, g, b);
+    if (delta === 0)
+        return 0;
+    var sixths = max === r ? (g - b) / delta : max === g ? 2 + (b - r) / delta : 4 + (r - g) / delta;
+    return (Math.round(sixths * 60) + 360) % 360;
+}
+
+// The marker centre whose colour has the hue deg (taken round the circle).
+function centreOfDegrees(deg, barWidth) {
+    var turn = ((Math.round(deg) % 360) + 360) % 360;
+    return 1 + turn * partWidth(barWidth) / 60;
+}

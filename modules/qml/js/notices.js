@@ -14,7 +14,8 @@ var Notice = {
     OpenFile: 19, SaveFile: 20, ProfileFilter: 21, MacroFilter: 22,
     // 23 … 25: a profile file refused by Export or Import, in the order of the program's
     // refusal codes 1 … 3 (no regular file, one of the program's own files, no profile).
-    ExportNotAFile: 23, ExportStoreFile: 24, ImportNotAProfile: 25
+    ExportNotAFile: 23, ExportStoreFile: 24, ImportNotAProfile: 25,
+    DelayRefused: 26
 };
 
 var defaults = [
@@ -37,7 +38,8 @@ var defaults = [
     "Open File", "Save File", "Profile(*.pf)", "Macro(*.mc)",
     "Export refused: \"%1\" is not a regular file.",
     "Export refused: \"%1\" is one of the program's own files.",
-    "Import refused: \"%1\" is not a profile file."
+    "Import refused: \"%1\" is not a profile file.",
+    "A delay is a whole number of milliseconds from 0 to %1."
 ];
 
 // The text at index of texts (the defaults past its end) with %1, %2 … replaced by args.

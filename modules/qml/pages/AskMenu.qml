@@ -22,17 +22,33 @@ Item {
     function popUp() {
         failed = false
         layer.placeAtScene(frame, Window.width - 300, 30)
-        highlighted = 0
         open = true
-        frame.forceActiveFocus()
+        highlight(0)
     }
 
     function close() {
         if (!open)
             return
+        var hadFocus = holdsFocus()
         open = false
-        if (frame.activeFocus && owner)
+        if (hadFocus && owner)
             owner.forceActiveFocus()
+    }
+
+    function holdsFocus() {
+        for (var i = frame.Window.activeFocusItem; i; i = i.parent) {
+            if (i === frame)
+                return true
+        }
+        return false
+    }
+
+    // The highlighted entry holds the focus, so a screen reader says it.
+    function highlight(index) {
+        highlighted = index
+        var entry = rows.itemAt(index)
+        if (entry)
+            entry.forceActiveFocus()
     }
 
     function choose(index) {
@@ -58,8 +74,8 @@ Item {
             border.color: root.colorGray2
             Accessible.role: Accessible.PopupMenu
             Accessible.name: menu.name
-            Keys.onUpPressed: menu.highlighted = 0
-            Keys.onDownPressed: menu.highlighted = 1
+            Keys.onUpPressed: menu.highlight(0)
+            Keys.onDownPressed: menu.highlight(1)
             Keys.onReturnPressed: menu.choose(menu.highlighted)
             Keys.onEnterPressed: menu.choose(menu.highlighted)
             Keys.onEscapePressed: menu.close()
@@ -72,6 +88,7 @@ Item {
                 y: 4
                 width: parent.width - 8
                 Repeater {
+                    id: rows
                     model: menu.entries
                     Rectangle {
                         id: entry
@@ -81,9 +98,10 @@ Item {
                         width: column.width
                         height: Math.max(26, entryText.implicitHeight + 8)
                         radius: 2
-                        color: area.containsMouse || index === menu.highlighted && frame.activeFocus ? root.colorOrange : "transparent"
+                        color: area.containsMouse || activeFocus ? root.colorOrange : "transparent"
                         Accessible.role: Accessible.MenuItem
                         Accessible.name: String(modelData)
+                        Accessible.selected: index === menu.highlighted
                         Accessible.onPressAction: menu.choose(index)
                         UiText {
                             id: entryText

@@ -151,8 +151,9 @@ PopupFrame {
     function showSection(index) {
         if (index < 0 || index >= shownSections.length)
             return
-        sectionIndex = index
+        // The focus first: the tab that had it stops being a Tab stop only once it has let go.
         sectionTabs.itemAt(index).forceActiveFocus()
+        sectionIndex = index
     }
 
     function sectionIndexOf(kind) {
@@ -328,8 +329,9 @@ PopupFrame {
                 Accessible.name: tabText.text
                 Accessible.selected: current
                 Accessible.onPressAction: page.sectionIndex = index
-                // One stop of the Tab order, the section shown; the arrows show the next.
-                activeFocusOnTab: current
+                // One stop of the Tab order, the section shown; the arrows show the next. A tab
+                // keeps its stop while it holds the focus (Qt refuses to take it away then).
+                activeFocusOnTab: current || activeFocus
                 onActivated: page.sectionIndex = index
                 Keys.onUpPressed: page.showSection(index - 1)
                 Keys.onDownPressed: page.showSection(index + 1)

@@ -274,10 +274,16 @@ PopupFrame {
         insertSteps(at, MacroSteps.pairOf(insertCode), at)
     }
 
+    // A delay that is not a whole number of milliseconds the mouse can wait is refused, and
+    // the hint beside the steps says so.
     function editDelay(index, text) {
-        var ms = MacroSteps.parseDelay(text)
-        if (busy || ms < 0 || MacroSteps.delayEditText(steps[index]) === null)
+        if (busy || MacroSteps.delayEditText(steps[index]) === null)
             return
+        var ms = MacroSteps.parseDelay(text)
+        if (ms < 0) {
+            showHint(Notices.format(root.notices, Notices.Notice.DelayRefused, [MacroSteps.maxDelayMs]))
+            return
+        }
         var step = MacroSteps.delayStep(ms)
         if (!MacroSteps.canReplace(steps, index, step))
             return
@@ -443,7 +449,8 @@ PopupFrame {
             onSelected: function (index) { page.selectMacro(index) }
             onMenuChosen: function (entry) { page.macroMenuChosen(entry) }
             onRenameRequested: function (index, name) { page.renameMacro(index, name) }
-            onDeleteRequested: page.removeMacro()
+            // Asked like the Delete button and the menu: the buttons bound to it lose it.
+            onDeleteRequested: page.askToDelete()
         }
         Row {
             height: 28
@@ -504,6 +511,7 @@ PopupFrame {
             }
             onMenuChosen: function (entry) { page.stepMenuChosen(entry) }
             onRenameRequested: function (index, text) { page.editDelay(index, text) }
+            onEmptied: function (index) { page.editDelay(index, "") }
             onDeleteRequested: page.deleteStep()
         }
     }

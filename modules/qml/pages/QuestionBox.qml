@@ -15,7 +15,6 @@ PopupFrame {
     objectName: "questionBox"
     width: 427
     height: 96 + questionText.height
-    closeName: answers.length > 0 ? answers[answers.length - 1] : "Close"
     onCloseClicked: answered(answers.length - 1)
 
     UiText {
