@@ -1,12 +1,28 @@
 #include "focus_source.h"
 
+#include "focus_source_wlr.h"
 #include "focus_source_x11.h"
 
+namespace {
+
+bool waylandSession()
+{
+    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("WAYLAND_SOCKET");
+}
+
+}  // namespace
+
+// On a Wayland session the desktop's own way comes first: it sees every window, where the X
+// server sees only those of XWayland. Each native source is inactive on other desktops.
 QList<FocusSourceEntry> focusSourceTable()
 {
-    return {
-        {"X11", [] { return std::make_unique<X11FocusSource>(); }},
-    };
+    QList<FocusSourceEntry> table;
+    if (waylandSession()) {
+        table.append({"wlroots", [] { return std::make_unique<WlrFocusSource>(); }});
+    }
+    table.append({"X11", [] { return std::make_unique<X11FocusSource>(); }});
+    return table;
 }
 
 std::unique_ptr<FocusSource> createFocusSource()

@@ -79,6 +79,14 @@ X11FocusSource::X11FocusSource(QObject *parent)
     readEvents();  // events that came while setting up do not wake the notifier
 }
 
+// In a Wayland session the X server is XWayland: only X11 windows are its own.
+FocusSource::Coverage X11FocusSource::coverage() const
+{
+    const bool wayland =
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qgetenv("XDG_SESSION_TYPE") == "wayland";
+    return wayland ? Coverage::X11WindowsOnly : Coverage::AllWindows;
+}
+
 X11FocusSource::~X11FocusSource()
 {
     delete m_notifier;
