@@ -8,15 +8,16 @@
 #include <QSettings>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <iterator>
 
 namespace {
 
-const char *const kMatchNames[] = {"name", "path", "windows"};
+const char *const kMatchNames[] = {"name", "path", "windows", "class"};
 const char *const kTriggerNames[] = {"focus", "running"};
 
 // The index of text in names, -1 when it is none of them.
-template <std::size_t N>
+template<std::size_t N>
 int indexIn(const char *const (&names)[N], const QString &text)
 {
     for (std::size_t i = 0; i < N; ++i) {
@@ -41,14 +42,52 @@ bool readBool(const QVariant &value, bool *ok)
     return text == QLatin1String("true");
 }
 
+// Copies the file at path aside before anything rewrites it, to the first of path +
+// ".damaged", ".damaged-2" … that is free or holds the same bytes already; the name of the
+// copy, empty when it could not be made.
+QString keepAside(const QString &path)
+{
+    QFile original(path);
+    if (!original.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray bytes = original.readAll();
+    for (int n = 1; n <= 100; ++n) {
+        const QString aside =
+            path + QStringLiteral(".damaged") + (n > 1 ? QStringLiteral("-%1").arg(n) : QString());
+        QFile existing(aside);
+        if (existing.exists()) {
+            if (existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes)
+                return aside;
+            continue;
+        }
+        return QFile::copy(path, aside) ? aside : QString();
+    }
+    return QString();
+}
+
+QString keptText(const QString &aside)
+{
+    return aside.isEmpty() ? QString() : QStringLiteral(" (the file is kept as %1)").arg(aside);
+}
+
 }  // namespace
+
+QString matchName(ProgramRule::Match match)
+{
+    return QLatin1String(kMatchNames[int(match)]);
+}
+
+int matchFromName(const QString &name)
+{
+    return indexIn(kMatchNames, name);
+}
 
 ProgramRules ProgramRulesFile::load(const QString &path)
 {
     ProgramRules result;
     if (!QFileInfo::exists(path)) {
-        qDebug().noquote() << QStringLiteral("No program rules in %1: no profile follows a program")
-                                  .arg(path);
+        qDebug().noquote()
+            << QStringLiteral("No program rules in %1: no profile follows a program").arg(path);
         return result;
     }
     QSettings file(path, QSettings::IniFormat);
@@ -63,23 +102,38 @@ ProgramRules ProgramRulesFile::load(const QString &path)
     const bool unknown = QFileInfo(path).size() > 0 && file.allKeys().isEmpty();
     if (file.status() != QSettings::NoError || unknown || !automaticOk || fallback < 0 || !sizeOk
         || size < 0) {
-        const QString aside = path + QStringLiteral(".damaged");
-        QFile::remove(aside);
-        const bool kept = QFile::copy(path, aside);
+        const QString aside = keepAside(path);
         qDebug().noquote() << QStringLiteral("The program rules in %1 cannot be read: no profile "
                                              "follows a program%2")
-                                  .arg(path, kept ? QStringLiteral(" (the file is kept as %1)")
-                                                        .arg(aside)
-                                                  : QString());
+                                  .arg(path, keptText(aside));
         return result;
     }
     result.automatic = on;
     result.defaultProfile = fallback;
 
-    int unreadable = 0;
+    // The entries the file holds, whatever its count says: a count beyond them is damage, and
+    // reading it as given would take as long as the count is large.
+    file.beginGroup(QStringLiteral("rules"));
+    const QStringList groups = file.childGroups();
+    file.endGroup();
+    QList<int> present;
+    for (const QString &group : groups) {
+        bool ok = false;
+        const int index = group.toInt(&ok);
+        if (ok && index >= 1)
+            present.append(index);
+    }
+    std::sort(present.begin(), present.end());
+    int unreadable = int(
+        std::count_if(present.begin(), present.end(), [size](int index) { return index > size; }));
+    unreadable += size
+        - int(std::count_if(present.begin(), present.end(), [size](int i) { return i <= size; }));
+
     file.beginReadArray(QStringLiteral("rules"));
-    for (int i = 0; i < size; ++i) {
-        file.setArrayIndex(i);
+    for (const int index : present) {
+        if (index > size)
+            break;
+        file.setArrayIndex(index - 1);
         ProgramRule rule;
         rule.program = file.value(QStringLiteral("program")).toString();
         const int match = indexIn(kMatchNames, file.value(QStringLiteral("match")).toString());
@@ -95,12 +149,14 @@ ProgramRules ProgramRulesFile::load(const QString &path)
         result.rules.append(rule);
     }
     file.endArray();
-    if (unreadable > 0)
+    if (unreadable > 0) {
+        const QString aside = keepAside(path);
         qDebug().noquote() << QStringLiteral("%1 of the %2 program rules in %3 cannot be read and "
-                                             "are left out")
+                                             "are left out%4")
                                   .arg(unreadable)
-                                  .arg(size)
-                                  .arg(path);
+                                  .arg(std::max(size, int(present.size())))
+                                  .arg(path, keptText(aside));
+    }
     return result;
 }
 

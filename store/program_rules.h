@@ -10,6 +10,7 @@ struct ProgramRule
         FileName,     // the executable's file name ("game")
         Path,         // the executable's full path ("/opt/game/bin/game")
         WindowsName,  // a Windows executable named in the command line under Wine or Proton
+        WindowClass,  // the class of one of its windows (X11 WM_CLASS, a Wayland app id)
     };
     enum class Trigger {
         Focus,    // while one of its windows has the focus
@@ -27,6 +28,11 @@ struct ProgramRule
             && trigger == other.trigger;
     }
 };
+
+// How a match is stored and offered ("name", "path", "windows", "class"), and back; -1 for a
+// text that names no match.
+QString matchName(ProgramRule::Match match);
+int matchFromName(const QString &name);
 
 // Everything the automatic profile switch keeps: the rules, the profile that comes back when
 // no rule applies, and the master switch (off until the user turns it on).
@@ -47,16 +53,17 @@ struct ProgramRules
 
 // The rules file, an INI file of its own beside the profiles:
 //   [switching] automatic=true|false, default=<profile 0 … 5>
-//   [rules]     size=<n>, <i>\program, <i>\match=name|path|windows, <i>\profile=<0 … 5>,
+//   [rules]     size=<n>, <i>\program, <i>\match=name|path|windows|class, <i>\profile=<0 … 5>,
 //               <i>\trigger=focus|running  (i = 1 … n)
 namespace ProgramRulesFile {
 
 inline constexpr char kPath[] = "./modules/setting/programs.bin";
 
 // The stored rules. A missing file means no rules and the switch off, with one diagnostic line;
-// so does a damaged one, which is first copied to path + ".damaged" so nothing is lost when
-// the rules are next saved. Single rules that cannot be read are left out, with one line for
-// all of them. Never fails.
+// so does a damaged one. Single rules that cannot be read (and a rule count beyond the entries
+// present) are left out, with one line for all of them. Whenever something cannot be read, the
+// file is first copied aside (path + ".damaged", or ".damaged-2" … when that holds another
+// file), so nothing is lost when the rules are next saved. Never fails.
 ProgramRules load(const QString &path = QString::fromLatin1(kPath));
 
 // Writes the rules to a temporary file and puts it in place of path in one step; path stays

@@ -3,6 +3,9 @@
 #include <QDebug>
 #include <QSocketNotifier>
 
+#include <QFile>
+
+#include <xcb/res.h>
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -41,6 +44,24 @@ QList<quint32> cardinals(xcb_connection_t *connection, xcb_window_t window, xcb_
     return values;
 }
 
+// The process ids of pid in its own process namespace and the ones above it, the innermost
+// last (/proc/PID/status, line NSpid); empty when the process cannot be read.
+QList<qint64> namespacePids(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return {};
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (!line.startsWith("NSpid:"))
+            continue;
+        QList<qint64> pids;
+        for (const QByteArray &field : line.mid(6).simplified().split(' '))
+            pids.append(field.toLongLong());
+        return pids;
+    }
+    return {};
+}
+
 }  // namespace
 
 X11FocusSource::X11FocusSource(QObject *parent)
@@ -66,6 +87,7 @@ X11FocusSource::X11FocusSource(QObject *parent)
     m_activeAtom = internAtom(connection, "_NET_ACTIVE_WINDOW");
     m_pidAtom = internAtom(connection, "_NET_WM_PID");
     m_clientListAtom = internAtom(connection, "_NET_CLIENT_LIST");
+    m_clientIds = hasClientIds(connection);
 
     // Only property changes of the root window; every other client's events stay theirs.
     const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
@@ -123,14 +145,61 @@ void X11FocusSource::readActiveWindow()
     emit focusChanged();
 }
 
+bool X11FocusSource::hasClientIds(xcb_connection_t *connection)
+{
+    const xcb_query_extension_reply_t *extension = xcb_get_extension_data(connection, &xcb_res_id);
+    if (!extension || !extension->present)
+        return false;
+    const Reply<xcb_res_query_version_reply_t> version(
+        xcb_res_query_version_reply(connection, xcb_res_query_version(connection, 1, 2), nullptr));
+    return version
+        && (version->server_major > 1
+            || (version->server_major == 1 && version->server_minor >= 2));
+}
+
+// The X server knows the process behind the connection that made a window (for clients on
+// this machine), whatever the window says of itself.
+qint64 X11FocusSource::clientPid(quint32 window) const
+{
+    if (!m_clientIds)
+        return 0;
+    const xcb_res_client_id_spec_t spec {window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    const Reply<xcb_res_query_client_ids_reply_t> reply(xcb_res_query_client_ids_reply(
+        m_connection, xcb_res_query_client_ids(m_connection, 1, &spec), nullptr));
+    if (!reply)
+        return 0;
+    for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem;
+         xcb_res_client_id_value_next(&it)) {
+        if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID)
+            && xcb_res_client_id_value_value_length(it.data) >= 1)
+            return *xcb_res_client_id_value_value(it.data);
+    }
+    return 0;
+}
+
+// The window's own _NET_WM_PID when the X server agrees or cannot say, or names another
+// process (a window made for another program); the X server's process when the window names
+// none, or names the process as its own process namespace numbers it (Flatpak, containers).
+qint64 X11FocusSource::windowPid(quint32 window) const
+{
+    const QList<quint32> property = cardinals(m_connection, window, m_pidAtom, XCB_ATOM_CARDINAL);
+    const qint64 named = property.isEmpty() ? 0 : property.constFirst();
+    const qint64 client = clientPid(window);
+    if (client <= 0 || client == named)
+        return named;
+    if (named <= 0)
+        return client;
+    const QList<qint64> inner = namespacePids(client);
+    return inner.size() > 1 && inner.constLast() == named ? client : named;
+}
+
 FocusSource::Window X11FocusSource::describe(quint32 window) const
 {
     Window result;
     if (window == 0)
         return result;
     result.id = QString::number(window, 16);
-    const QList<quint32> pid = cardinals(m_connection, window, m_pidAtom, XCB_ATOM_CARDINAL);
-    result.pid = pid.isEmpty() ? 0 : pid.constFirst();
+    result.pid = windowPid(window);
     // WM_CLASS: instance name NUL class name NUL.
     const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(m_connection,
         xcb_get_property(m_connection, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64),

@@ -8,8 +8,9 @@ struct xcb_connection_t;
 // The window that has the focus on an X11 display (also the X11 windows of a Wayland session),
 // as the window manager names it in _NET_ACTIVE_WINDOW on the root window. The source has a
 // connection of its own and hears every change of that property as an event, so it does
-// nothing while the focus stays where it is. It reads nothing of a window but _NET_WM_PID and
-// WM_CLASS.
+// nothing while the focus stays where it is. It reads nothing of a window but _NET_WM_PID,
+// WM_CLASS and, from the X server's X-Resource extension, the process of the client that made
+// it.
 class X11FocusSource : public FocusSource
 {
     Q_OBJECT
@@ -30,6 +31,9 @@ private:
     void readEvents();
     void readActiveWindow();
     Window describe(quint32 window) const;
+    static bool hasClientIds(xcb_connection_t *connection);
+    qint64 clientPid(quint32 window) const;
+    qint64 windowPid(quint32 window) const;
 
     xcb_connection_t *m_connection = nullptr;
     QSocketNotifier *m_notifier = nullptr;
@@ -37,5 +41,6 @@ private:
     quint32 m_activeAtom = 0;
     quint32 m_pidAtom = 0;
     quint32 m_clientListAtom = 0;
+    bool m_clientIds = false;  // the X server names the process behind a client
     Window m_focused;
 };

@@ -20,7 +20,7 @@ QString ProcessInfo::displayName() const
     return windowsNames.isEmpty() ? exeName() : windowsNames.constFirst();
 }
 
-bool ruleMatches(const ProgramRule &rule, const ProcessInfo &process)
+bool ruleMatches(const ProgramRule &rule, const ProcessInfo &process, const QString &windowClass)
 {
     switch (rule.match) {
     case ProgramRule::Match::FileName:
@@ -33,6 +33,9 @@ bool ruleMatches(const ProgramRule &rule, const ProcessInfo &process)
                 return true;
         }
         return false;
+    case ProgramRule::Match::WindowClass:
+        return !windowClass.isEmpty()
+            && windowClass.compare(rule.program, Qt::CaseInsensitive) == 0;
     }
     return false;
 }
@@ -71,8 +74,8 @@ QStringList ProcFs::windowsNamesIn(const QByteArray &cmdline)
         const QString text = QString::fromLocal8Bit(argument);
         if (!text.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive))
             continue;
-        const qsizetype cut = std::max(text.lastIndexOf(QLatin1Char('\\')),
-            text.lastIndexOf(QLatin1Char('/')));
+        const qsizetype cut =
+            std::max(text.lastIndexOf(QLatin1Char('\\')), text.lastIndexOf(QLatin1Char('/')));
         const QString name = text.mid(cut + 1);
         if (name.size() > 4 && !names.contains(name))
             names.append(name);
@@ -86,9 +89,8 @@ ProcessInfo ProcFs::read(qint64 pid, const QString &procRoot)
     info.pid = pid;
     const QString folder = QStringLiteral("%1/%2/").arg(procRoot).arg(pid);
     char target[4096];
-    const ssize_t length =
-        ::readlink(QFile::encodeName(folder + QStringLiteral("exe")).constData(), target,
-            sizeof target);
+    const ssize_t length = ::readlink(
+        QFile::encodeName(folder + QStringLiteral("exe")).constData(), target, sizeof target);
     if (length > 0 && size_t(length) < sizeof target)
         info.exePath = QFile::decodeName(QByteArray(target, int(length)));
     // The executable link can be read for the user's own processes only; the command lines of

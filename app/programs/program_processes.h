@@ -25,9 +25,11 @@ struct ProcessInfo
     }
 };
 
-// Whether rule names the process. File names and paths compare exactly; Windows names
-// ignore case, as Windows does.
-bool ruleMatches(const ProgramRule &rule, const ProcessInfo &process);
+// Whether rule names the process, or the window of that process whose class is windowClass.
+// File names and paths compare exactly; Windows names ignore case, as Windows does, and so do
+// window classes (an X11 class "Firefox" is the app id "firefox" on Wayland).
+bool ruleMatches(
+    const ProgramRule &rule, const ProcessInfo &process, const QString &windowClass = QString());
 
 // The rule that names a program as a user chose it: a Windows executable by its name, any
 // other file by its full path.

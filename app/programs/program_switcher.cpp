@@ -39,9 +39,8 @@ const char *const kBuiltInTexts[] = {
     "Programs",                      // 18 button on the profiles page
     "No rules yet: add a program.",  // 19
     "Choose a program",              // 20 file chooser caption
+    "The change could not be stored in %1: what the page shows is what is stored.",  // 21
 };
-
-const char *const kMatchNames[] = {"name", "path", "windows"};
 
 QVariantList asList(const QVariant &value)
 {
@@ -56,6 +55,7 @@ ProgramSwitcher::ProgramSwitcher(const QString &rulesPath, QObject *parent)
     : QObject(parent)
     , m_path(rulesPath)
     , m_rules(ProgramRulesFile::load(rulesPath))
+    , m_stored(m_rules)
 {
     m_holdTimer.setSingleShot(true);
     m_holdTimer.setInterval(kHoldMs);
@@ -105,9 +105,15 @@ void ProgramSwitcher::setScene(QObject *root, std::function<bool()> busy)
 
 // --- the rules ------------------------------------------------------------------------------
 
+// Every change is stored at once; one that cannot be stored is undone, so the page, the tray
+// and the switching go on with what the file holds, and the page says why.
 void ProgramSwitcher::changed()
 {
-    ProgramRulesFile::save(m_rules, m_path);
+    m_saveFailed = !ProgramRulesFile::save(m_rules, m_path);
+    if (m_saveFailed)
+        m_rules = m_stored;
+    else
+        m_stored = m_rules;
     emit rulesChanged();
     updateScanning();
     evaluate();
@@ -138,7 +144,7 @@ QVariantList ProgramSwitcher::ruleList() const
     QVariantList list;
     for (const ProgramRule &rule : m_rules.rules) {
         list.append(QVariantMap {{QStringLiteral("program"), rule.program},
-            {QStringLiteral("match"), QLatin1String(kMatchNames[int(rule.match)])},
+            {QStringLiteral("match"), matchName(rule.match)},
             {QStringLiteral("profile"), rule.profile},
             {QStringLiteral("trigger"), int(rule.trigger)}});
     }
@@ -156,10 +162,9 @@ int ProgramSwitcher::desktop() const
 bool ProgramSwitcher::addRule(
     const QString &program, const QString &match, int profile, int trigger)
 {
-    const int matchIndex = int(
-        std::find(std::begin(kMatchNames), std::end(kMatchNames), match) - std::begin(kMatchNames));
-    if (program.isEmpty() || matchIndex >= int(std::size(kMatchNames)) || profile < 0
-        || profile > ProgramRules::kMaxProfile || trigger < 0 || trigger > 1)
+    const int matchIndex = matchFromName(match);
+    if (program.isEmpty() || matchIndex < 0 || profile < 0 || profile > ProgramRules::kMaxProfile
+        || trigger < 0 || trigger > 1)
         return false;
     for (const ProgramRule &rule : m_rules.rules) {
         if (rule.program == program && int(rule.match) == matchIndex)
@@ -177,7 +182,7 @@ bool ProgramSwitcher::addRuleFromFile(int profile, int trigger)
     if (path.isEmpty())
         return false;
     const ProgramRule rule = ruleForFile(path);
-    return addRule(rule.program, QLatin1String(kMatchNames[int(rule.match)]), profile, trigger);
+    return addRule(rule.program, matchName(rule.match), profile, trigger);
 }
 
 void ProgramSwitcher::removeRule(int index)
@@ -210,13 +215,6 @@ QVariantList ProgramSwitcher::runningPrograms()
 {
     if (m_processes.scan())
         evaluate();
-    QHash<qint64, QString> classes;
-    const QList<FocusSource::Window> windows =
-        m_focus ? m_focus->windows() : QList<FocusSource::Window> {};
-    for (const FocusSource::Window &window : windows) {
-        if (window.pid && !window.appClass.isEmpty())
-            classes.insert(window.pid, window.appClass);
-    }
     struct Entry
     {
         QString name, program, match, icon;
@@ -224,22 +222,39 @@ QVariantList ProgramSwitcher::runningPrograms()
     };
     QList<Entry> entries;
     QSet<QString> seen;
+    QHash<qint64, ProcessInfo> byPid;
+    for (const ProcessInfo &process : m_processes.processes())
+        byPid.insert(process.pid, process);
+    // A program with a window is offered by its window's class: that names it whether or not
+    // its process can be read (another user's, another process namespace, no pid at all).
+    QSet<qint64> windowed;
+    const QList<FocusSource::Window> windows =
+        m_focus ? m_focus->windows() : QList<FocusSource::Window> {};
+    for (const FocusSource::Window &window : windows) {
+        if (window.appClass.isEmpty())
+            continue;
+        windowed.insert(window.pid);
+        const QString key = QStringLiteral("class") + window.appClass.toLower();
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        const ProcessInfo process = byPid.value(window.pid);
+        const QString name = process.isValid() && !process.exePath.isEmpty()
+            ? QStringLiteral("%1 (%2)").arg(window.appClass, process.displayName())
+            : window.appClass;
+        entries.append({name, window.appClass, matchName(ProgramRule::Match::WindowClass),
+            window.appClass.toLower(), true});
+    }
     const qint64 self = QCoreApplication::applicationPid();
     for (const ProcessInfo &process : m_processes.processes()) {
-        if (process.exePath.isEmpty() || process.pid == self)
+        if (process.exePath.isEmpty() || process.pid == self || windowed.contains(process.pid))
             continue;
         const ProgramRule rule = ruleForProcess(process);
-        const QString match = QLatin1String(kMatchNames[int(rule.match)]);
+        const QString match = matchName(rule.match);
         if (seen.contains(match + rule.program))
             continue;
         seen.insert(match + rule.program);
-        const QString windowClass = classes.value(process.pid);
-        const QString name = windowClass.isEmpty() || !process.windowsNames.isEmpty()
-            ? rule.program
-            : QStringLiteral("%1 (%2)").arg(windowClass, rule.program);
-        entries.append({name, rule.program, match,
-            windowClass.isEmpty() ? process.exeName() : windowClass.toLower(),
-            !windowClass.isEmpty()});
+        entries.append({rule.program, rule.program, match, process.exeName(), false});
     }
     // Programs with windows first, then the others, each by name.
     std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
@@ -327,6 +342,7 @@ void ProgramSwitcher::updateScanning()
             [](const ProgramRule &r) { return r.trigger == ProgramRule::Trigger::Running; });
     if (needed && !m_scanTimer.isActive()) {
         m_processes.scan();
+        m_windowClasses = windowClasses();
         m_scanTimer.start();
         evaluate();  // a program that runs already
     } else if (!needed) {
@@ -336,26 +352,55 @@ void ProgramSwitcher::updateScanning()
 
 void ProgramSwitcher::scan()
 {
-    if (m_processes.scan())
+    const bool started = m_processes.scan();
+    const QStringList classes = windowClasses();
+    if (started || classes != m_windowClasses) {
+        m_windowClasses = classes;
         evaluate();
+    }
+}
+
+QStringList ProgramSwitcher::windowClasses() const
+{
+    QStringList classes;
+    const bool wanted = m_focus
+        && std::any_of(m_rules.rules.begin(), m_rules.rules.end(), [](const ProgramRule &r) {
+               return r.trigger == ProgramRule::Trigger::Running
+                   && r.match == ProgramRule::Match::WindowClass;
+           });
+    if (!wanted)
+        return classes;
+    for (const FocusSource::Window &window : m_focus->windows()) {
+        if (!window.appClass.isEmpty() && !classes.contains(window.appClass))
+            classes.append(window.appClass);
+    }
+    return classes;
+}
+
+bool ProgramSwitcher::anyWindowOf(const ProgramRule &rule) const
+{
+    return std::any_of(m_windowClasses.begin(), m_windowClasses.end(),
+        [&rule](const QString &c) { return ruleMatches(rule, ProcessInfo {}, c); });
 }
 
 void ProgramSwitcher::onFocusChanged()
 {
-    const FocusSource::Window window = m_focus ? m_focus->focused() : FocusSource::Window {};
-    m_focused = window.pid > 0 ? ProcFs::read(window.pid) : ProcessInfo {};
+    m_focusedWindow = m_focus ? m_focus->focused() : FocusSource::Window {};
+    m_focused = m_focusedWindow.pid > 0 ? ProcFs::read(m_focusedWindow.pid) : ProcessInfo {};
     evaluate();
 }
 
 ProgramSwitcher::Target ProgramSwitcher::wanted() const
 {
     for (const ProgramRule &rule : m_rules.rules) {
-        if (rule.trigger == ProgramRule::Trigger::Focus && ruleMatches(rule, m_focused))
+        if (rule.trigger == ProgramRule::Trigger::Focus
+            && ruleMatches(rule, m_focused, m_focusedWindow.appClass))
             return Target {true, rule.profile, rule.program};
     }
     if (m_scanTimer.isActive()) {
         for (const ProgramRule &rule : m_rules.rules) {
-            if (rule.trigger == ProgramRule::Trigger::Running && m_processes.anyMatches(rule))
+            if (rule.trigger == ProgramRule::Trigger::Running
+                && (m_processes.anyMatches(rule) || anyWindowOf(rule)))
                 return Target {true, rule.profile, rule.program};
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "focus_source.h"
 #include "program_processes.h"
 #include "program_rules.h"
 
@@ -10,8 +11,6 @@
 
 #include <functional>
 #include <memory>
-
-class FocusSource;
 
 // Switches the profile in use by the programs the user runs and focuses, through the scene's
 // own profile switch, and keeps the rules that say which program wants which profile. The
@@ -31,6 +30,9 @@ class ProgramSwitcher : public QObject
     Q_PROPERTY(int defaultProfile READ defaultProfile WRITE setDefaultProfile NOTIFY rulesChanged)
     Q_PROPERTY(QVariantList rules READ ruleList NOTIFY rulesChanged)
     Q_PROPERTY(int desktop READ desktop CONSTANT)
+    // The last change could not be stored (and was undone).
+    Q_PROPERTY(bool saveFailed READ saveFailed NOTIFY rulesChanged)
+    Q_PROPERTY(QString rulesPath READ rulesPath CONSTANT)
 
 public:
     static constexpr int kHoldMs = 1000;
@@ -64,9 +66,11 @@ public:
     const ProgramRules &rules() const { return m_rules; }
     QVariantList ruleList() const;
     int desktop() const;
+    bool saveFailed() const { return m_saveFailed; }
+    QString rulesPath() const { return m_path; }
 
     // The programs running now that a rule can name, for the page: { name, program, match,
-    // icon } by name, one per program.
+    // icon } by name, one per program; a program with a window by its window's class.
     Q_INVOKABLE QVariantList runningPrograms();
     // Adds a rule unless the program has one already; false then.
     Q_INVOKABLE bool addRule(
@@ -120,11 +124,18 @@ private:
     void updateScanning();
     void onFocusChanged();
     void scan();
+    // The classes of the desktop's windows, read only while a running rule names a class.
+    QStringList windowClasses() const;
+    bool anyWindowOf(const ProgramRule &rule) const;
 
     QString m_path;
     ProgramRules m_rules;
+    ProgramRules m_stored;  // what the rules file holds
+    bool m_saveFailed = false;
     std::unique_ptr<FocusSource> m_focus;  // nullptr: this desktop tells no focus
+    FocusSource::Window m_focusedWindow;
     ProcessInfo m_focused;
+    QStringList m_windowClasses;
     ProcessTable m_processes;
     QTimer m_scanTimer;
     QTimer m_holdTimer;

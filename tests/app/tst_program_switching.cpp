@@ -39,6 +39,8 @@ private slots:
     void cleanup();
 
     void focusRuleSwitchesAndComesBack();
+    void focusRuleFindsTheProgram_data();
+    void focusRuleFindsTheProgram();
     void noSwitchWhileFocusFlapsOrTheSwitchIsOff();
     void runningRuleFindsAWindowsGame();
     void switchWaitsForPagesUnsavedAndOtherSwitches();
@@ -72,6 +74,26 @@ private:
         QFile::copy(QStringLiteral("/bin/sleep"), exe);
         game.start(exe, {QStringLiteral("60")});
         QVERIFY(game.waitForStarted());
+    }
+    // A program that opens its own window (a copy of xmessage: no _NET_WM_PID, WM_CLASS
+    // instance strylagame), in a process namespace of its own if asked, and that window once
+    // it shows.
+    xcb_window_t startWindowedGame(bool ownNamespace)
+    {
+        const QString exe = rig->file(QStringLiteral("strylagame"));
+        QFile::copy(QStringLiteral("/usr/bin/xmessage"), exe);
+        const QStringList xmessage {
+            exe, QStringLiteral("-timeout"), QStringLiteral("60"), QStringLiteral("game")};
+        if (ownNamespace)
+            game.start(QStringLiteral("unshare"),
+                QStringList {QStringLiteral("--pid"), QStringLiteral("--fork"),
+                    QStringLiteral("--kill-child")}
+                    + xmessage);
+        else
+            game.start(exe, xmessage.mid(1));
+        xcb_window_t window = 0;
+        QTest::qWaitFor([&] { return (window = wm->find("strylagame")) != 0; }, kSwitchWaitMs);
+        return window;
     }
     QAction *trayAction(const QString &name) const
     {
@@ -130,6 +152,56 @@ void TestProgramSwitching::focusRuleSwitchesAndComesBack()
     QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 0, kSwitchWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 4, kSwitchWaitMs);
     QCOMPARE(balloons.size(), 2);
+}
+
+void TestProgramSwitching::focusRuleFindsTheProgram_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("match");
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<bool>("focusedFirst");
+    QTest::newRow("focused before the start") << "strylagame"
+                                              << "name"
+                                              << "pid" << true;
+    QTest::newRow("window class, no process") << "StrylaClass"
+                                              << "class"
+                                              << "class" << false;
+    QTest::newRow("no _NET_WM_PID") << "strylagame"
+                                    << "name"
+                                    << "own" << false;
+    QTest::newRow("pid of another namespace") << "strylagame"
+                                              << "name"
+                                              << "pid 1" << false;
+}
+
+// However the window names its program, the rule finds it.
+void TestProgramSwitching::focusRuleFindsTheProgram()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, match);
+    QFETCH(QString, window);
+    QFETCH(bool, focusedFirst);
+    writeRules(program, match, 2, "focus");
+    xcb_window_t id = 0;
+    if (window == QLatin1String("class")) {
+        id = wm->window(0, "strylaclass");
+    } else if (window == QLatin1String("pid")) {
+        startGame();
+        id = wm->window(game.processId());
+    } else {
+        // A client in its own process namespace is process 1 there, and says so.
+        id = startWindowedGame(window == QLatin1String("pid 1"));
+        QVERIFY(id);
+        if (window == QLatin1String("pid 1"))
+            wm->setPid(id, 1);
+    }
+    if (focusedFirst)
+        wm->activate(id);
+    QVERIFY(rig->start());
+    if (!focusedFirst)
+        wm->activate(id);
+    QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 2, kSwitchWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 2, kSwitchWaitMs);
 }
 
 void TestProgramSwitching::noSwitchWhileFocusFlapsOrTheSwitchIsOff()

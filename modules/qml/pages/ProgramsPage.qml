@@ -13,7 +13,7 @@ PopupFrame {
     // 7 Remove, 8 the master switch, 9 add a file, 10-12 what the desktop lets the program
     // see (X11, Wayland, neither), 13-14 balloons of a switch, 15 default profile,
     // 16 running programs, 17 Cancel, 18 the button on the profiles page, 19 no rules yet,
-    // 20 caption of the file chooser.
+    // 20 caption of the file chooser, 21 a change that could not be stored.
     property var texts: ["Programs", "Program", "Profile", "Switches",
         "While its window has the focus", "While it runs", "Add", "Remove",
         "Switch profiles automatically", "Add a file…",
@@ -21,7 +21,8 @@ PopupFrame {
         "On Wayland only X11 windows tell their focus. Rules for running programs see every program.",
         "This desktop does not tell which window has the focus: only rules for running programs work.",
         "Profile %1 for %2", "Profile %1 (no rule applies)", "Default profile", "Running programs",
-        "Cancel", "Programs", "No rules yet: add a program.", "Choose a program"]
+        "Cancel", "Programs", "No rules yet: add a program.", "Choose a program",
+        "The change could not be stored in %1: what the page shows is what is stored."]
     // The program's rules object; the scene loads before the program provides it.
     readonly property QtObject programs: typeof ui_Programs !== "undefined" ? ui_Programs : null
     readonly property var rules: programs !== null ? programs.rules : []
@@ -32,6 +33,10 @@ PopupFrame {
     readonly property var triggerNames: [texts[4], texts[5]]
     // A new rule takes the profile in use and the trigger this desktop can see.
     readonly property int newTrigger: page.desktop === 2 ? 1 : 0
+
+    function storedAutomatic() {
+        return page.programs !== null && page.programs.automatic
+    }
 
     function init(send, recovery) {
     }
@@ -81,11 +86,17 @@ PopupFrame {
         Row {
             spacing: root.spacingUnit * 3
             CheckBox {
+                id: automaticBox
                 objectName: "programsAutomatic"
                 text: page.texts[8]
-                checked: page.programs !== null && page.programs.automatic
+                checked: page.storedAutomatic()
                 activeFocusOnTab: true
-                onToggled: function (checked) { ui_Programs.automatic = checked }
+                // The box turns its own mark; the mark shows what is stored again, whatever
+                // changes it later (the tray, a change that could not be stored).
+                onToggled: function (on) {
+                    ui_Programs.automatic = on
+                    automaticBox.checked = Qt.binding(page.storedAutomatic)
+                }
             }
             UiText {
                 anchors.verticalCenter: parent.verticalCenter
@@ -101,6 +112,18 @@ PopupFrame {
                 activeFocusOnTab: true
                 onChosen: function (index) { ui_Programs.defaultProfile = page.profileNumber(index) }
             }
+        }
+
+        UiText {
+            objectName: "programsSaveFailed"
+            width: parent.width
+            visible: page.programs !== null && page.programs.saveFailed
+            wrapMode: Text.WordWrap
+            text: page.texts[21].arg(page.programs !== null ? page.programs.rulesPath : "")
+            color: root.colorOrange
+            font.pixelSize: root.fontMinSize
+            Accessible.role: Accessible.AlertMessage
+            Accessible.name: text
         }
 
         UiText {
