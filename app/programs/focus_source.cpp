@@ -1,5 +1,6 @@
 #include "focus_source.h"
 
+#include "focus_source_kwin.h"
 #include "focus_source_wlr.h"
 #include "focus_source_x11.h"
 
@@ -20,6 +21,7 @@ QList<FocusSourceEntry> focusSourceTable()
     QList<FocusSourceEntry> table;
     if (waylandSession()) {
         table.append({"wlroots", [] { return std::make_unique<WlrFocusSource>(); }});
+        table.append({"KWin", [] { return std::make_unique<KWinFocusSource>(); }});
     }
     table.append({"X11", [] { return std::make_unique<X11FocusSource>(); }});
     return table;

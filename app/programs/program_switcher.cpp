@@ -71,8 +71,10 @@ ProgramSwitcher::ProgramSwitcher(const QString &rulesPath, QObject *parent)
     connect(&m_scanTimer, &QTimer::timeout, this, &ProgramSwitcher::scan);
 
     m_focus = createFocusSource();
-    if (m_focus)
+    if (m_focus) {
         connect(m_focus.get(), &FocusSource::focusChanged, this, &ProgramSwitcher::onFocusChanged);
+        m_focus->setWatching(m_rules.automatic);
+    }
     onFocusChanged();
     updateScanning();
 }
@@ -124,6 +126,8 @@ void ProgramSwitcher::setAutomatic(bool on)
     if (on == m_rules.automatic)
         return;
     m_rules.automatic = on;
+    if (m_focus)
+        m_focus->setWatching(on);
     // Turning the switch on starts from what is in use: only a change of what applies switches.
     m_wanted = m_applied = Target {};
     m_holdTimer.stop();
