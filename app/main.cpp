@@ -26,6 +26,9 @@ int run(QtSingleCoreApplication &app)
     // there whatever folder the program was started from: the executable's own folder, or,
     // for an installed program, a folder of the user's.
     enterDataFolder(QCoreApplication::applicationFilePath());
+    // Wayland compositors know the window by this name (its app id): the desktop entry's icon
+    // and name in task switchers and docks.
+    QGuiApplication::setDesktopFileName(QStringLiteral("stryla-config"));
 
     Widget window;
     QObject::connect(

@@ -98,8 +98,12 @@ void Widget::createTrayIcon()
     trayIcon->setToolTip(QString::fromLatin1(kTrayToolTip));
     trayIcon->setIcon(QIcon(QString::fromLatin1(kTrayIconFile)));
     connect(trayIcon, &QSystemTrayIcon::activated, this, &Widget::trayIconActivated);
-    trayIcon->setVisible(true);
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
+    // A tray of the D-Bus protocol is found when the icon is made, or never; on X11 Qt also
+    // waits for a tray that starts later. Elsewhere an icon without a tray only draws warnings.
+    const bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    if (trayAvailable || QGuiApplication::platformName() == QLatin1String("xcb"))
+        trayIcon->setVisible(true);
+    if (!trayAvailable)
         qDebug().noquote()
             << "No system tray on this desktop: while the window is hidden the program is "
                "reached by starting it again with the device connected, and ended with "

@@ -412,6 +412,11 @@ bool myQQuickView::mouseSetCursorSpeed(uint cursorSpeed)
     return PointerSettings::mouseSetCursorSpeed(cursorSpeed);
 }
 
+bool myQQuickView::canSetCursorSpeed() const
+{
+    return PointerSettings::canSetCursorSpeed();
+}
+
 bool myQQuickView::mouseSetVerticalScrollLines(uint lines)
 {
     return PointerSettings::mouseSetVerticalScrollLines(lines);

@@ -48,6 +48,9 @@ public:
     // itself starts from the same state. plannedExchanges() is the count.
     Q_INVOKABLE void planWrites(bool on);
     Q_INVOKABLE int plannedExchanges() const;
+    // Whether this desktop lets a program set the pointer speed (the system page says so when
+    // it does not).
+    Q_INVOKABLE bool canSetCursorSpeed() const;
 
     // Key and button transitions of the global hooks, handed to the scene queued.
     void detectKeyboard(bool isDown, int usbCode);

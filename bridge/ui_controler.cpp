@@ -3,11 +3,14 @@
 #include "dialog_texts.h"
 #include "hid_thread.h"
 #include "myqquickview.h"
+#include "window_platform.h"
 
+#include <QEvent>
 #include <QQmlContext>
 #include <QQuickWindow>
 #include <QSettings>
 #include <QWidget>
+#include <QWindow>
 
 const QUrl Ui_Controler::kSceneUrl(QStringLiteral("qrc:modules/qml/main.qml"));
 
@@ -39,7 +42,10 @@ void Ui_Controler::setup(QWidget *hostWindow, Hid_Thread *hid, const QUrl &scene
     context->setContextProperty(QStringLiteral("hid"), hid);
     context->setContextProperty(QStringLiteral("ui_Ctl"), this);
 
-    hostWindow->resize(m_view->size());
+    window_platform::fixSize(hostWindow, m_view->width(), m_view->height());
+    m_placesWindows = window_platform::placesWindows();
+    if (!m_placesWindows)
+        m_view->installEventFilter(this);
     const QSettings config(QString::fromLatin1(kGlobalConfig), QSettings::IniFormat);
     hostWindow->setWindowTitle(config.value(QStringLiteral("common/name"), QString()).toString());
     installDialogTexts(this, config.value(QStringLiteral("common/language")).toString());
@@ -57,12 +63,33 @@ void Ui_Controler::onClose()
 
 void Ui_Controler::onXChanged(int x)
 {
-    m_hostWindow->move(m_hostWindow->x() + x, m_hostWindow->y());
+    moveBy(x, 0);
 }
 
 void Ui_Controler::onYChanged(int y)
 {
-    m_hostWindow->move(m_hostWindow->x(), m_hostWindow->y() + y);
+    moveBy(0, y);
+}
+
+void Ui_Controler::moveBy(int dx, int dy)
+{
+    if (m_placesWindows) {
+        m_hostWindow->move(m_hostWindow->pos() + QPoint(dx, dy));
+        return;
+    }
+    if (m_moveHandedOver || !m_hostWindow->windowHandle())
+        return;
+    // The compositor takes the pointer from here on; it needs the press that began the drag,
+    // still held. Where it refuses, this drag leaves the window where it is.
+    m_moveHandedOver = true;
+    m_hostWindow->windowHandle()->startSystemMove();
+}
+
+bool Ui_Controler::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress)
+        m_moveHandedOver = false;
+    return QObject::eventFilter(watched, event);
 }
 
 void Ui_Controler::setBusy(int busyTime)

@@ -9,6 +9,11 @@ class myQQuickView;
 
 // Sets up the frameless host window, creates the view with the scene, and lets the scene
 // minimise, hide and drag the window. The scene reaches it as "ui_Ctl".
+//
+// Dragging: the scene reports the pointer's offsets during a drag (onXChanged, onYChanged).
+// Where the program may place its window (X11) it moves by them; where only the compositor
+// places windows (Wayland) the first offset of a drag hands the move to the compositor and the
+// rest of that drag is ignored. A drag begins with a button press in the view.
 class Ui_Controler : public QObject
 {
     Q_OBJECT
@@ -33,7 +38,14 @@ public slots:
     void onYChanged(int y);
     void setBusy(int busyTime = 0);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void moveBy(int dx, int dy);
+
     QWidget *m_hostWindow = nullptr;
     myQQuickView *m_view = nullptr;
+    bool m_placesWindows = true;
+    bool m_moveHandedOver = false;  // the compositor moves the window until the next press
 };

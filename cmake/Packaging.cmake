@@ -44,6 +44,14 @@ install(FILES ${PROJECT_SOURCE_DIR}/modules/img/logo.svg
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/example.korvane.StrylaConfig.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
+# --- Wayland desktops: the focus sources each desktop loads from where it looks for them ---
+# - KDE Plasma: the KWin script that reports the active window, below
+#   ${CMAKE_INSTALL_DATADIR}/kwin/scripts/<name>/ (metadata, contents/code/main.js).
+# - GNOME Shell: the extension that exports the focused window, below
+#   ${CMAKE_INSTALL_DATADIR}/gnome-shell/extensions/<uuid>/ (metadata.json, extension.js).
+# Their install() rules belong in this block.
+# --- end of the Wayland desktops' files ---
+
 # stryla_named_modules(<file> <keywords> <list>): appends to list the QML modules that the lines
 # of file starting with one of keywords ("import", "import|depends") name; quoted imports of
 # folders and scripts are not modules.
@@ -131,7 +139,11 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS ${STRYLA_RUNTIME_DEPENDS})
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS gnome-shell-extension-appindicator)
 # The desktop's own file chooser (through the XDG portal) for import and export, and Qt's
 # dialog words in the window's language where the desktop has none.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-xdgdesktopportal-platformtheme, qt6-translations-l10n")
+# Qt's Wayland plugin: in a Wayland session the program is a Wayland client (moved by the
+# compositor, its focus sources); without it Qt falls back to X11 through XWayland where the
+# session has it, and cannot start where it has not.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "qt6-wayland, qt6-xdgdesktopportal-platformtheme, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/debian/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

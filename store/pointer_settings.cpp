@@ -40,6 +40,8 @@ uint scrollLinesForRate(int rate)
 
 #ifndef Q_OS_WIN
 
+#include "kwin_input_devices.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDir>
@@ -247,13 +249,29 @@ QByteArray withKdeSetting(
     return text + "[KDE]\n" + setting + "\n";
 }
 
-// Plasma keeps the pointer speed per input device in its own input settings, applied by its
-// compositor; there is no desktop-wide value to set there.
+// Plasma keeps the pointer speed per input device, applied and kept by KWin; there is no
+// desktop-wide value to set there.
 bool mouseSetCursorSpeed(uint step)
 {
-    return reportFailure(step <= kMaxStep && !onKdeDesktop()
-            && writeGSettingsDouble(kMouseSchema, "speed", gnomeSpeedForStep(step)),
-        "setCursorSpeed Failed");
+    bool done = false;
+    if (step <= kMaxStep) {
+        const double speed = gnomeSpeedForStep(step);
+        done = onKdeDesktop()
+            ? KWinInputDevices::setPointerAcceleration(KWinInputDevices::adjustableMice(), speed)
+            : writeGSettingsDouble(kMouseSchema, "speed", speed);
+    }
+    return reportFailure(done, "setCursorSpeed Failed");
+}
+
+bool canSetCursorSpeed()
+{
+    if (onKdeDesktop())
+        return !KWinInputDevices::adjustableMice().isEmpty();
+    const SchemaPtr schema = lookUpSchema(kMouseSchema);
+    if (!schema || !g_settings_schema_has_key(schema.get(), "speed"))
+        return false;
+    const SettingsPtr settings(g_settings_new_full(schema.get(), nullptr, nullptr));
+    return keepsChanges(settings.get()) && g_settings_is_writable(settings.get(), "speed");
 }
 
 bool mouseSetDoubleClickSpeed(uint step)

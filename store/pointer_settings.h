@@ -11,7 +11,9 @@
 // Windows: SystemParametersInfoW, made permanent for the user and broadcast. Linux, where a
 // setter succeeds only when the running desktop takes the value:
 // - KDE Plasma: double-click time and wheel lines in kdeglobals (group KDE), followed by
-//   Plasma's change notice on the session bus; the pointer speed fails.
+//   Plasma's change notice on the session bus; the pointer speed of every mouse through KWin's
+//   input devices on the session bus (Plasma on Wayland, where KWin applies and keeps it),
+//   failing where KWin offers none (Plasma on X11).
 // - other desktops: speed and double-click time in GSettings
 //   "org.gnome.desktop.peripherals.mouse" (GNOME reads them), failing when GSettings only
 //   keeps them in memory (no dconf) or cannot commit them; wheel lines fail.
@@ -30,13 +32,17 @@ uint sliderStep(int position);
 uint scrollLinesForRate(int rate);
 
 bool mouseSetCursorSpeed(uint step);
+// Whether this desktop lets a program set the pointer speed at all (the page says so beside
+// the control when it does not). Asks the desktop, within a bounded wait.
+bool canSetCursorSpeed();
 bool mouseSetDoubleClickSpeed(uint step);
 bool mouseSetVerticalScrollLines(uint lines);
 
 #ifndef Q_OS_WIN
 // Linux details, open for tests.
 
-// GSettings "speed" for a step: the desktop's default (0) at step 5, −1 at step 0, 1 at step 10.
+// GSettings "speed" and KWin's "pointerAcceleration" (both libinput's speed) for a step: the
+// desktop's default (0) at step 5, −1 at step 0, 1 at step 10.
 double gnomeSpeedForStep(uint step);
 // GSettings "double-click" in milliseconds: 900 at step 0 down to 200 at step 10.
 int doubleClickMsForStep(uint step);

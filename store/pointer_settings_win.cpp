@@ -25,6 +25,11 @@ bool reportFailure(bool done, const char *failureLine)
 
 }  // namespace
 
+bool canSetCursorSpeed()
+{
+    return true;
+}
+
 bool mouseSetCursorSpeed(uint step)
 {
     // Step 0 would be speed 0, which Windows does not take: the slowest speed is 1.

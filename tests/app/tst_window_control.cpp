@@ -111,6 +111,8 @@ void TestWindowControl::windowProperties()
     QVERIFY(host->testAttribute(Qt::WA_TranslucentBackground));
     QCOMPARE(host->styleSheet(), QStringLiteral("background:transparent;"));
     QCOMPARE(host->size(), QSize(1024, 640));
+    QCOMPARE(host->minimumSize(), QSize(1024, 640));  // one size: tiling desktops float it
+    QCOMPARE(host->maximumSize(), QSize(1024, 640));
     QCOMPARE(host->windowTitle(), QStringLiteral("KORVANE STRYLA Z7"));
     QVERIFY(!controler->view()->rootObject()->isVisible());  // until initUI
 }

@@ -19,8 +19,14 @@ cd /
 STRYLA_SIM_WIRE_LOG="$work/wire.log" "$program" > "$work/out.log" 2>&1 &
 pid=$!
 
-timeout 15 xdotool search --sync --onlyvisible --name "KORVANE STRYLA Z7" > /dev/null \
-    || fail "the window did not appear"
+window=$(timeout 15 xdotool search --sync --onlyvisible --name "KORVANE STRYLA Z7" | head -1)
+[ -n "$window" ] || fail "the window did not appear"
+# Tiling window managers float it at its size: a dialog of one size (minimum = maximum).
+xprop -id "$window" _NET_WM_WINDOW_TYPE | grep -q "_NET_WM_WINDOW_TYPE_DIALOG" \
+    || fail "window type: $(xprop -id "$window" _NET_WM_WINDOW_TYPE)"
+hints=$(xprop -id "$window" WM_NORMAL_HINTS)
+grep -q "minimum size: 1024 by 640" <<< "$hints" && grep -q "maximum size: 1024 by 640" <<< "$hints" \
+    || fail "size hints: $hints"
 grep -qx "Device Connect" "$work/out.log" || fail "no 'Device Connect' line"
 # Under an X display capture is global, but only X programs are watched.
 grep -qx "Input hooks: global (X11 programs only)" "$work/out.log" \

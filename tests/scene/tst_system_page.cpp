@@ -27,6 +27,7 @@ private slots:
     void doubleClickSpeedAppliesOnlyItself_data();
     void doubleClickSpeedAppliesOnlyItself();
     void oneScreenOnPlasma();
+    void pointerSpeedOnPlasmaWithoutKWin();
     void settingTheDesktopDidNotTake();
     void resetAndRestoreApplyEverything();
 
@@ -162,6 +163,23 @@ void TestSystemPage::oneScreenOnPlasma()
     QCOMPARE(rig->profileValue(1, "mouse/scrollRate").toInt(), 12);
     QVERIFY(!noteShown("scrollLinesNote"));
     QCOMPARE(rig->profileValue(0, "mouse/scrollRate").toInt(), 3);
+}
+
+// Plasma on X11 (no KWin input devices on the bus) lets no program set the pointer speed:
+// the page says so under the slider from the start, and the choice stays in the profile.
+void TestSystemPage::pointerSpeedOnPlasmaWithoutKWin()
+{
+    qputenv("XDG_CURRENT_DESKTOP", "KDE");
+    QVERIFY(rig->start());
+    QVERIFY(openPage());
+    QVERIFY(noteShown("pointerSpeedSliderNote"));
+    QCOMPARE(scene().property("pointerSpeedSliderNote", "text").toString(),
+        QStringLiteral("This desktop does not let programs change it"));
+    QVERIFY(!noteShown("doubleClickSliderNote"));
+    QVERIFY(scene().setSlider("pointerSpeedSlider", 337));
+    QTRY_COMPARE(rig->profileValue(0, "mouse/mouseRate").toInt(), 337);
+    QVERIFY(noteShown("pointerSpeedSliderNote"));
+    QCOMPARE(speed(), 0.3);
 }
 
 // Outside Plasma the wheel lines cannot be set: the page says so under its row, keeps the

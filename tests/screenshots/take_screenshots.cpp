@@ -190,6 +190,13 @@ const Shot kShots[] = {
             rig.scene->click("systemSettingEntry");
             rig.scene->click("scrollOneScreen");
         }},
+    {"system-settings-no-pointer-speed",
+        [](SceneRig &rig) {
+            // Plasma without KWin's input devices (on X11) lets no program set the speed.
+            qputenv("XDG_CURRENT_DESKTOP", "KDE");
+            rig.scene->click("systemSettingEntry");
+            qputenv("XDG_CURRENT_DESKTOP", "none");
+        }},
     {"unsaved-question",
         [](SceneRig &rig) {
             rig.scene->choose("dpiCountList", 2);

@@ -4,11 +4,17 @@
 
 #include "store_fixture.h"
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <QtTest>
+
+#include <memory>
+#include <vector>
 
 using namespace PointerSettings;
 
@@ -77,6 +83,88 @@ int applyAndExit(int argc, char **argv)
             all = mouseSetVerticalScrollLines(value) && all;
     }
     return all ? 0 : 1;
+}
+
+// One input device as KWin shows it on the bus; a "stuck" one answers a new speed without
+// taking it.
+class FakeKWinDevice : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.KWin.InputDevice")
+    Q_PROPERTY(bool pointer MEMBER pointer CONSTANT)
+    Q_PROPERTY(bool touchpad MEMBER touchpad CONSTANT)
+    Q_PROPERTY(bool supportsPointerAcceleration MEMBER supportsAcceleration CONSTANT)
+    Q_PROPERTY(double pointerAcceleration READ acceleration WRITE setAcceleration)
+
+public:
+    bool pointer = true;
+    bool touchpad = false;
+    bool supportsAcceleration = true;
+    bool stuck = false;
+    double speed = 0.0;
+
+    double acceleration() const { return speed; }
+    void setAcceleration(double value)
+    {
+        if (supportsAcceleration && !stuck)
+            speed = value;
+    }
+};
+
+class FakeKWinManager : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.KWin.InputDeviceManager")
+    Q_PROPERTY(QStringList devicesSysNames MEMBER names CONSTANT)
+
+public:
+    QStringList names;
+};
+
+// The child that plays KWin: a mouse (event3), a touchpad (event4), a keyboard (event5), a
+// tablet without acceleration (event6); "stuck" adds a mouse that keeps its speed (event7).
+int playKWin(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    FakeKWinManager manager;
+    std::vector<std::unique_ptr<FakeKWinDevice>> devices;
+    const auto add = [&](const QString &name, bool pointer, bool touchpad, bool accelerates,
+                         double speed) {
+        auto device = std::make_unique<FakeKWinDevice>();
+        device->pointer = pointer;
+        device->touchpad = touchpad;
+        device->supportsAcceleration = accelerates;
+        device->speed = speed;
+        bus.registerObject(QStringLiteral("/org/kde/KWin/InputDevice/") + name, device.get(),
+            QDBusConnection::ExportAllProperties);
+        manager.names << name;
+        devices.push_back(std::move(device));
+    };
+    add(QStringLiteral("event3"), true, false, true, 0.0);
+    add(QStringLiteral("event4"), true, true, true, 0.2);
+    add(QStringLiteral("event5"), false, false, false, 0.0);
+    add(QStringLiteral("event6"), true, false, false, 0.0);
+    if (argc > 2 && qstrcmp(argv[2], "stuck") == 0) {
+        add(QStringLiteral("event7"), true, false, true, -0.5);
+        devices.back()->stuck = true;
+    }
+    bus.registerObject(QStringLiteral("/org/kde/KWin/InputDevice"), &manager,
+        QDBusConnection::ExportAllProperties);
+    if (!bus.registerService(QStringLiteral("org.kde.KWin")))
+        return 2;
+    return QCoreApplication::exec();
+}
+
+// The speed KWin holds for a device, read from the bus.
+double kwinSpeed(const QString &device)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.kde.KWin"),
+        QStringLiteral("/org/kde/KWin/InputDevice/") + device,
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    call << QStringLiteral("org.kde.KWin.InputDevice") << QStringLiteral("pointerAcceleration");
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call);
+    return reply.arguments().value(0).value<QDBusVariant>().variant().toDouble();
 }
 
 }  // namespace
@@ -310,6 +398,46 @@ private slots:
         QCOMPARE(g_settings_get_int(m_mouse, "double-click"), 400);
     }
 
+    // On Plasma under Wayland the speed goes to every mouse KWin has, and only to mice; where
+    // KWin keeps a mouse's speed, or is not there (Plasma on X11), it fails.
+    void kwinTakesTheSpeedOfEveryMouse_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<bool>("takes");
+        QTest::newRow("KWin with a mouse") << "" << true;
+        QTest::newRow("a mouse that keeps its speed") << "stuck" << false;
+    }
+    void kwinTakesTheSpeedOfEveryMouse()
+    {
+        QFETCH(QString, mode);
+        QFETCH(bool, takes);
+        writeFile(kdeglobals(), kKdeglobalsStart);
+        g_settings_set_double(m_mouse, "speed", 0.2);
+        qputenv("XDG_CURRENT_DESKTOP", "KDE");
+        QProcess kwin;
+        kwin.start(QCoreApplication::applicationFilePath(), {"--play-kwin", mode});
+        QTRY_VERIFY(QDBusConnection::sessionBus().interface()->isServiceRegistered(
+            QStringLiteral("org.kde.KWin")));
+
+        QVERIFY(canSetCursorSpeed());
+        if (!takes)
+            QTest::ignoreMessage(QtDebugMsg, "setCursorSpeed Failed");
+        QCOMPARE(mouseSetCursorSpeed(8), takes);
+        QCOMPARE(kwinSpeed(QStringLiteral("event3")), 0.6);
+        QCOMPARE(kwinSpeed(QStringLiteral("event4")), 0.2);  // the touchpad keeps its own
+        QCOMPARE(kwinSpeed(QStringLiteral("event6")), 0.0);
+        QCOMPARE(readFile(kdeglobals()), QByteArray(kKdeglobalsStart));
+        QCOMPARE(g_settings_get_double(m_mouse, "speed"), 0.2);
+
+        kwin.kill();
+        kwin.waitForFinished();
+        QTRY_VERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(
+            QStringLiteral("org.kde.KWin")));
+        QVERIFY(!canSetCursorSpeed());
+        QTest::ignoreMessage(QtDebugMsg, "setCursorSpeed Failed");
+        QVERIFY(!mouseSetCursorSpeed(8));
+    }
+
     void scrollLinesElsewhereFail()
     {
         QTest::ignoreMessage(QtDebugMsg, "setVerticalScrollLines Failed");
@@ -362,6 +490,8 @@ int main(int argc, char **argv)
 {
     if (argc > 1 && qstrcmp(argv[1], "--apply") == 0)
         return applyAndExit(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "--play-kwin") == 0)
+        return playKWin(argc, argv);
     QCoreApplication app(argc, argv);
     TestPointerSettings test;
     return QTest::qExec(&test, argc, argv);

@@ -11,10 +11,12 @@ PopupFrame {
 
     // 0 title, 1 pointer speed, 2 double-click speed, 3 wheel row, 4 lines per notch,
     // 5 one screen, 6 slow end, 7 fast end, 8 restore the factory values, 9 OK,
-    // 10 a setting this desktop did not take.
+    // 10 a setting this desktop did not take, 11 language, 12 the desktop's language,
+    // 13 the pointer speed where the desktop lets no program change it.
     property var texts: ["System setting", "Pointer Speed", "Double-click Speed", "Scroll Speed",
         "Lines per notch", "Scroll one Screen", "Slow", "Fast", "Restore Default", "OK",
-        "This desktop did not take the setting"]
+        "This desktop did not take the setting", "Language", "Same as the desktop",
+        "This desktop does not let programs change it"]
 
     // Slider positions 3 … 337 and wheel lines 1 … 100; oneScreen stands for 1000 lines.
     property int pointerPosition: 150
@@ -25,12 +27,15 @@ PopupFrame {
     property bool pointerFailed: false
     property bool doubleClickFailed: false
     property bool linesFailed: false
+    // Whether the desktop lets programs set the pointer speed at all (asked when loading).
+    property bool pointerSettable: true
 
     readonly property int scrollRate: oneScreen ? SliderMap.scrollOneScreen : lines
 
     // Loads the values of the profile in use (of the factory profile with recovery) and, if
     // asked, stores them and applies all three.
     function init(send, recovery) {
+        pointerSettable = ui_View.canSetCursorSpeed()
         pointerPosition = storedPosition("mouse/mouseRate", recovery)
         doubleClickPosition = storedPosition("mouse/doubleRate", recovery)
         var rate = storedRate(recovery)
@@ -116,6 +121,7 @@ PopupFrame {
         property string label: ""
         property string sliderName: ""
         property bool failed: false
+        property string failedText: page.texts[10]
         property alias slider: rowSlider
 
         signal released(int value)
@@ -167,12 +173,14 @@ PopupFrame {
         Note {
             objectName: speedRow.sliderName + "Note"
             shown: speedRow.failed
+            text: speedRow.failedText
         }
     }
 
     // Said under a setting the desktop did not take; its place stays free otherwise.
     component Note: Item {
         property bool shown: false
+        property string text: page.texts[10]
 
         width: parent ? parent.width : 0
         height: 18
@@ -180,7 +188,7 @@ PopupFrame {
         UiText {
             anchors.fill: parent
             visible: parent.shown
-            text: "\u26A0 " + page.texts[10]
+            text: "\u26A0 " + parent.text
             color: "#ff8a3d"
             font.pixelSize: root.fontMinSize + 1
         }
@@ -200,7 +208,8 @@ PopupFrame {
             id: pointerRow
             label: page.texts[1]
             sliderName: "pointerSpeedSlider"
-            failed: page.pointerFailed
+            failed: page.pointerFailed || !page.pointerSettable
+            failedText: page.pointerSettable ? page.texts[10] : page.texts[13]
             onReleased: function (value) {
                 page.pointerPosition = value
                 page.store()

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# The tray on a Wayland desktop with a StatusNotifierItem tray (swaybar): the icon registers,
+# its menu lists the profiles with the one in use checked, choosing one switches the profile
+# and the master switch turns automatic switching on, as the files on disk show.
+#
+# usage: sway_session.sh --config sway_tray.conf tray_on_sway.sh <stryla-config-sim>
+#            <source modules folder>
+set -u
+exe=$1 modules=$2
+here=$(cd "$(dirname "$0")" && pwd)
+work=$STRYLA_WL_WORK/program
+pid=""
+trap '[ -n "$pid" ] && kill -9 $pid 2>/dev/null' EXIT
+fail() { echo "FAIL: $*"; echo "--- program output"; cat "$work/out.log"; exit 1; }
+source "$here/../e2e/install.sh"
+install_program "$exe" "$modules" 553 "$work"
+sed -i "s/^profileName=.*/profileName=Standard0, Work1/" "$work/modules/setting/name.bin"
+setting=$work/modules/setting
+value() { sed -n "/^\[$2\]/,/^\[/p" "$setting/$1" | grep -m1 "^$3=" | cut -d= -f2-; }
+
+"$program" > "$work/out.log" 2>&1 &
+pid=$!
+menu() { "$here/tray_menu.py" "$@" 2>&1; }
+for _ in $(seq 50); do
+    [ "$(menu list | head -1)" = "Standard|1" ] && break
+    sleep 0.1
+done
+expected="Standard|1
+Work|0
+Switch profiles automatically|0
+Quit (_Q)|-1"
+[ "$(menu list)" = "$expected" ] || fail "tray menu: $(menu list)"
+grep -q "No system tray" "$work/out.log" && fail "a tray is there, yet the program says none is"
+
+menu click Work > /dev/null || fail "clicking Work"
+for _ in $(seq 30); do [ "$(value apConfig.bin mouse profileNo)" = 1 ] && break; sleep 0.1; done
+[ "$(value apConfig.bin mouse profileNo)" = 1 ] || fail "profile in use: $(value apConfig.bin mouse profileNo)"
+menu click "Switch profiles automatically" > /dev/null || fail "clicking the master switch"
+for _ in $(seq 30); do [ "$(value programs.bin switching automatic)" = true ] && break; sleep 0.1; done
+[ "$(value programs.bin switching automatic)" = true ] || fail "automatic switching is not on in programs.bin"
+[ "$(menu list | tr '\n' ' ')" = "Standard|0 Work|1 Switch profiles automatically|1 Quit (_Q)|-1 " ] \
+    || fail "tray menu afterwards: $(menu list)"
+
+kill -TERM $pid
+for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+echo "PASS: tray on sway"
