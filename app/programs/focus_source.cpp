@@ -1,5 +1,6 @@
 #include "focus_source.h"
 
+#include "focus_source_gnome.h"
 #include "focus_source_kwin.h"
 #include "focus_source_wlr.h"
 #include "focus_source_x11.h"
@@ -22,17 +23,20 @@ QList<FocusSourceEntry> focusSourceTable()
     if (waylandSession()) {
         table.append({"wlroots", [] { return std::make_unique<WlrFocusSource>(); }});
         table.append({"KWin", [] { return std::make_unique<KWinFocusSource>(); }});
+        table.append({"GNOME Shell", [] { return std::make_unique<GnomeFocusSource>(); }});
     }
     table.append({"X11", [] { return std::make_unique<X11FocusSource>(); }});
     return table;
 }
 
-std::unique_ptr<FocusSource> createFocusSource()
+std::unique_ptr<FocusSource> createFocusSource(std::unique_ptr<FocusSource> *waiting)
 {
     for (const FocusSourceEntry &entry : focusSourceTable()) {
         std::unique_ptr<FocusSource> source = entry.create();
         if (source && source->isActive())
             return source;
+        if (waiting && !*waiting && source && !source->setupHint().isEmpty())
+            *waiting = std::move(source);
     }
     return nullptr;
 }

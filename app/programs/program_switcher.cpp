@@ -40,6 +40,9 @@ const char *const kBuiltInTexts[] = {
     "No rules yet: add a program.",  // 19
     "Choose a program",              // 20 file chooser caption
     "The change could not be stored in %1: what the page shows is what is stored.",  // 21
+    "The focused window comes from %1.",                                             // 22
+    "GNOME Shell tells the focus only through the extension that comes with this program, "
+    "which is not enabled. Enable it with: %1",  // 23
 };
 
 QVariantList asList(const QVariant &value)
@@ -70,16 +73,39 @@ ProgramSwitcher::ProgramSwitcher(const QString &rulesPath, QObject *parent)
     m_scanTimer.setInterval(kScanMs);
     connect(&m_scanTimer, &QTimer::timeout, this, &ProgramSwitcher::scan);
 
-    m_focus = createFocusSource();
-    if (m_focus) {
-        connect(m_focus.get(), &FocusSource::focusChanged, this, &ProgramSwitcher::onFocusChanged);
-        m_focus->setWatching(m_rules.automatic);
+    useFocusSource(createFocusSource(&m_waiting));
+    if (m_waiting) {
+        connect(
+            m_waiting.get(), &FocusSource::activeChanged, this, &ProgramSwitcher::waitingChanged);
     }
     onFocusChanged();
     updateScanning();
 }
 
 ProgramSwitcher::~ProgramSwitcher() = default;
+
+void ProgramSwitcher::useFocusSource(std::unique_ptr<FocusSource> source)
+{
+    if (m_focus)
+        m_focus->disconnect(this);
+    m_focus = std::move(source);
+    if (m_focus) {
+        connect(m_focus.get(), &FocusSource::focusChanged, this, &ProgramSwitcher::onFocusChanged);
+        connect(m_focus.get(), &FocusSource::activeChanged, this, &ProgramSwitcher::desktopChanged);
+        m_focus->setWatching(m_rules.automatic);
+    }
+}
+
+// The source the user was told how to enable came up: it takes over.
+void ProgramSwitcher::waitingChanged()
+{
+    if (!m_waiting->isActive())
+        return;
+    m_waiting->disconnect(this);
+    useFocusSource(std::move(m_waiting));
+    emit desktopChanged();
+    onFocusChanged();
+}
 
 void ProgramSwitcher::setScene(QObject *root, std::function<bool()> busy)
 {
@@ -155,9 +181,19 @@ QVariantList ProgramSwitcher::ruleList() const
     return list;
 }
 
+QString ProgramSwitcher::focusSource() const
+{
+    return m_focus && m_focus->isActive() ? m_focus->name() : QString();
+}
+
+QString ProgramSwitcher::focusHint() const
+{
+    return m_waiting ? m_waiting->setupHint() : (m_focus ? m_focus->setupHint() : QString());
+}
+
 int ProgramSwitcher::desktop() const
 {
-    if (!m_focus)
+    if (!m_focus || !m_focus->isActive())
         return RunningOnly;
     return m_focus->coverage() == FocusSource::Coverage::AllWindows ? FocusAndRunning
                                                                     : X11FocusOnly;

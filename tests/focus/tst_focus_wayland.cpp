@@ -1,14 +1,17 @@
 // Profiles that follow native Wayland windows, on a real compositor: the test runs inside a
-// headless session of sway (tests/wayland/sway_session.sh) or KWin (kwin_session.sh), starts
-// two Wayland windows with known app ids (itself, started again with --window), moves the
-// focus between them as the compositor allows (swaymsg; a KWin script of the test's own), and
-// watches the simulated mouse's wire. The program itself renders offscreen; only its focus
-// source talks to the compositor.
+// headless session of sway (tests/wayland/sway_session.sh), KWin (kwin_session.sh) or GNOME
+// Shell (gnome_session.sh), starts two Wayland windows with known app ids (itself, started
+// again with --window), moves the focus between them as the compositor allows (swaymsg; a
+// KWin script or a GNOME Shell extension of the test's own), and watches the simulated
+// mouse's wire. The program itself renders offscreen; only its focus source talks to the
+// compositor.
 
+#include "program_switcher.h"
 #include "scene_rig.h"
 
 #include <QAction>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QGuiApplication>
 #include <QPainter>
@@ -71,6 +74,53 @@ bool kwinScriptLoaded()
             QStringLiteral("org.kde.kwin.Scripting"), QStringLiteral("isScriptLoaded"));
     m.setArguments({QStringLiteral("stryla-config-focus")});
     return QDBusConnection::sessionBus().call(m, QDBus::Block, 5000).arguments().value(0).toBool();
+}
+
+// GNOME Shell gives a new window of a headless session no focus by itself: the test's own
+// extension (stryla-test@korvane.example) activates it.
+bool gnomeActivate(const QString &appId)
+{
+    QDBusMessage m = QDBusMessage::createMethodCall(QStringLiteral("org.gnome.Shell"),
+        QStringLiteral("/example/korvane/StrylaTest"), QStringLiteral("example.korvane.StrylaTest"),
+        QStringLiteral("Activate"));
+    m.setArguments({appId});
+    return QDBusConnection::sessionBus().call(m, QDBus::Block, 5000).arguments().value(0).toBool();
+}
+
+bool gnomeSession()
+{
+    return qgetenv("XDG_CURRENT_DESKTOP") == "GNOME";
+}
+
+// Runs a command as the user would: gnome-extensions writes the Shell's settings through dconf,
+// which the program's own tests replace with a memory backend and a configuration folder of
+// their own.
+int runAsUser(const QStringList &command)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("GSETTINGS_BACKEND"));
+    environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
+    process.setProcessEnvironment(environment);
+    process.start(command.first(), command.mid(1));
+    return process.waitForFinished(10000) ? process.exitCode() : -1;
+}
+
+// Enables or disables the program's extension and waits until the Shell has done it.
+bool gnomeExtensions(const QString &action)
+{
+    if (runAsUser({QStringLiteral("gnome-extensions"), action,
+            QStringLiteral("stryla-config-43@korvane.example")})
+        != 0)
+        return false;
+    const bool wanted = action == QLatin1String("enable");
+    QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+    const QString name = QStringLiteral("example.korvane.StrylaConfig.Shell");
+    QElapsedTimer waited;
+    waited.start();
+    while (bus->isServiceRegistered(name).value() != wanted && waited.elapsed() < 5000)
+        QTest::qWait(50);
+    return bus->isServiceRegistered(name).value() == wanted;
 }
 
 bool swaymsg(const QString &command)
@@ -137,6 +187,7 @@ private slots:
     void init();
     void cleanup();
 
+    void gnomeExtensionEnabledAsThePageSays();
     void appIdRuleFollowsTheFocus();
     void flappingFasterThanTheHoldWritesNothing();
     void kwinScriptGoesWithTheSwitch();
@@ -157,6 +208,8 @@ private:
     {
         if (!qEnvironmentVariableIsEmpty("SWAYSOCK"))
             return swaymsg(QStringLiteral("[app_id=\"%1\"] focus").arg(appId));
+        if (gnomeSession())
+            return gnomeActivate(appId);
         return kwinActivate(appId);
     }
     int profileInUse() const { return rig->globalValue("mouse/profileNo").toInt(); }
@@ -197,12 +250,38 @@ void TestFocusWayland::init()
     QSettings(rig->file("modules/setting/name.bin"), QSettings::IniFormat)
         .setValue("profile/profileName", QStringList {"Standard0", "Work1", "Game2"});
     rig->setProfileValue(2, "mouse/currentDpiCount", 2);
+    if (gnomeSession())
+        QVERIFY(gnomeExtensions(QStringLiteral("enable")));
     QVERIFY(focus(QStringLiteral("notes")));
 }
 
 void TestFocusWayland::cleanup()
 {
     rig.reset();
+}
+
+// GNOME Shell without the program's extension: the page names the command that enables it;
+// once it is run, the focus rules see Wayland windows without a restart.
+void TestFocusWayland::gnomeExtensionEnabledAsThePageSays()
+{
+    if (!gnomeSession())
+        QSKIP("a GNOME Shell session only");
+    QVERIFY(gnomeExtensions(QStringLiteral("disable")));
+    writeRules(QStringLiteral("shooter"), 2);
+    QVERIFY(rig->start());
+    QObject *programs = rig->window->findChild<ProgramSwitcher *>();
+    QVERIFY(programs);
+    const QString command = programs->property("focusHint").toString();
+    QCOMPARE(command, QStringLiteral("gnome-extensions enable stryla-config-43@korvane.example"));
+    QVERIFY(programs->property("focusSource").toString() != QStringLiteral("GNOME Shell"));
+
+    QCOMPARE(runAsUser(command.split(QLatin1Char(' '))), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        programs->property("focusSource").toString(), QStringLiteral("GNOME Shell"), 5000);
+    QCOMPARE(programs->property("focusHint").toString(), QString());
+    QCOMPARE(programs->property("desktop").toInt(), 0);
+    QVERIFY(focus(QStringLiteral("shooter")));
+    QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 2, kSwitchWaitMs);
 }
 
 void TestFocusWayland::appIdRuleFollowsTheFocus()
@@ -249,7 +328,7 @@ void TestFocusWayland::flappingFasterThanTheHoldWritesNothing()
 // KWin runs the program's script only while the profiles follow programs.
 void TestFocusWayland::kwinScriptGoesWithTheSwitch()
 {
-    if (!qEnvironmentVariableIsEmpty("SWAYSOCK"))
+    if (qgetenv("XDG_CURRENT_DESKTOP") != "KDE")
         QSKIP("a KWin session only");
     writeRules(QStringLiteral("shooter"), 2);
     QVERIFY(rig->start());

@@ -13,7 +13,8 @@ PopupFrame {
     // 7 Remove, 8 the master switch, 9 add a file, 10-12 what the desktop lets the program
     // see (X11, Wayland, neither), 13-14 balloons of a switch, 15 default profile,
     // 16 running programs, 17 Cancel, 18 the button on the profiles page, 19 no rules yet,
-    // 20 caption of the file chooser, 21 a change that could not be stored.
+    // 20 caption of the file chooser, 21 a change that could not be stored, 22 where the focus
+    // comes from, 23 the GNOME Shell extension to enable.
     property var texts: ["Programs", "Program", "Profile", "Switches",
         "While its window has the focus", "While it runs", "Add", "Remove",
         "Switch profiles automatically", "Add a file…",
@@ -22,7 +23,9 @@ PopupFrame {
         "This desktop does not tell which window has the focus: only rules for running programs work.",
         "Profile %1 for %2", "Profile %1 (no rule applies)", "Default profile", "Running programs",
         "Cancel", "Programs", "No rules yet: add a program.", "Choose a program",
-        "The change could not be stored in %1: what the page shows is what is stored."]
+        "The change could not be stored in %1: what the page shows is what is stored.",
+        "The focused window comes from %1.",
+        "GNOME Shell tells the focus only through the extension that comes with this program, which is not enabled. Enable it with: %1"]
     // The program's rules object; the scene loads before the program provides it.
     readonly property QtObject programs: typeof ui_Programs !== "undefined" ? ui_Programs : null
     readonly property var rules: programs !== null ? programs.rules : []
@@ -131,6 +134,10 @@ PopupFrame {
             width: parent.width
             wrapMode: Text.WordWrap
             text: page.texts[10 + page.desktop]
+                + (page.programs !== null && page.programs.focusSource !== ""
+                    ? " " + page.texts[22].arg(page.programs.focusSource) : "")
+                + (page.programs !== null && page.programs.focusHint !== ""
+                    ? " " + page.texts[23].arg(page.programs.focusHint) : "")
             color: root.colorGray2
             font.pixelSize: root.fontMinSize
         }
