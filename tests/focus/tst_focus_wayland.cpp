@@ -6,6 +6,7 @@
 // mouse's wire. The program itself renders offscreen; only its focus source talks to the
 // compositor.
 
+#include "focus_source.h"
 #include "program_switcher.h"
 #include "scene_rig.h"
 
@@ -18,6 +19,8 @@
 #include <QProcess>
 #include <QRasterWindow>
 #include <QtTest>
+
+#include <sys/resource.h>
 
 using namespace simtest;
 
@@ -191,6 +194,7 @@ private slots:
     void appIdRuleFollowsTheFocus();
     void flappingFasterThanTheHoldWritesNothing();
     void kwinScriptGoesWithTheSwitch();
+    void idleWatcherCostsNothing();
 
 private:
     void writeRules(const QString &appId, int profile)
@@ -344,6 +348,32 @@ void TestFocusWayland::kwinScriptGoesWithTheSwitch()
     QVERIFY(kwinScriptLoaded());
     rig.reset();  // the program ends
     QVERIFY(!kwinScriptLoaded());
+}
+
+// The figure for the note: the source this desktop uses, watching while the focus stays, in
+// this otherwise idle process.
+void TestFocusWayland::idleWatcherCostsNothing()
+{
+    rig.reset();
+    std::unique_ptr<FocusSource> source = createFocusSource();
+    QVERIFY(source);
+    source->setWatching(true);
+    QTest::qWait(500);
+    auto cpu = [] {
+        rusage usage {};
+        getrusage(RUSAGE_SELF, &usage);
+        return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000LL + usage.ru_utime.tv_usec
+            + usage.ru_stime.tv_usec;
+    };
+    const qint64 before = cpu();
+    QElapsedTimer wall;
+    wall.start();
+    QEventLoop idle;  // QTest::qWait would wake every few milliseconds itself
+    QTimer::singleShot(5000, &idle, &QEventLoop::quit);
+    idle.exec();
+    const double share = 100.0 * double(cpu() - before) / (wall.nsecsElapsed() / 1000.0);
+    qInfo("idle cost of the %s source: %.4f %% of a core", qPrintable(source->name()), share);
+    QVERIFY(share < 1.0);  // a source that polled in a loop would show here
 }
 
 int main(int argc, char **argv)
