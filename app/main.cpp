@@ -3,6 +3,7 @@
 #include "command_executor.h"
 #include "data_folder.h"
 #include "file_dialogs.h"
+#include "file_replace.h"
 #include "input_hook.h"
 #include "myqquickview.h"
 #include "qtsinglecoreapplication.h"
@@ -29,6 +30,7 @@ int run(QtSingleCoreApplication &app)
     // Wayland compositors know the window by this name (its app id): the desktop entry's icon
     // and name in task switchers and docks.
     QGuiApplication::setDesktopFileName(QStringLiteral("stryla-config"));
+    removeWriteLeftovers(QStringLiteral("./modules"));
 
     Widget window;
     QObject::connect(

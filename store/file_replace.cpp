@@ -1,8 +1,12 @@
 #include "file_replace.h"
 
 #include <QDebug>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace {
@@ -62,4 +66,31 @@ bool replaceFileWithCopy(const QString &source, const QString &target)
         return false;
     }
     return true;
+}
+
+int removeWriteLeftovers(const QString &folder)
+{
+    static const QRegularExpression temporary(QStringLiteral("\\.new-[A-Za-z0-9]{6}(\\.lock)?$"));
+    int removed = 0;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (temporary.match(path).hasMatch()) {
+            removed += QFile::remove(path) ? 1 : 0;
+            continue;
+        }
+        if (!path.endsWith(QLatin1String(".lock")) || !QFileInfo(path.chopped(5)).isFile())
+            continue;
+        // A lock file of a settings file: taken over only when its writer has ended.
+        QLockFile lock(path);
+        if (lock.tryLock(0)) {
+            lock.unlock();
+            ++removed;
+        }
+    }
+    if (removed > 0)
+        qDebug().noquote() << QStringLiteral("Removed %1 files that interrupted saves left in %2")
+                                  .arg(removed)
+                                  .arg(folder);
+    return removed;
 }

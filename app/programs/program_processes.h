@@ -31,6 +31,10 @@ struct ProcessInfo
 bool ruleMatches(
     const ProgramRule &rule, const ProcessInfo &process, const QString &windowClass = QString());
 
+// Whether a program of that file name belongs to the desktop session (its message bus, sound
+// server, accessibility bus, X server, shells …) rather than to the user's programs.
+bool isSessionService(const QString &exeName);
+
 // The rule that names a program as a user chose it: a Windows executable by its name, any
 // other file by its full path.
 ProgramRule ruleForFile(const QString &path);
@@ -39,12 +43,22 @@ ProgramRule ruleForProcess(const ProcessInfo &process);
 
 namespace ProcFs {
 
+// A file name or argument as the system gives it: UTF-8 as text; other bytes so that each
+// name keeps a text of its own ("caf\xe8" and "caf\xe9" stay apart).
+QString decodeName(const QByteArray &bytes);
+
 // The Windows executables named in a command line (NUL-separated, as /proc gives it): every
-// argument ending in ".exe", without its folder ("C:\Games\Game.exe" gives "Game.exe").
+// argument ending in ".exe", without its folder ("C:\Games\Game.exe" and
+// "/home/u/Games/Game.exe" give "Game.exe"), except Wine's own programs.
 QStringList windowsNamesIn(const QByteArray &cmdline);
 
-// /proc/PID/exe and /proc/PID/cmdline of one of the user's processes; a process of another
-// user, a kernel thread or one that has ended gives nothing.
+// The target of /proc/PID/exe; empty for another user's process, a kernel thread, a zombie or
+// one that has ended.
+QString exePath(qint64 pid, const QString &procRoot = QStringLiteral("/proc"));
+
+// /proc/PID/exe and, for a process of Wine or Proton (its executable is Wine's, or it runs
+// under a Wine prefix), the Windows names of /proc/PID/cmdline; a process of another user, a
+// kernel thread or one that has ended gives nothing.
 ProcessInfo read(qint64 pid, const QString &procRoot = QStringLiteral("/proc"));
 
 // The process ids in procRoot now.
@@ -54,7 +68,9 @@ QList<qint64> pids(const QString &procRoot = QStringLiteral("/proc"));
 
 // The running processes, read from /proc by scan(). A process is read in the first scans
 // after its id appears (a new process may still replace its program: a fork before exec, a
-// Wine loader) and not again, so a scan costs one directory listing while nothing starts.
+// Wine loader); later scans look only at its executable link, and read it again when that
+// changed (an exec, or a zombie, which has none), so a scan costs one directory listing and one
+// link per process of the user while nothing starts.
 class ProcessTable
 {
 public:

@@ -40,9 +40,11 @@ const char *const kBuiltInTexts[] = {
     "No rules yet: add a program.",  // 19
     "Choose a program",              // 20 file chooser caption
     "The change could not be stored in %1: what the page shows is what is stored.",  // 21
-    "The focused window comes from %1.",                                             // 22
+    "When no rule applies any more, the default profile comes back, unless you chose a profile "
+    "by hand meanwhile: that one stays until a rule applies again.",  // 22
+    "The focused window comes from %1.",                                             // 23
     "GNOME Shell tells the focus only through the extension that comes with this program, "
-    "which is not enabled. Enable it with: %1",  // 23
+    "which is not enabled. Enable it with: %1",  // 24
 };
 
 QVariantList asList(const QVariant &value)
@@ -58,7 +60,6 @@ ProgramSwitcher::ProgramSwitcher(const QString &rulesPath, QObject *parent)
     : QObject(parent)
     , m_path(rulesPath)
     , m_rules(ProgramRulesFile::load(rulesPath))
-    , m_stored(m_rules)
 {
     m_holdTimer.setSingleShot(true);
     m_holdTimer.setInterval(kHoldMs);
@@ -133,15 +134,14 @@ void ProgramSwitcher::setScene(QObject *root, std::function<bool()> busy)
 
 // --- the rules ------------------------------------------------------------------------------
 
-// Every change is stored at once; one that cannot be stored is undone, so the page, the tray
-// and the switching go on with what the file holds, and the page says why.
+// Every change is stored at once; when it cannot be, the rules are read again, so the page,
+// the tray and the switching go on with what the file really holds (what the next start
+// finds), and the page says why.
 void ProgramSwitcher::changed()
 {
     m_saveFailed = !ProgramRulesFile::save(m_rules, m_path);
     if (m_saveFailed)
-        m_rules = m_stored;
-    else
-        m_stored = m_rules;
+        m_rules = ProgramRulesFile::load(m_path);
     emit rulesChanged();
     updateScanning();
     evaluate();
@@ -156,6 +156,7 @@ void ProgramSwitcher::setAutomatic(bool on)
         m_focus->setWatching(on);
     // Turning the switch on starts from what is in use: only a change of what applies switches.
     m_wanted = m_applied = Target {};
+    m_ruleProfile = -1;
     m_holdTimer.stop();
     m_holdDone = false;
     changed();
@@ -287,7 +288,8 @@ QVariantList ProgramSwitcher::runningPrograms()
     }
     const qint64 self = QCoreApplication::applicationPid();
     for (const ProcessInfo &process : m_processes.processes()) {
-        if (process.exePath.isEmpty() || process.pid == self || windowed.contains(process.pid))
+        if (process.exePath.isEmpty() || process.pid == self || windowed.contains(process.pid)
+            || (process.windowsNames.isEmpty() && isSessionService(process.exeName())))
             continue;
         const ProgramRule rule = ruleForProcess(process);
         const QString match = matchName(rule.match);
@@ -486,6 +488,12 @@ void ProgramSwitcher::apply()
     }
     const Target target = m_wanted;
     m_applied = target;
+    // A profile chosen by hand since the last rule's switch stays when no rule applies any
+    // more; the next rule that applies takes over again.
+    if (!target.byRule && m_ruleProfile >= 0 && profileInUse() != m_ruleProfile) {
+        m_ruleProfile = -1;
+        return;
+    }
     int number = target.byRule ? target.profile : m_rules.defaultProfile;
     if (!profileExists(number)) {
         const auto list = profiles();
@@ -509,5 +517,6 @@ void ProgramSwitcher::apply()
         if (switched)
             emit switchedByRule(profileName(number), target.byRule ? target.program : QString());
     }
+    m_ruleProfile = target.byRule ? profileInUse() : -1;
     apply();  // what applies may have changed while the mouse was written
 }

@@ -19,8 +19,9 @@
 // A program's rule applies while its window has the focus or while it runs, as the rule says;
 // a focus rule wins over a running one, and among rules of one kind the first in the list.
 // What applies must hold for kHoldMs before the profile changes, so passing through a program
-// writes nothing to the mouse. When no rule applies any more, the default profile comes back;
-// a profile chosen by hand stays until a rule applies. Nothing switches while a page is open,
+// writes nothing to the mouse. When no rule applies any more, the default profile comes back,
+// unless a profile was chosen by hand while the rule applied: that one stays until a rule
+// applies again. Nothing switches while a page is open,
 // something is unsaved, or the mouse is busy (another switch among them): the switch waits and
 // happens as soon as that is over, if it still applies.
 class ProgramSwitcher : public QObject
@@ -34,7 +35,7 @@ class ProgramSwitcher : public QObject
     // none), and the command that enables a better one of this desktop (empty: none).
     Q_PROPERTY(QString focusSource READ focusSource NOTIFY desktopChanged)
     Q_PROPERTY(QString focusHint READ focusHint NOTIFY desktopChanged)
-    // The last change could not be stored (and was undone).
+    // The last change could not be stored; the rules are what the file holds.
     Q_PROPERTY(bool saveFailed READ saveFailed NOTIFY rulesChanged)
     Q_PROPERTY(QString rulesPath READ rulesPath CONSTANT)
 
@@ -139,7 +140,6 @@ private:
 
     QString m_path;
     ProgramRules m_rules;
-    ProgramRules m_stored;  // what the rules file holds
     bool m_saveFailed = false;
     std::unique_ptr<FocusSource> m_focus;    // nullptr: this desktop tells no focus
     std::unique_ptr<FocusSource> m_waiting;  // a better one, once the user enables it
@@ -154,6 +154,7 @@ private:
     std::function<bool()> m_busy;
     Target m_wanted;
     Target m_applied;
+    int m_ruleProfile = -1;  // the profile a rule put in use, while that rule applies
     bool m_holdDone = false;
     bool m_switching = false;
 };

@@ -5,6 +5,7 @@
 
 #include "diagnostics.h"
 #include "fake_window_manager.h"
+#include "program_switcher.h"
 #include "scene_rig.h"
 
 #include <QAction>
@@ -42,27 +43,42 @@ private slots:
     void focusRuleFindsTheProgram_data();
     void focusRuleFindsTheProgram();
     void noSwitchWhileFocusFlapsOrTheSwitchIsOff();
-    void runningRuleFindsAWindowsGame();
+    void runningRuleFollowsTheProgram_data();
+    void runningRuleFollowsTheProgram();
     void switchWaitsForPagesUnsavedAndOtherSwitches();
     void ruleForADeletedProfileFallsBack();
+    void focusRuleWinsOverRunningRule();
     void trayMenuSwitchesAndFollows();
     void pageKeepsTheRulesFile();
+    void pageShowsWhatIsStored();
+    void leftoversAreRemovedAtStart();
 
 private:
     SceneDriver &scene() { return *rig->scene; }
     QString rulesFile() const { return rig->file(QStringLiteral("modules/setting/programs.bin")); }
     // The rules file as the user's last session left it: one rule, the switch on or off.
     void writeRules(const QString &program, const QString &match, int profile,
-        const QString &trigger, bool automatic = true)
+        const QString &trigger, bool automatic = true, int defaultProfile = 0)
     {
         QFile file(rulesFile());
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QStringLiteral("[switching]\nautomatic=%1\ndefault=0\n[rules]\nsize=1\n"
+        file.write(QStringLiteral("[switching]\nautomatic=%1\ndefault=%6\n[rules]\nsize=1\n"
                                   "1\\program=%2\n1\\match=%3\n1\\profile=%4\n1\\trigger=%5\n")
                        .arg(automatic ? "true" : "false", program, match)
                        .arg(profile)
                        .arg(trigger)
+                       .arg(defaultProfile)
                        .toUtf8());
+    }
+    // A second rule after the one writeRules wrote.
+    void addRule(const QString &program, const QString &match, int profile, const QString &trigger)
+    {
+        QSettings file(rulesFile(), QSettings::IniFormat);
+        file.setValue("rules/size", 2);
+        file.setValue("rules/2/program", program);
+        file.setValue("rules/2/match", match);
+        file.setValue("rules/2/profile", profile);
+        file.setValue("rules/2/trigger", trigger);
     }
     QByteArray rulesBytes() const { return rig->fileBytes(rulesFile()); }
     int profileInUse() const { return rig->globalValue("mouse/profileNo").toInt(); }
@@ -111,6 +127,7 @@ void TestProgramSwitching::init()
 {
     rig = std::make_unique<SceneRig>();
     wm = std::make_unique<FakeWindowManager>();
+    wm->activate(XCB_NONE);  // the last test's window is gone, and its id may come again
     QSettings(rig->file("modules/setting/name.bin"), QSettings::IniFormat)
         .setValue("profile/profileName", QStringList {"Standard0", "Work1", "Game2"});
     rig->setProfileValue(1, "mouse/currentDpiCount", 3);
@@ -152,6 +169,20 @@ void TestProgramSwitching::focusRuleSwitchesAndComesBack()
     QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 0, kSwitchWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 4, kSwitchWaitMs);
     QCOMPARE(balloons.size(), 2);
+
+    // A profile chosen by hand while the rule applies outlasts the game's focus; the next rule
+    // that applies takes over again.
+    QVERIFY(rig->waitForQuietWire());
+    wm->activate(gameWindow);
+    QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 2, kSwitchWaitMs);
+    QVERIFY(rig->waitForQuietWire());
+    trayAction("trayProfile1")->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 3, kSwitchWaitMs);
+    wm->activate(other);
+    QTest::qWait(2 * kHoldMs);
+    QCOMPARE(profileInUse(), 1);
+    wm->activate(gameWindow);
+    QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 2, kSwitchWaitMs);
 }
 
 void TestProgramSwitching::focusRuleFindsTheProgram_data()
@@ -230,20 +261,88 @@ void TestProgramSwitching::noSwitchWhileFocusFlapsOrTheSwitchIsOff()
     QCOMPARE(profileInUse(), 0);
 }
 
-// A Windows game under Wine: only its command line names game.exe.
-void TestProgramSwitching::runningRuleFindsAWindowsGame()
+void TestProgramSwitching::runningRuleFollowsTheProgram_data()
 {
-    writeRules("game.exe", "windows", 1, "running");
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("match");
+    // Run by bash in the test's folder, where strylagame and wine64-preloader are copies of
+    // sleep; %1 stands for that folder.
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("switches");
+    QTest::addColumn<QString>("end");  // "kill": the test ends it; "itself": it ends unreaped
+    QTest::newRow("running when the switch is turned on")
+        << "strylagame"
+        << "name"
+        << "exec %1/strylagame 60" << true << "switch on";
+    QTest::newRow("Windows game under Wine")
+        << "game.exe"
+        << "windows"
+        << "exec -a 'Z:\\Games\\Game.exe' %1/wine64-preloader 60" << true << "kill";
+    QTest::newRow("upper case on Wine's command line")
+        << "game.exe"
+        << "windows"
+        << "exec -a 'C:\\GAMES\\GAME.EXE' %1/wine64-preloader 60" << true << "kill";
+    QTest::newRow("Unix path under a Wine prefix")
+        << "game.exe"
+        << "windows"
+        << "WINEPREFIX=/tmp/pfx exec -a /home/u/Games/game.exe %1/strylagame 60" << true << "kill";
+    QTest::newRow("native program with an .exe argument")
+        << "shooter.exe"
+        << "windows"
+        << "exec -a /home/u/Downloads/Shooter.exe sleep 60" << false << "kill";
+    QTest::newRow("Wine's own program")
+        << "steam.exe"
+        << "windows"
+        << "exec -a 'C:\\steam.exe' %1/wine64-preloader 60" << false << "kill";
+    // A name that is not UTF-8 keeps its bytes as \xHH (the backslash doubled in the file).
+    QTest::newRow("name that is not UTF-8")
+        << "caf\\\\xe8"
+        << "name"
+        << "cp /bin/sleep $'%1/caf\\xe8'; exec $'%1/caf\\xe8' 60" << true << "kill";
+    QTest::newRow("another name that is not UTF-8")
+        << "caf\\\\xe9"
+        << "name"
+        << "cp /bin/sleep $'%1/caf\\xe8'; exec $'%1/caf\\xe8' 60" << false << "kill";
+    QTest::newRow("launcher that execs late") << "strylagame"
+                                              << "name"
+                                              << "sleep 7; exec %1/strylagame 60" << true << "kill";
+    QTest::newRow("game left a zombie") << "strylagame"
+                                        << "name"
+                                        << "%1/strylagame 6 & exec sleep 60" << true << "itself";
+}
+
+// A rule for a running program switches while the program runs, and back when it ends.
+void TestProgramSwitching::runningRuleFollowsTheProgram()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, match);
+    QFETCH(QString, command);
+    QFETCH(bool, switches);
+    QFETCH(QString, end);
+    const bool switchOnLater = end == QLatin1String("switch on");
+    writeRules(program, match, 1, "running", !switchOnLater);
+    for (const char *copy : {"strylagame", "wine64-preloader"})
+        QFile::copy(QStringLiteral("/bin/sleep"), rig->file(QLatin1String(copy)));
     QVERIFY(rig->start());
-    QProcess wine;
-    wine.start(QStringLiteral("/bin/bash"),
-        {QStringLiteral("-c"), QStringLiteral("exec -a 'Z:\\Games\\Game.exe' sleep 60")});
-    QVERIFY(wine.waitForStarted());
-    QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 1, kSwitchWaitMs);
+    game.start(QStringLiteral("/bin/bash"), {QStringLiteral("-c"), command.arg(rig->file(""))});
+    QVERIFY(game.waitForStarted());
+    if (switchOnLater) {
+        QTest::qWait(ProgramSwitcher::kScanMs);  // whatever the program saw start is old now
+        trayAction("trayAutomatic")->trigger();
+    }
+    if (!switches) {
+        QTest::qWait(ProgramSwitcher::kScanMs * 2 + kHoldMs);
+        QCOMPARE(profileInUse(), 0);
+        QVERIFY(commandRecords().empty());
+        return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 1, kSwitchWaitMs + 7000);
     QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 3, kSwitchWaitMs);
     QVERIFY(rig->waitForQuietWire());
-    wine.kill();
-    wine.waitForFinished();
+    if (end != QLatin1String("itself")) {
+        game.kill();
+        game.waitForFinished();
+    }
     QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 0, kSwitchWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 4, kSwitchWaitMs);
 }
@@ -302,19 +401,36 @@ void TestProgramSwitching::switchWaitsForPagesUnsavedAndOtherSwitches()
     QCOMPARE(stageCount(), 1);  // profile 2 as saved above
 }
 
+// The default profile (Work here, not the first of the list) stands in for the deleted one.
 void TestProgramSwitching::ruleForADeletedProfileFallsBack()
 {
-    writeRules("strylagame", "name", 4, "focus");
-    rig->dir.setGlobal(QStringLiteral("mouse/profileNo"), 1);
+    writeRules("strylagame", "name", 4, "focus", true, 1);
+    rig->dir.setGlobal(QStringLiteral("mouse/profileNo"), 2);
     startGame();
     QVERIFY(rig->start());
     DiagnosticCapture lines;
     wm->activate(wm->window(game.processId()));
-    QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 0, kSwitchWaitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 4, kSwitchWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 1, kSwitchWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 3, kSwitchWaitMs);
     QCOMPARE(lines.count(QStringLiteral(
-                 "Profile 4 of the rule for strylagame does not exist: profile 0 is used")),
+                 "Profile 4 of the rule for strylagame does not exist: profile 1 is used")),
         1);
+}
+
+// The game runs (a running rule for Work) and gets the focus (a focus rule for Game, listed
+// second): the focus rule wins.
+void TestProgramSwitching::focusRuleWinsOverRunningRule()
+{
+    writeRules("strylagame", "name", 1, "running");
+    addRule("strylagame", "name", 2, "focus");
+    startGame();
+    const xcb_window_t gameWindow = wm->window(game.processId());
+    QVERIFY(rig->start());
+    QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 1, kSwitchWaitMs);
+    QVERIFY(rig->waitForQuietWire());
+    wm->activate(gameWindow);
+    QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 2, kSwitchWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 2, kSwitchWaitMs);
 }
 
 void TestProgramSwitching::trayMenuSwitchesAndFollows()
@@ -351,12 +467,17 @@ void TestProgramSwitching::trayMenuSwitchesAndFollows()
 void TestProgramSwitching::pageKeepsTheRulesFile()
 {
     startGame();
+    wm->window(0, "StrylaClass");
     QVERIFY(rig->start());
     QVERIFY(scene().click("configButton"));
     QVERIFY(scene().click("profilePrograms"));
     QVERIFY(scene().waitUsable("programsAdd"));
     QVERIFY(scene().click("programsAdd"));
     const QVariantList running = scene().evaluate("page(programsPlace).running").toList();
+    // A program with a window comes first, named by its window's class.
+    QVERIFY(!running.isEmpty());
+    QCOMPARE(running.at(0).toMap().value("program").toString(), QStringLiteral("StrylaClass"));
+    QCOMPARE(running.at(0).toMap().value("match").toString(), QStringLiteral("class"));
     int row = -1;
     for (int i = 0; i < running.size(); ++i) {
         if (running.at(i).toMap().value("program") == QStringLiteral("strylagame"))
@@ -386,6 +507,68 @@ void TestProgramSwitching::pageKeepsTheRulesFile()
     QVERIFY(scene().click("programRuleRemove0"));
     QVERIFY(rulesBytes().contains("size=0"));
     QVERIFY(!rulesBytes().contains("strylagame"));
+}
+
+// The master switch shows the file whoever changed it; a change the file refuses shows so.
+void TestProgramSwitching::pageShowsWhatIsStored()
+{
+    QVERIFY(rig->start());
+    QVERIFY(scene().click("configButton"));
+    QVERIFY(scene().click("profilePrograms"));
+    QVERIFY(scene().waitUsable("programsAutomatic"));
+    auto shown = [this] { return scene().property("programsAutomatic", "checked").toBool(); };
+    QVERIFY(scene().click("programsAutomatic"));
+    QVERIFY(rulesBytes().contains("automatic=true"));
+    trayAction("trayAutomatic")->trigger();
+    QVERIFY(rulesBytes().contains("automatic=false"));
+    QVERIFY(!shown());
+    QVERIFY(scene().click("programsAutomatic"));
+    QVERIFY(rulesBytes().contains("automatic=true"));
+    QVERIFY(shown());
+    QVERIFY(!scene().isShown("programsSaveFailed"));
+
+    // The rules file cannot be replaced (a folder took its place): nothing is stored, and the
+    // page shows the switch off, as the next start will find it.
+    QVERIFY(QFile::remove(rulesFile()));
+    QVERIFY(QDir().mkdir(rulesFile()));
+    QVERIFY(scene().choose("programsDefault", 2));
+    QVERIFY(QFileInfo(rulesFile()).isDir());
+    QTRY_VERIFY(scene().isShown("programsSaveFailed"));
+    QVERIFY(scene().text("programsSaveFailed").startsWith("The change could not be stored in"));
+    QVERIFY(!shown());
+    QVERIFY(!trayAction("trayAutomatic")->isChecked());
+}
+
+// Saves cut short by a kill leave temporary and lock files; the next start removes them, and
+// nothing else.
+void TestProgramSwitching::leftoversAreRemovedAtStart()
+{
+    const QStringList leftovers {"modules/setting/programs.bin.new-a1B2c3",
+        "modules/setting/programs.bin.new-a1B2c3.lock", "modules/setting/name.bin.lock",
+        "modules/macro/fire.bin.new-Zz9Yy8"};
+    const QStringList kept {"modules/setting/name.bin", "modules/setting/notes.new-abc",
+        "modules/setting/old.bin.lock"};
+    QDir().mkpath(rig->file("modules/macro"));
+    for (const QString &name : leftovers + kept.mid(1)) {
+        QFile file(rig->file(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        // What a lock file holds: the process (long gone), the program, the machine.
+        file.write("999999\nstryla-config\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    }
+    const QString program = rig->file(QStringLiteral("stryla-config-sim"));
+    QVERIFY(QFile::copy(QStringLiteral(STRYLA_BINARY_DIR "/stryla-config-sim"), program));
+    QProcess running;
+    running.start(program, QStringList {});
+    QVERIFY(running.waitForStarted());
+    auto anyLeft = [&] {
+        return std::any_of(leftovers.begin(), leftovers.end(),
+            [this](const QString &name) { return QFile::exists(rig->file(name)); });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(!anyLeft(), kSwitchWaitMs);
+    running.kill();
+    running.waitForFinished();
+    for (const QString &name : kept)
+        QVERIFY2(QFile::exists(rig->file(name)), qPrintable(name));
 }
 
 QTEST_MAIN(TestProgramSwitching)

@@ -4,6 +4,7 @@
 // name their process, and the active window named on the root window.
 
 #include <QByteArray>
+#include <QList>
 #include <QtGlobal>
 
 #include <xcb/xcb.h>
@@ -21,11 +22,13 @@ public:
         m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
         m_active = atom("_NET_ACTIVE_WINDOW");
         m_pid = atom("_NET_WM_PID");
+        m_clientList = atom("_NET_CLIENT_LIST");
+        xcb_delete_property(m_connection, m_root, m_clientList);
     }
     ~FakeWindowManager() { xcb_disconnect(m_connection); }
 
     // A top-level window whose _NET_WM_PID is pid (none for 0) and whose WM_CLASS class is
-    // windowClass (none when empty).
+    // windowClass (none when empty), listed in _NET_CLIENT_LIST.
     xcb_window_t window(qint64 pid, const char *windowClass = "")
     {
         const xcb_window_t id = xcb_generate_id(m_connection);
@@ -41,6 +44,8 @@ public:
             xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_CLASS,
                 XCB_ATOM_STRING, 8, uint32_t(both.size()), both.data());
         }
+        xcb_change_property(
+            m_connection, XCB_PROP_MODE_APPEND, m_root, m_clientList, XCB_ATOM_WINDOW, 32, 1, &id);
         xcb_flush(m_connection);
         return id;
     }
@@ -98,4 +103,5 @@ private:
     xcb_window_t m_root = 0;
     xcb_atom_t m_active = 0;
     xcb_atom_t m_pid = 0;
+    xcb_atom_t m_clientList = 0;
 };
