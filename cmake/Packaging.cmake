@@ -49,10 +49,17 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/example.korvane.StrylaConfig.metai
 
 # --- Wayland desktops: the focus sources each desktop loads from where it looks for them ---
 # - KDE Plasma: the KWin script that reports the active window, below
-#   ${CMAKE_INSTALL_DATADIR}/kwin/scripts/<name>/ (metadata, contents/code/main.js).
+#   ${CMAKE_INSTALL_DATADIR}/kwin/scripts/<name>/ (metadata, contents/code/main.js). The program
+#   loads it from there over KWin's scripting interface.
 # - GNOME Shell: the extension that exports the focused window, below
-#   ${CMAKE_INSTALL_DATADIR}/gnome-shell/extensions/<uuid>/ (metadata.json, extension.js).
-# Their install() rules belong in this block.
+#   ${CMAKE_INSTALL_DATADIR}/gnome-shell/extensions/<uuid>/ (metadata.json, extension.js): one
+#   for Shell 43 and 44, one for 45 and later (the format changed); the user enables the one
+#   of the running Shell (the programs page says how).
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/packaging/kwin/stryla-config-focus
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/kwin/scripts)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/packaging/gnome-shell/stryla-config@korvane.example
+    ${PROJECT_SOURCE_DIR}/packaging/gnome-shell/stryla-config-43@korvane.example
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/gnome-shell/extensions)
 # --- end of the Wayland desktops' files ---
 
 # stryla_named_modules(<file> <keywords> <list>): appends to list the QML modules that the lines

@@ -50,9 +50,14 @@ public:
     virtual QList<Window> windows() const { return {}; }
     // Starts or stops watching (the master switch); a source that costs nothing may ignore it.
     virtual void setWatching(bool on) { Q_UNUSED(on); }
+    // For a source that would serve this desktop once the user enables something: the exact
+    // command that does it; empty otherwise.
+    virtual QString setupHint() const { return QString(); }
 
 signals:
     void focusChanged();
+    // A source that was inactive came up, or an active one went away.
+    void activeChanged();
 };
 
 // The sources this platform has, in the order they are tried: the first that comes up active
@@ -64,5 +69,7 @@ struct FocusSourceEntry
 };
 QList<FocusSourceEntry> focusSourceTable();
 
-// The first source of the table that is active here, or nullptr when none is.
-std::unique_ptr<FocusSource> createFocusSource();
+// The first source of the table that is active here, or nullptr when none is. With waiting,
+// also an inactive source ahead of it that says how to enable it (setupHint()), to be used
+// when it comes up (activeChanged()); nullptr when there is none.
+std::unique_ptr<FocusSource> createFocusSource(std::unique_ptr<FocusSource> *waiting = nullptr);

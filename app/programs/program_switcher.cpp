@@ -42,6 +42,9 @@ const char *const kBuiltInTexts[] = {
     "The change could not be stored in %1: what the page shows is what is stored.",  // 21
     "When no rule applies any more, the default profile comes back, unless you chose a profile "
     "by hand meanwhile: that one stays until a rule applies again.",  // 22
+    "The focused window comes from %1.",                                             // 23
+    "GNOME Shell tells the focus only through the extension that comes with this program, "
+    "which is not enabled. Enable it with: %1",  // 24
 };
 
 QVariantList asList(const QVariant &value)
@@ -71,14 +74,39 @@ ProgramSwitcher::ProgramSwitcher(const QString &rulesPath, QObject *parent)
     m_scanTimer.setInterval(kScanMs);
     connect(&m_scanTimer, &QTimer::timeout, this, &ProgramSwitcher::scan);
 
-    m_focus = createFocusSource();
-    if (m_focus)
-        connect(m_focus.get(), &FocusSource::focusChanged, this, &ProgramSwitcher::onFocusChanged);
+    useFocusSource(createFocusSource(&m_waiting));
+    if (m_waiting) {
+        connect(
+            m_waiting.get(), &FocusSource::activeChanged, this, &ProgramSwitcher::waitingChanged);
+    }
     onFocusChanged();
     updateScanning();
 }
 
 ProgramSwitcher::~ProgramSwitcher() = default;
+
+void ProgramSwitcher::useFocusSource(std::unique_ptr<FocusSource> source)
+{
+    if (m_focus)
+        m_focus->disconnect(this);
+    m_focus = std::move(source);
+    if (m_focus) {
+        connect(m_focus.get(), &FocusSource::focusChanged, this, &ProgramSwitcher::onFocusChanged);
+        connect(m_focus.get(), &FocusSource::activeChanged, this, &ProgramSwitcher::desktopChanged);
+        m_focus->setWatching(m_rules.automatic);
+    }
+}
+
+// The source the user was told how to enable came up: it takes over.
+void ProgramSwitcher::waitingChanged()
+{
+    if (!m_waiting->isActive())
+        return;
+    m_waiting->disconnect(this);
+    useFocusSource(std::move(m_waiting));
+    emit desktopChanged();
+    onFocusChanged();
+}
 
 void ProgramSwitcher::setScene(QObject *root, std::function<bool()> busy)
 {
@@ -124,6 +152,8 @@ void ProgramSwitcher::setAutomatic(bool on)
     if (on == m_rules.automatic)
         return;
     m_rules.automatic = on;
+    if (m_focus)
+        m_focus->setWatching(on);
     // Turning the switch on starts from what is in use: only a change of what applies switches.
     m_wanted = m_applied = Target {};
     m_ruleProfile = -1;
@@ -152,9 +182,19 @@ QVariantList ProgramSwitcher::ruleList() const
     return list;
 }
 
+QString ProgramSwitcher::focusSource() const
+{
+    return m_focus && m_focus->isActive() ? m_focus->name() : QString();
+}
+
+QString ProgramSwitcher::focusHint() const
+{
+    return m_waiting ? m_waiting->setupHint() : (m_focus ? m_focus->setupHint() : QString());
+}
+
 int ProgramSwitcher::desktop() const
 {
-    if (!m_focus)
+    if (!m_focus || !m_focus->isActive())
         return RunningOnly;
     return m_focus->coverage() == FocusSource::Coverage::AllWindows ? FocusAndRunning
                                                                     : X11FocusOnly;

@@ -30,7 +30,11 @@ class ProgramSwitcher : public QObject
     Q_PROPERTY(bool automatic READ automatic WRITE setAutomatic NOTIFY rulesChanged)
     Q_PROPERTY(int defaultProfile READ defaultProfile WRITE setDefaultProfile NOTIFY rulesChanged)
     Q_PROPERTY(QVariantList rules READ ruleList NOTIFY rulesChanged)
-    Q_PROPERTY(int desktop READ desktop CONSTANT)
+    Q_PROPERTY(int desktop READ desktop NOTIFY desktopChanged)
+    // The source of the focused window in use ("X11", "wlroots", "KWin", "GNOME Shell"; empty:
+    // none), and the command that enables a better one of this desktop (empty: none).
+    Q_PROPERTY(QString focusSource READ focusSource NOTIFY desktopChanged)
+    Q_PROPERTY(QString focusHint READ focusHint NOTIFY desktopChanged)
     // The last change could not be stored; the rules are what the file holds.
     Q_PROPERTY(bool saveFailed READ saveFailed NOTIFY rulesChanged)
     Q_PROPERTY(QString rulesPath READ rulesPath CONSTANT)
@@ -67,6 +71,8 @@ public:
     const ProgramRules &rules() const { return m_rules; }
     QVariantList ruleList() const;
     int desktop() const;
+    QString focusSource() const;
+    QString focusHint() const;
     bool saveFailed() const { return m_saveFailed; }
     QString rulesPath() const { return m_path; }
 
@@ -97,6 +103,7 @@ public slots:
 
 signals:
     void rulesChanged();
+    void desktopChanged();
     // The scene's list of profiles or the profile in use changed.
     void profilesChanged();
     // A switch made by a rule (program empty: back to the default profile).
@@ -124,6 +131,8 @@ private:
     QString profileName(int number) const;
     void updateScanning();
     void onFocusChanged();
+    void useFocusSource(std::unique_ptr<FocusSource> source);
+    void waitingChanged();
     void scan();
     // The classes of the desktop's windows, read only while a running rule names a class.
     QStringList windowClasses() const;
@@ -132,7 +141,8 @@ private:
     QString m_path;
     ProgramRules m_rules;
     bool m_saveFailed = false;
-    std::unique_ptr<FocusSource> m_focus;  // nullptr: this desktop tells no focus
+    std::unique_ptr<FocusSource> m_focus;    // nullptr: this desktop tells no focus
+    std::unique_ptr<FocusSource> m_waiting;  // a better one, once the user enables it
     FocusSource::Window m_focusedWindow;
     ProcessInfo m_focused;
     QStringList m_windowClasses;

@@ -501,7 +501,8 @@ void TestProgramSwitching::pageKeepsTheRulesFile()
     QVERIFY(rulesBytes().contains("automatic=true"));
     QVERIFY(trayAction("trayAutomatic")->isChecked());
     QCOMPARE(scene().text("programsDesktop"),
-        QStringLiteral("Focus and running programs can both be seen on this desktop."));
+        QStringLiteral("Focus and running programs can both be seen on this desktop. The focused "
+                       "window comes from X11."));
 
     QVERIFY(scene().click("programRuleRemove0"));
     QVERIFY(rulesBytes().contains("size=0"));

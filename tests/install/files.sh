@@ -9,6 +9,12 @@ expected_files() {
         echo bin/stryla-config
         echo lib/udev/rules.d/70-stryla-config.rules
         echo share/applications/stryla-config.desktop
+        echo share/gnome-shell/extensions/stryla-config-43@korvane.example/extension.js
+        echo share/gnome-shell/extensions/stryla-config-43@korvane.example/metadata.json
+        echo share/gnome-shell/extensions/stryla-config@korvane.example/extension.js
+        echo share/gnome-shell/extensions/stryla-config@korvane.example/metadata.json
+        echo share/kwin/scripts/stryla-config-focus/contents/code/main.js
+        echo share/kwin/scripts/stryla-config-focus/metadata.json
         echo share/bash-completion/completions/stryla-config
         echo share/fish/vendor_completions.d/stryla-config.fish
         echo share/icons/hicolor/scalable/apps/stryla-config.svg

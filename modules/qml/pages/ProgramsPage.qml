@@ -14,7 +14,7 @@ PopupFrame {
     // see (X11, Wayland, neither), 13-14 balloons of a switch, 15 default profile,
     // 16 running programs, 17 Cancel, 18 the button on the profiles page, 19 no rules yet,
     // 20 caption of the file chooser, 21 a change that could not be stored, 22 what the default
-    // profile does.
+    // profile does, 23 where the focus comes from, 24 the GNOME Shell extension to enable.
     property var texts: ["Programs", "Program", "Profile", "Switches",
         "While its window has the focus", "While it runs", "Add", "Remove",
         "Switch profiles automatically", "Add a file…",
@@ -24,7 +24,9 @@ PopupFrame {
         "Profile %1 for %2", "Profile %1 (no rule applies)", "Default profile", "Running programs",
         "Cancel", "Programs", "No rules yet: add a program.", "Choose a program",
         "The change could not be stored in %1: what the page shows is what is stored.",
-        "When no rule applies any more, the default profile comes back, unless you chose a profile by hand meanwhile: that one stays until a rule applies again."]
+        "When no rule applies any more, the default profile comes back, unless you chose a profile by hand meanwhile: that one stays until a rule applies again.",
+        "The focused window comes from %1.",
+        "GNOME Shell tells the focus only through the extension that comes with this program, which is not enabled. Enable it with: %1"]
     // The program's rules object; the scene loads before the program provides it.
     readonly property QtObject programs: typeof ui_Programs !== "undefined" ? ui_Programs : null
     readonly property var rules: programs !== null ? programs.rules : []
@@ -144,6 +146,10 @@ PopupFrame {
             width: parent.width
             wrapMode: Text.WordWrap
             text: page.texts[10 + page.desktop]
+                + (page.programs !== null && page.programs.focusSource !== ""
+                    ? " " + page.texts[23].arg(page.programs.focusSource) : "")
+                + (page.programs !== null && page.programs.focusHint !== ""
+                    ? " " + page.texts[24].arg(page.programs.focusHint) : "")
             color: root.colorGray2
             font.pixelSize: root.fontMinSize
         }
