@@ -19,16 +19,6 @@ namespace {
 constexpr int kHoldMs = 1000;
 constexpr int kSwitchWaitMs = 10000;
 
-std::vector<sim::WireRecord> commandRecords()
-{
-    std::vector<sim::WireRecord> records;
-    for (const sim::WireRecord &r : sim::wireLog()) {
-        if (r.interface == sim::Interface::Command)
-            records.push_back(r);
-    }
-    return records;
-}
-
 }  // namespace
 
 class TestProgramSwitching : public QObject
@@ -157,9 +147,9 @@ void TestProgramSwitching::focusRuleSwitchesAndComesBack()
 
     QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 2, kSwitchWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 2, kSwitchWaitMs);
-    const auto records = commandRecords();
-    QVERIFY(!records.empty());
-    QVERIFY(records.front().time - focusTime >= std::chrono::milliseconds(kHoldMs - 20));
+    const auto commands = records(sim::Interface::Command);
+    QVERIFY(!commands.empty());
+    QVERIFY(commands.front().time - focusTime >= std::chrono::milliseconds(kHoldMs - 20));
     QCOMPARE(scene().evaluate("topMenu.profileIndex").toInt(), 2);
     QCOMPARE(balloons.size(), 1);
     QCOMPARE(balloons.at(0).at(1).toString(), QStringLiteral("Profile Game for strylagame"));
@@ -249,7 +239,7 @@ void TestProgramSwitching::noSwitchWhileFocusFlapsOrTheSwitchIsOff()
         QTest::qWait(kHoldMs / 4);
     }
     QTest::qWait(2 * kHoldMs);
-    QVERIFY(commandRecords().empty());
+    QVERIFY(records(sim::Interface::Command).empty());
     QCOMPARE(profileInUse(), 0);
 
     // The master switch off (from the tray): the focus may stay as long as it likes.
@@ -257,7 +247,7 @@ void TestProgramSwitching::noSwitchWhileFocusFlapsOrTheSwitchIsOff()
     QVERIFY(rulesBytes().contains("automatic=false"));
     wm->activate(gameWindow);
     QTest::qWait(2 * kHoldMs);
-    QVERIFY(commandRecords().empty());
+    QVERIFY(records(sim::Interface::Command).empty());
     QCOMPARE(profileInUse(), 0);
 }
 
@@ -333,7 +323,7 @@ void TestProgramSwitching::runningRuleFollowsTheProgram()
     if (!switches) {
         QTest::qWait(ProgramSwitcher::kScanMs * 2 + kHoldMs);
         QCOMPARE(profileInUse(), 0);
-        QVERIFY(commandRecords().empty());
+        QVERIFY(records(sim::Interface::Command).empty());
         return;
     }
     QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 1, kSwitchWaitMs + 7000);
@@ -359,7 +349,7 @@ void TestProgramSwitching::switchWaitsForPagesUnsavedAndOtherSwitches()
     QVERIFY(scene().click("configButton"));
     wm->activate(gameWindow);
     QTest::qWait(2 * kHoldMs);
-    QVERIFY(commandRecords().empty());
+    QVERIFY(records(sim::Interface::Command).empty());
     QVERIFY(scene().click("profilesPageClose"));
     QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 2, kSwitchWaitMs);
     QVERIFY(rig->waitForQuietWire());
@@ -370,7 +360,7 @@ void TestProgramSwitching::switchWaitsForPagesUnsavedAndOtherSwitches()
     sim::clearWireLog();
     wm->activate(other);
     QTest::qWait(2 * kHoldMs);
-    QVERIFY(commandRecords().empty());
+    QVERIFY(records(sim::Interface::Command).empty());
     QVERIFY(scene().click("saveButton"));
     QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 0, kSwitchWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 4, kSwitchWaitMs);
@@ -380,7 +370,7 @@ void TestProgramSwitching::switchWaitsForPagesUnsavedAndOtherSwitches()
     sim::clearWireLog();
     trayAction("trayProfile1")->trigger();
     QVERIFY(rig->waitForQuietWire());
-    const auto alone = commandRecords();
+    const auto alone = records(sim::Interface::Command);
     trayAction("trayProfile0")->trigger();
     QVERIFY(rig->waitForQuietWire());
 
@@ -394,7 +384,7 @@ void TestProgramSwitching::switchWaitsForPagesUnsavedAndOtherSwitches()
     QVERIFY2(sinceFocus.elapsed() > kHoldMs, "the hand switch ended before the hold time");
     QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 2, kSwitchWaitMs);
     QVERIFY(rig->waitForQuietWire());
-    const auto both = commandRecords();
+    const auto both = records(sim::Interface::Command);
     QVERIFY(both.size() > alone.size());
     for (size_t i = 0; i < alone.size(); ++i)
         QCOMPARE(both.at(i).bytes, alone.at(i).bytes);

@@ -28,16 +28,6 @@ namespace {
 constexpr int kHoldMs = 1000;
 constexpr int kSwitchWaitMs = 10000;
 
-std::vector<sim::WireRecord> commandRecords()
-{
-    std::vector<sim::WireRecord> records;
-    for (const sim::WireRecord &r : sim::wireLog()) {
-        if (r.interface == sim::Interface::Command)
-            records.push_back(r);
-    }
-    return records;
-}
-
 // A plain Wayland window whose app id is the desktop file name it is given; says "shown" on
 // its standard output once the compositor has let it draw.
 class TestWindow : public QRasterWindow
@@ -302,9 +292,9 @@ void TestFocusWayland::appIdRuleFollowsTheFocus()
     QVERIFY(focus(QStringLiteral("shooter")));
     QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 2, kSwitchWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 2, kSwitchWaitMs);
-    const auto records = commandRecords();
-    QVERIFY(!records.empty());
-    const auto firstReport = records.front().time - focusTime;
+    const auto commands = records(sim::Interface::Command);
+    QVERIFY(!commands.empty());
+    const auto firstReport = commands.front().time - focusTime;
     QVERIFY(firstReport >= std::chrono::milliseconds(kHoldMs - 20));
     qInfo("focus change to the first report on the wire: %lld ms",
         qlonglong(std::chrono::duration_cast<std::chrono::milliseconds>(firstReport).count()));
@@ -328,7 +318,7 @@ void TestFocusWayland::flappingFasterThanTheHoldWritesNothing()
         QTest::qWait(kHoldMs / 4);
     }
     QTest::qWait(2 * kHoldMs);
-    QVERIFY(commandRecords().empty());
+    QVERIFY(records(sim::Interface::Command).empty());
     QCOMPARE(profileInUse(), 0);
 }
 
@@ -346,7 +336,7 @@ void TestFocusWayland::kwinScriptGoesWithTheSwitch()
     QVERIFY(!kwinScriptLoaded());
     QVERIFY(focus(QStringLiteral("shooter")));
     QTest::qWait(2 * kHoldMs);
-    QVERIFY(commandRecords().empty());
+    QVERIFY(records(sim::Interface::Command).empty());
     automatic->trigger();
     QVERIFY(kwinScriptLoaded());
     rig.reset();  // the program ends

@@ -58,6 +58,16 @@ inline std::vector<sim::WireRecord> records(
     return out;
 }
 
+// Every record of one interface, both directions, in order.
+inline std::vector<sim::WireRecord> records(sim::Interface iface)
+{
+    std::vector<sim::WireRecord> out;
+    for (const sim::WireRecord &r : sim::wireLog())
+        if (r.interface == iface)
+            out.push_back(r);
+    return out;
+}
+
 // The host-to-device reports on the command interface, as hex strings, in order.
 inline QStringList sentReports()
 {
