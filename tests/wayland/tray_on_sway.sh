@@ -7,13 +7,7 @@
 #            <source modules folder>
 set -u
 exe=$1 modules=$2
-here=$(cd "$(dirname "$0")" && pwd)
-work=$STRYLA_WL_WORK/program
-pid=""
-trap '[ -n "$pid" ] && kill -9 $pid 2>/dev/null' EXIT
-fail() { echo "FAIL: $*"; echo "--- program output"; cat "$work/out.log"; exit 1; }
-source "$here/../e2e/install.sh"
-install_program "$exe" "$modules" 553 "$work"
+source "$(dirname "$0")/program_in_session.sh"
 sed -i "s/^profileName=.*/profileName=Standard0, Work1/" "$work/modules/setting/name.bin"
 setting=$work/modules/setting
 value() { sed -n "/^\[$2\]/,/^\[/p" "$setting/$1" | grep -m1 "^$3=" | cut -d= -f2-; }

@@ -7,13 +7,7 @@
 #            <virtual_pointer> [screenshot.png]
 set -u
 exe=$1 modules=$2 pointer=$3 shot=${4:-}
-here=$(cd "$(dirname "$0")" && pwd)
-work=$STRYLA_WL_WORK/program
-pid=""
-trap '[ -n "$pid" ] && kill -9 $pid 2>/dev/null' EXIT
-fail() { echo "FAIL: $*"; echo "--- program output"; cat "$work/out.log"; exit 1; }
-source "$here/../e2e/install.sh"
-install_program "$exe" "$modules" 553 "$work"
+source "$(dirname "$0")/program_in_session.sh"
 
 # The program's window in sway's tree: "floating x y width height", or nothing.
 window() {
