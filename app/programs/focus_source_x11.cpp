@@ -163,14 +163,16 @@ qint64 X11FocusSource::clientPid(quint32 window) const
 {
     if (!m_clientIds)
         return 0;
-    const xcb_res_client_id_spec_t spec {window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    const xcb_res_client_id_spec_t asked {window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
     const Reply<xcb_res_query_client_ids_reply_t> reply(xcb_res_query_client_ids_reply(
-        m_connection, xcb_res_query_client_ids(m_connection, 1, &spec), nullptr));
+        m_connection, xcb_res_query_client_ids(m_connection, 1, &asked), nullptr));
     if (!reply)
         return 0;
     for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem;
          xcb_res_client_id_value_next(&it)) {
-        if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID)
+        // Each value starts with the client and kind it answers for.
+        const auto &answered = *reinterpret_cast<const xcb_res_client_id_spec_t *>(it.data);
+        if ((answered.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID)
             && xcb_res_client_id_value_value_length(it.data) >= 1)
             return *xcb_res_client_id_value_value(it.data);
     }
