@@ -4,6 +4,7 @@
 #include "hid_thread.h"
 #include "lang_strings.h"
 #include "myqquickview.h"
+#include "scene_gate.h"
 #include "window_platform.h"
 
 #include <QEvent>
@@ -36,7 +37,9 @@ void Ui_Controler::setup(QWidget *hostWindow, Hid_Thread *hid, const QUrl &scene
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     m_view = new myQQuickView(hostWindow);
     m_view->setObjectName(QStringLiteral("ui_View"));
+    m_view->setHidThread(hid);
     m_view->setSource(scene);
+    m_gate = new SceneGate(m_view, this);
 
     QQmlContext *context = m_view->rootContext();
     context->setContextProperty(QStringLiteral("ui_View"), m_view);

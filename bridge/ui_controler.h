@@ -5,6 +5,7 @@
 
 class Hid_Thread;
 class QWidget;
+class SceneGate;
 class myQQuickView;
 
 // Sets up the frameless host window, creates the view with the scene, and lets the scene
@@ -30,6 +31,8 @@ public:
 
     QWidget *hostWindow() const { return m_hostWindow; }
     myQQuickView *view() const { return m_view; }
+    // The program's one door to the scene's root (null until setup).
+    SceneGate *gate() const { return m_gate; }
 
 public slots:
     void onMinimize();
@@ -46,6 +49,7 @@ private:
 
     QWidget *m_hostWindow = nullptr;
     myQQuickView *m_view = nullptr;
+    SceneGate *m_gate = nullptr;
     bool m_placesWindows = true;
     bool m_moveHandedOver = false;  // the compositor moves the window until the next press
 };
