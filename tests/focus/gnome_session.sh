@@ -26,13 +26,16 @@ case "${1:-}" in
     shift
     mount -t tmpfs tmpfs /run/systemd && mount -t tmpfs tmpfs /run/dbus \
         || { echo "SKIP: cannot mount over /run" >&2; exit 125; }
-    dbus-daemon --system --fork --nopidfile \
+    # The system bus forks away from this script: it ends with the run, not with the machine.
+    bus_pid=$(dbus-daemon --system --fork --nopidfile --print-pid) \
         || { echo "SKIP: no system bus" >&2; exit 125; }
+    trap 'kill "$bus_pid" 2>/dev/null' EXIT
     # The session bus starts services (dconf) with its own environment: set it up first.
     mkdir -p -m 0700 "$work/runtime"
     chown "$test_user": "$work/runtime"
-    exec runuser -p -u "$test_user" -- env HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" \
+    runuser -p -u "$test_user" -- env HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" \
         STRYLA_WL_WORK="$work" dbus-run-session -- bash "$here/gnome_session.sh" --inner "$@"
+    exit $?
     ;;
 --inner)
     ;;
