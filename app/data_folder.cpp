@@ -1,6 +1,7 @@
 #include "data_folder.h"
 
 #include "file_replace.h"
+#include "profile_numbers.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -34,7 +35,7 @@ constexpr SeedRule kSeedRules[] = {
 };
 // Folders the program writes into or reads from, made even when nothing is copied into them.
 constexpr const char *kSeedFolders[] = {"setting", "macro", "gun", "i18n"};
-constexpr int kProfileCount = 10;
+constexpr int kProfileCount = ProfileNumbers::kFileCount;
 const QString kFactoryProfile = QStringLiteral("pD.bin");
 
 QString subPath(const QString &folder, const QString &name)

@@ -1,6 +1,7 @@
 #include "dialog_texts.h"
 
 #include "lang_strings.h"
+#include "notification_texts.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -32,6 +33,9 @@ constexpr NativeText kTexts[] = {
     {"Widget", "Quit (&Q)", "other", 8},
 };
 
+// The section whose first eight strings are the texts of the DPI-switch notices.
+const QString kNoticeSection = QStringLiteral("other");
+
 class LanguageFileTranslator : public QTranslator
 {
 public:
@@ -46,6 +50,8 @@ public:
     }
 
     bool isEmpty() const override { return false; }
+
+    QStringList section(const QString &name) const { return m_sections.value(name); }
 
     QString translate(const char *context, const char *source, const char *, int) const override
     {
@@ -100,5 +106,15 @@ void installDialogTexts(QObject *owner, const QString &language)
         else
             delete qt;
     }
-    install(new LanguageFileTranslator(language, owner));
+    auto *texts = new LanguageFileTranslator(language, owner);
+    install(texts);
+    NotificationTexts::replace(texts->section(kNoticeSection));
+}
+
+QStringList sceneLangStrings(const QString &section, const QString &language)
+{
+    const QStringList strings = LangStrings::getLangStrings(section, language);
+    if (section == kNoticeSection)
+        NotificationTexts::replace(strings);
+    return strings;
 }

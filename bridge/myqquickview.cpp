@@ -1,6 +1,7 @@
 #include "myqquickview.h"
 
 #include "dialog_texts.h"
+#include "file_dialogs.h"
 #include "gun_data.h"
 #include "gun_sender.h"
 #include "hid_thread.h"
@@ -25,6 +26,7 @@ myQQuickView::myQQuickView(QWidget *parent)
     , m_heldKeys(new HeldKeys(this))
 {
     m_context.facts = m_store->facts();
+    installSystemFileDialogs();
     SceneAccessibility::install();
     setResizeMode(QQuickWidget::SizeViewToRootObject);
     setAttribute(Qt::WA_AlwaysStackOnTop);
@@ -253,7 +255,7 @@ void myQQuickView::mouseSetRGBColor(uchar type, QVariantList src24)
 QList<QSettings *> myQQuickView::profileHandles() const
 {
     QList<QSettings *> handles;
-    for (int n = 0; n < StoreFiles::kProfileCount; ++n)
+    for (int n = 0; n < ProfileNumbers::kFileCount; ++n)
         handles.append(m_store->profileSettings(n));
     return handles;
 }
@@ -313,9 +315,10 @@ QVariantList myQQuickView::getNameList(QVariant type)
     return m_names.getNameList(plainValue(type));
 }
 
+// The scene reads section "other" when it applies a language: the DPI-switch notices follow.
 QStringList myQQuickView::getLangStrings(QString typeStr, QString langCode)
 {
-    return LangStrings::getLangStrings(typeStr, langCode);
+    return sceneLangStrings(typeStr, langCode);
 }
 
 QVariantList myQQuickView::languages()

@@ -5,6 +5,7 @@
 #include "lang_strings.h"
 #include "myqquickview.h"
 #include "scene_gate.h"
+#include "settings_store.h"
 #include "window_platform.h"
 
 #include <QEvent>
@@ -15,10 +16,6 @@
 #include <QWindow>
 
 const QUrl Ui_Controler::kSceneUrl(QStringLiteral("qrc:modules/qml/main.qml"));
-
-namespace {
-const char kGlobalConfig[] = "./modules/setting/apConfig.bin";
-}
 
 void Ui_Controler::setup(QWidget *hostWindow, Hid_Thread *hid, const QUrl &scene)
 {
@@ -50,7 +47,7 @@ void Ui_Controler::setup(QWidget *hostWindow, Hid_Thread *hid, const QUrl &scene
     m_placesWindows = window_platform::placesWindows();
     if (!m_placesWindows)
         m_view->installEventFilter(this);
-    const QSettings config(QString::fromLatin1(kGlobalConfig), QSettings::IniFormat);
+    const QSettings config(QString::fromLatin1(StoreFiles::kGlobal), QSettings::IniFormat);
     hostWindow->setWindowTitle(config.value(QStringLiteral("common/name"), QString()).toString());
     // The scene names the language again once it starts (useLanguage); until then the tray
     // menu follows the stored choice.

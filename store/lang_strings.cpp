@@ -1,7 +1,5 @@
 #include "lang_strings.h"
 
-#include "notification_texts.h"
-
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
@@ -13,8 +11,6 @@
 namespace LangStrings {
 
 namespace {
-
-const QString kNotificationSection = QStringLiteral("other");
 
 bool isPlainFileName(const QString &code)
 {
@@ -182,8 +178,6 @@ QStringList getLangStrings(const QString &typeStr, const QString &langCode)
     strings.reserve(total);
     for (int i = 0; i < total; ++i)
         strings.append(storedText(file.value(typeStr + QLatin1Char('/') + QString::number(i))));
-    if (typeStr == kNotificationSection)
-        NotificationTexts::replace(strings);
     return strings;
 }
 

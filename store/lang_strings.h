@@ -50,8 +50,7 @@ QString languageFilePath(const QString &langCode);
 
 // The strings of one section in key order; an absent key gives an empty string, a missing file
 // or section an empty list, and a code that is not a plain file name (empty, a path separator,
-// "..", a control character) an empty list with a diagnostic line. Reading section "other"
-// also replaces the device monitor's notification texts with its first (up to) eight strings.
+// "..", a control character) an empty list with a diagnostic line.
 QStringList getLangStrings(const QString &typeStr, const QString &langCode);
 
 }  // namespace LangStrings

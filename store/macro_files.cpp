@@ -1,7 +1,8 @@
 #include "macro_files.h"
 
-#include "file_dialogs.h"
+#include "file_chooser.h"
 #include "file_replace.h"
+#include "profile_numbers.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -88,7 +89,7 @@ int boundedStepCount(const QVariant &total, const QString &name)
 QList<QSettings *> userProfiles(const QList<QSettings *> &profiles)
 {
     QList<QSettings *> result;
-    for (QSettings *profile : profiles.mid(0, kUserProfiles)) {
+    for (QSettings *profile : profiles.mid(0, ProfileNumbers::kNamedCount)) {
         if (profile)
             result.append(profile);
     }

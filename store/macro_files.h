@@ -19,8 +19,6 @@ class QWidget;
 // can pick, and the default profile handle (pD.bin).
 namespace MacroFiles {
 
-// Profiles 0 … 5 are the ones a macro rename or deletion reaches.
-constexpr int kUserProfiles = 6;
 // Steps read from one file at most; the device record holds far fewer.
 constexpr int kMaxSteps = 1000;
 constexpr int kMaxNameLength = 64;

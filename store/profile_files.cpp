@@ -1,6 +1,6 @@
 #include "profile_files.h"
 
-#include "file_dialogs.h"
+#include "file_chooser.h"
 #include "file_replace.h"
 #include "settings_store.h"
 

@@ -32,7 +32,7 @@ int profileNumber(const QVariant &value)
 {
     bool ok = false;
     const int n = value.toString().toInt(&ok);
-    return ok && n >= 0 && n <= ProgramRules::kMaxProfile ? n : -1;
+    return ok && n >= 0 && n <= ProfileNumbers::kHighestNamed ? n : -1;
 }
 
 bool readBool(const QVariant &value, bool *ok)

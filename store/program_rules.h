@@ -1,5 +1,7 @@
 #pragma once
 
+#include "profile_numbers.h"
+
 #include <QList>
 #include <QString>
 
@@ -38,7 +40,8 @@ int matchFromName(const QString &name);
 // no rule applies, and the master switch (off until the user turns it on).
 struct ProgramRules
 {
-    static constexpr int kMaxProfile = 5;
+    // The highest profile a rule can name.
+    static constexpr int kMaxProfile = ProfileNumbers::kHighestNamed;
 
     bool automatic = false;
     int defaultProfile = 0;

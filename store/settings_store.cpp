@@ -158,7 +158,7 @@ SettingsStore::SettingsStore()
     : m_global(openIni(QString::fromLatin1(StoreFiles::kGlobal)))
     , m_defaultProfile(openIni(QString::fromLatin1(StoreFiles::kDefaultProfile)))
 {
-    for (int n = 0; n < StoreFiles::kProfileCount; ++n)
+    for (int n = 0; n < ProfileNumbers::kFileCount; ++n)
         m_profiles[n] = openIni(StoreFiles::profileFile(n));
     m_facts.isColorful = getGlobalData(QStringLiteral("mouse/isColorful")).toBool();
     m_facts.isGun = getGlobalData(QStringLiteral("mouse/isGun")).toBool();
@@ -219,7 +219,7 @@ void SettingsStore::resetApconfig()
 
 QSettings *SettingsStore::profileSettings(int profile) const
 {
-    if (profile < 0 || profile >= StoreFiles::kProfileCount)
+    if (profile < 0 || profile >= ProfileNumbers::kFileCount)
         return nullptr;
     return m_profiles[profile].get();
 }

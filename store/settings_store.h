@@ -1,5 +1,7 @@
 #pragma once
 
+#include "profile_numbers.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -13,7 +15,6 @@ namespace StoreFiles {
 inline constexpr char kGlobal[] = "./modules/setting/apConfig.bin";
 inline constexpr char kFactoryGlobal[] = "./modules/setting/apConfigD.bin";
 inline constexpr char kDefaultProfile[] = "./modules/setting/pD.bin";
-inline constexpr int kProfileCount = 10;
 
 // Profile n (0-based) lives in "./modules/setting/p" + (n + 1) + ".bin".
 QString profileFile(int profile);
@@ -101,7 +102,7 @@ private:
 
     std::unique_ptr<QSettings> m_global;
     std::unique_ptr<QSettings> m_defaultProfile;
-    std::array<std::unique_ptr<QSettings>, StoreFiles::kProfileCount> m_profiles;
+    std::array<std::unique_ptr<QSettings>, ProfileNumbers::kFileCount> m_profiles;
     int m_currentProfile = 0;
     DeviceFacts m_facts;
 };

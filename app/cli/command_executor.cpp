@@ -25,7 +25,7 @@ namespace {
 constexpr int kSwitchTimeoutMs = 30000;  // how long a switch waits for the device to be free
 constexpr int kRetryMs = 20;
 
-constexpr int kMaxNumber = 5;
+constexpr int kMaxNumber = ProfileNumbers::kHighestNamed;
 // The languages the program ships: the first profile answers to its name in each of them.
 constexpr char kLanguageFolder[] = "./modules/i18n";
 constexpr char kFirstNameKey[] = "profile/5";

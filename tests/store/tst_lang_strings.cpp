@@ -1,5 +1,4 @@
 #include "lang_strings.h"
-#include "notification_texts.h"
 #include "store_fixture.h"
 
 #include <QRegularExpression>
@@ -151,16 +150,8 @@ class TestLangStrings : public QObject
     std::unique_ptr<StoreDir> m_dir;
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<StoreDir>(QStringList {"i18n"});
-        NotificationTexts::reset();
-    }
-    void cleanup()
-    {
-        m_dir.reset();
-        NotificationTexts::reset();
-    }
+    void init() { m_dir = std::make_unique<StoreDir>(QStringList {"i18n"}); }
+    void cleanup() { m_dir.reset(); }
 
     void readsSection_data()
     {
@@ -211,29 +202,6 @@ private slots:
         QCOMPARE(getLangStrings(QStringLiteral("s"), QStringLiteral("xx")).size(), count);
     }
 
-    void otherReplacesNotificationTexts_data()
-    {
-        QTest::addColumn<int>("strings");
-        QTest::newRow("ten") << 10;
-        QTest::newRow("eight") << 8;
-        QTest::newRow("three") << 3;
-        QTest::newRow("none") << 0;
-    }
-    void otherReplacesNotificationTexts()
-    {
-        QFETCH(int, strings);
-        QByteArray content = "[other]\ntotal=" + QByteArray::number(strings) + "\n";
-        for (int i = 0; i < strings; ++i)
-            content += QByteArray::number(i) + "=Stufe " + QByteArray::number(i + 1) + "\n";
-        writeLanguage(QStringLiteral("de"), content);
-        QCOMPARE(getLangStrings(QStringLiteral("other"), QStringLiteral("de")).size(), strings);
-        for (int stage = 1; stage <= 8; ++stage) {
-            const QString expected = stage <= strings ? QStringLiteral("Stufe %1").arg(stage)
-                                                      : QStringLiteral("DPI Switch to");
-            QCOMPARE(NotificationTexts::forStage(stage), expected);
-        }
-    }
-
     void unsafeCodesAreRefused_data()
     {
         QTest::addColumn<QString>("code");
@@ -250,7 +218,6 @@ private slots:
         writeLanguage(QStringLiteral("English"), "[other]\ntotal=1\n0=x\n");
         QTest::ignoreMessage(QtDebugMsg, QRegularExpression("is not a file name"));
         QVERIFY(getLangStrings(QStringLiteral("other"), code).isEmpty());
-        QCOMPARE(NotificationTexts::forStage(1), QStringLiteral("DPI Switch to"));
     }
 
     // Every shipped language holds every section and text of the English file, with the same

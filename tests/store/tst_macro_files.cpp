@@ -1,4 +1,4 @@
-#include "file_dialogs.h"
+#include "file_chooser.h"
 #include "macro_files.h"
 #include "store_fixture.h"
 

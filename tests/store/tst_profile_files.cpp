@@ -1,5 +1,5 @@
 #include "diagnostics.h"
-#include "file_dialogs.h"
+#include "file_chooser.h"
 #include "profile_files.h"
 #include "settings_store.h"
 #include "store_fixture.h"
@@ -74,7 +74,7 @@ private:
 void TestProfileFiles::init()
 {
     m_dir = std::make_unique<StoreDir>();
-    for (int n = 0; n < StoreFiles::kProfileCount; ++n)
+    for (int n = 0; n < ProfileNumbers::kFileCount; ++n)
         writeFile(profilePath(n), "[mouse]\ndpiCount=" + QByteArray::number(n + 1) + "\n");
     QVERIFY(StoreDir::install("setting/pD.bin"));
     writeFile("chosen.pf", "[mouse]\ndpiCount=6\nlightValue=1, 2, 3\n");
@@ -130,7 +130,7 @@ void TestProfileFiles::importReplacesProfile()
     QCOMPARE(m_store->getData("mouse/dpiCount", false), QVariant("6"));
     QCOMPARE(m_store->getDataList("mouse/lightValue", false), QVariantList({"1", "2", "3"}));
     QCOMPARE(readFile(profilePath(2)), readFile("chosen.pf"));
-    for (int n = 0; n < StoreFiles::kProfileCount; ++n)
+    for (int n = 0; n < ProfileNumbers::kFileCount; ++n)
         QCOMPARE(
             m_store->profileSettings(n)->fileName(), QFileInfo(profilePath(n)).absoluteFilePath());
 }

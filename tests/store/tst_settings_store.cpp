@@ -22,7 +22,7 @@ QString profilePath(int n)
 // Ten profiles, each with its own number as "mouse/dpiCount", and a default profile with 8.
 void writeNumberedProfiles()
 {
-    for (int n = 0; n < StoreFiles::kProfileCount; ++n)
+    for (int n = 0; n < ProfileNumbers::kFileCount; ++n)
         writeFile(profilePath(n), "[mouse]\ndpiCount=" + QByteArray::number(100 + n) + "\n");
     writeFile(QString::fromLatin1(StoreFiles::kDefaultProfile), "[mouse]\ndpiCount=8\n");
 }
@@ -218,7 +218,7 @@ void TestSettingsStore::replacementKeepsTenHandlesInFileOrder()
         store.setData("mouse/dpiCount", 555);  // pending; must not reach the new file
         QVERIFY(store.replaceProfile(profile, "source.pf"));
         QCOMPARE(store.getData("mouse/dpiCount", false), QVariant("777"));
-        for (int n = 0; n < StoreFiles::kProfileCount; ++n)
+        for (int n = 0; n < ProfileNumbers::kFileCount; ++n)
             QCOMPARE(
                 store.profileSettings(n)->fileName(), QFileInfo(profilePath(n)).absoluteFilePath());
     }

@@ -10,8 +10,6 @@
 
 namespace {
 
-QString lastFolder;
-
 QString runDialog(QWidget *parent, const QString &caption, const QString &dir,
     const QString &filter, bool save)
 {
@@ -36,32 +34,12 @@ public:
     }
 };
 
-SystemFileDialogs systemDialogs;
-FileDialogs *current = &systemDialogs;
-
 }  // namespace
 
-FileDialogs &fileDialogs()
+void installSystemFileDialogs()
 {
-    return *current;
-}
-
-void setFileDialogs(FileDialogs *dialogs)
-{
-    current = dialogs ? dialogs : &systemDialogs;
-}
-
-QString dialogFolder()
-{
-    if (!lastFolder.isEmpty() && QFileInfo(lastFolder).isDir())
-        return lastFolder;
-    return QDir::homePath();
-}
-
-void rememberDialogFolder(const QString &chosenFile)
-{
-    if (!chosenFile.isEmpty())
-        lastFolder = QFileInfo(chosenFile).absolutePath();
+    static SystemFileDialogs systemDialogs;
+    setSystemFileDialogs(&systemDialogs);
 }
 
 QFileDialog *makeFileDialog(QWidget *parent, const QString &caption, const QString &dir,

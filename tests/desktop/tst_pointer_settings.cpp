@@ -2,7 +2,7 @@
 
 #include "pointer_settings.h"
 
-#include "store_fixture.h"
+#include "../store/store_fixture.h"
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
