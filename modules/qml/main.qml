@@ -539,7 +539,7 @@ Item {
             y: 16
             profileNames: ProfileNames.names(root.profileEntries)
             profileIndex: ProfileNames.indexOfNumber(root.profileEntries, root.profileNo)
-            onAskClicked: askMenu.open ? askMenu.close() : askMenu.popUp()
+            onAskClicked: askMenu.open ? askMenu.close() : askMenu.popUpHelp()
             onMinimizeClicked: ui_Ctl.onMinimize()
             onCloseClicked: root.closeRequested()
             onProfileChosen: function (index) {
