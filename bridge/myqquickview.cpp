@@ -395,6 +395,16 @@ int myQQuickView::macroUseCount(const QString &macroName)
     return MacroFiles::macroUseCount(macroName, profileHandles());
 }
 
+bool myQQuickView::isUsableMacroName(const QString &name) const
+{
+    return NameLists::takesMacroName(name);
+}
+
+int myQQuickView::macroNameMaxLength() const
+{
+    return MacroFiles::kMaxNameLength;
+}
+
 QVariant myQQuickView::deleteMacroIni(QVariant name)
 {
     return MacroFiles::deleteMacroIni(plainValue(name).toString());

@@ -44,6 +44,10 @@ public:
 
     // How many buttons of the six profiles play the macro (the scene names it before deleting).
     Q_INVOKABLE int macroUseCount(const QString &macroName);
+    // The one rule for a macro's name, which the macro editor asks before a rename: whether the
+    // macro list and the macro files take it, and how long it may be.
+    Q_INVOKABLE bool isUsableMacroName(const QString &name) const;
+    Q_INVOKABLE int macroNameMaxLength() const;
     // A long write counted before it runs: while planning, device commands are counted, not
     // sent, and the profile images kept here are put back when planning ends, so the write
     // itself starts from the same state. plannedExchanges() is the count.

@@ -1,5 +1,6 @@
 #include "name_lists.h"
 
+#include "macro_files.h"
 #include "settings_store.h"
 
 #include <QDebug>
@@ -55,4 +56,9 @@ QVariantList NameLists::getNameList(const QVariant &type) const
         return {};
     const QSettings names(QString::fromLatin1(kNameFile), QSettings::IniFormat);
     return storedList(names.value(QLatin1String(key), 0));
+}
+
+bool NameLists::takesMacroName(const QString &name)
+{
+    return MacroFiles::isUsableMacroName(name) && name != QLatin1String(kSentinel);
 }

@@ -15,4 +15,8 @@ public:
     QVariant updataNameList(const QVariant &type, QStringList nameList) const;
     // The stored list, sentinel included; empty for a missing list or an unknown type.
     QVariantList getNameList(const QVariant &type) const;
+    // Whether the macro list may hold a macro of that name: the macro files take it (see
+    // MacroFiles::isUsableMacroName) and it is not the sentinel, since a list of the sentinel
+    // and one other name would read back as a list of one.
+    static bool takesMacroName(const QString &name);
 };

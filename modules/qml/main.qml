@@ -1,16 +1,18 @@
 import QtQuick
 import "basic"
 import "common"
+import "flows"
 import "pages"
 import "js/entry_text.js" as EntryText
 import "js/key_names.js" as KeyNames
 import "js/macro_names.js" as MacroNames
-import "js/macro_record.js" as MacroRecord
 import "js/notices.js" as Notices
 import "js/profile_names.js" as ProfileNames
 
 // The root of the scene: the look every page shares, the main screen, the pop-up pages and
-// the flows that span pages (Save, Reset, the profile switch, the busy lock, the window).
+// the window. The flows that span pages (Save, Reset, the profile switch, the questions, the
+// busy lock and the counted write; what a macro's change means for its buttons) live in
+// flows/, made once below; the root routes the pages' signals to them.
 // It stays invisible until the program calls initUI() for a connected device; the native
 // side reaches it only through the functions below, and the scene reaches the native side
 // only through ui_View, ui_Ctl and hid, which exist once loading is done (and the programs
@@ -61,10 +63,6 @@ Item {
     property bool windowShown: false
     // What the window asks, refuses and shows of a long write (language section "notices").
     property var notices: Notices.defaults.slice()
-    // The steps the open question runs, one per answer (null: nothing but closing it).
-    property var questionSteps: []
-    // The transport's exchange count when the write in progress began.
-    property int writeStart: 0
 
     // Texts of the main screen: 0 "Editor" … 10 "Save", 11 … 14 spare.
     property var mainLang: ["Editor", "Macro Editor", "Gun Editor", "LOD", "Config", "Reset",
@@ -124,7 +122,7 @@ Item {
         if (event.matches(StandardKey.Save)) {
             event.accepted = true
             if (mainScreen.visible && !root.popupOpen)
-                root.startFlow(root.save)
+                flows.startFlow(flows.save)
         }
     }
 
@@ -141,12 +139,9 @@ Item {
     function run() {
     }
 
-    // The close icon, or the desktop's close for the window: unsaved changes are asked about,
-    // then the window goes to the tray. A question already open is answered first.
+    // The close icon, or the desktop's close for the window: the unsaved question, then the tray.
     function closeRequested() {
-        if (questionBox.visible)
-            return
-        startFlow(askUnsaved, [function () { ui_Ctl.onClose() }])
+        flows.closeRequested()
     }
 
     function setWindowShown(shown) {
@@ -193,6 +188,18 @@ Item {
     function controlUIEnable(on) {
         busyIndicator.running = !on
         ui_View.setEnabled(on)
+    }
+
+    // A profile chosen from outside the window (the tray, a rule for the running program, the
+    // command line); false for a number that names no profile of the list.
+    function requestProfile(number) {
+        return flows.requestProfile(number)
+    }
+
+    // The stored profile list was changed from outside the window: the profiles page and the
+    // drop-down read it again.
+    function reloadProfileList() {
+        initPage(profilesPlace, false, false)
     }
 
     // Closes every open drop-down of the main screen.
@@ -413,141 +420,7 @@ Item {
         return n
     }
 
-    // --- flows ---------------------------------------------------------------------------------
-
-    // Starts a flow once the press that asked for it has returned: a screen reader waits for
-    // the press's reply and would seem to hang for the seconds a flow takes. A press that
-    // reaches the window while another flow runs (a screen reader's does, the locked view
-    // does not stop it) is dropped rather than run inside the other.
-    function startFlow(flow, args) {
-        Qt.callLater(function () {
-            if (!busyIndicator.running)
-                flow.apply(root, args || [])
-        })
-    }
-
-    // Saves and sends the key matrix, the DPI page, the lighting page and the lift-off
-    // distance, in that order, when anything is unsaved.
-    function save() {
-        mainFocus()
-        if (!unsaved)
-            return
-        writing(function () {
-            var pages = [keyMatrixPlace, dpiPlace, lightingPlace]
-            for (var i = 0; i < pages.length; ++i) {
-                var p = page(pages[i])
-                if (p !== null) {
-                    p.save(true)
-                    p.isSave = false
-                }
-            }
-            lodRow.save(true)
-            lodRow.isSave = false
-        })
-    }
-
-    // Runs work behind the busy lock; the lock goes whatever happens in it, so a fault in a
-    // page can never leave the window locked.
-    function locked(work) {
-        controlUIEnable(false)
-        try {
-            work()
-        } finally {
-            controlUIEnable(true)
-        }
-    }
-
-    // A long write: its exchanges are counted first (planning: nothing reaches the mouse), then
-    // it runs behind the busy lock while the indicator shows the exchanges ended over those
-    // planned.
-    function writing(work) {
-        ui_View.planWrites(true)
-        try {
-            work()
-        } finally {
-            ui_View.planWrites(false)
-        }
-        writeStart = hid.exchangesDone
-        busyIndicator.planned = ui_View.plannedExchanges()
-        try {
-            locked(work)
-        } finally {
-            busyIndicator.planned = 0
-        }
-    }
-
-    // Re-reads the pages that hold profile settings from the profile in use and sends them.
-    function applyProfile() {
-        initPage(keyMatrixPlace, true, false)
-        lodRow.init(true, false)
-        initPage(dpiPlace, true, false)
-        initPage(lightingPlace, true, false)
-        ensurePage(systemPlace)
-        initPage(systemPlace, true, false)
-    }
-
-    // The current profile back to the factory settings, on the device too. When the factory
-    // file cannot be put in place (a full disk) the profile stays as it was, and the window
-    // says so beside Reset.
-    function resetToFactory() {
-        writing(function () {
-            closePopup(resetBox)
-            resetNotice.clear()
-            if (!ui_View.resetProfile(profileNo)) {
-                resetNotice.show(Notices.format(notices, Notices.Notice.ResetFailed))
-                return
-            }
-            var pages = [keyMatrixPlace, dpiPlace, lightingPlace]
-            for (var i = 0; i < pages.length; ++i) {
-                var p = page(pages[i])
-                if (p !== null)
-                    p.isSave = false
-            }
-            applyProfile()
-            ui_View.mouseSetCurrentDPI(2)
-            setCurrentStage(1)
-            callPage(gunPlace, "reset")
-            lodRow.isSave = false
-        })
-    }
-
-    // Sends the stored macro of that name to a macro slot of the device. A macro without a
-    // file sends nothing: an empty record would silence the button.
-    function sendMacro(name, slot) {
-        var loaded = ui_View.loadMacroIni(name)
-        if (!loaded || loaded.length === 0) {
-            console.log("Macro \"" + name + "\" has no file; nothing is sent to slot " + slot)
-            return
-        }
-        var stored = MacroRecord.splitStored(loaded)
-        ui_View.mouseSendMacroData(MacroRecord.encode(stored.steps, stored.repeat), slot)
-    }
-
-    // A macro was edited: every button of the current profile bound to it gets it again, the
-    // button's position being its macro slot.
-    function sendMacroToButtons(name) {
-        var slots = callPage(keyMatrixPlace, "macroSlotsOf", [name]) || []
-        for (var i = 0; i < slots.length; ++i)
-            sendMacro(name, slots[i])
-    }
-
-    // A macro was deleted: the current profile's buttons bound to it get their factory entries
-    // back (stored and sent by the key matrix list), then those of the other profiles.
-    function forgetMacro(name) {
-        callPage(keyMatrixPlace, "restoreMacroButtons", [name])
-        callPage(keyAssignmentPlace, "followMacroDelete", [name])
-        ui_View.deleteMacroUpdateProfile(name)
-    }
-
-    // A macro was renamed: the current profile's buttons first, then the profiles and the file.
-    // When the file stays under its old name, the buttons keep naming it.
-    function renameMacro(oldName, newName) {
-        callPage(keyMatrixPlace, "renameMacro", [oldName, newName])
-        if (!ui_View.modifyMacroNameUpdateProfile(oldName, newName))
-            callPage(keyMatrixPlace, "renameMacro", [newName, oldName])
-        else
-            callPage(keyAssignmentPlace, "followMacroRename", [oldName, newName])
-    }
+    // --- the main screen's own actions ----------------------------------------------------------
 
     // Opens the button page for a position. The only button that holds the left click keeps
     // it: the page does not open, the selection is cleared and the list says why.
@@ -570,95 +443,6 @@ Item {
     function chooseStage(index) {
         ui_View.mouseSetCurrentDPI(index + 1)
         currentStage = index
-    }
-
-    function changeProfile(number) {
-        if (number === profileNo || number < 0 || number > ProfileNames.maxNumber)
-            return
-        askUnsaved(function () { switchProfile(number) })
-    }
-
-    function switchProfile(number) {
-        writing(function () {
-            profileNo = number
-            ui_View.setGlobalData("mouse/profileNo", number)
-            ui_View.setCurrentProfile(number)
-            applyProfile()
-        })
-    }
-
-    // A profile chosen from outside the window (the tray, a rule for the running program, the
-    // command line): the same flow as the drop-down; false for a number that names no profile
-    // of the list.
-    function requestProfile(number) {
-        if (ProfileNames.indexOfNumber(profileEntries, Number(number)) < 0)
-            return false
-        changeProfile(Number(number))
-        return true
-    }
-
-    // The stored profile list was changed from outside the window: the profiles page and the
-    // drop-down read it again.
-    function reloadProfileList() {
-        initPage(profilesPlace, false, false)
-    }
-
-    // Asks a question with the answers given; answering runs steps[answer] (when there is
-    // one) after the box has gone.
-    function ask(title, question, answers, steps) {
-        questionBox.title = title
-        questionBox.question = question
-        questionBox.answers = answers
-        questionSteps = steps
-        openPopup(questionBox)
-    }
-
-    function answer(index) {
-        var step = questionSteps[index]
-        questionSteps = []
-        closePopup(questionBox)
-        if (typeof step === "function")
-            step()
-    }
-
-    // Runs step at once when nothing is unsaved; otherwise asks first: save the changes,
-    // discard them, or stay and keep them (step does not run).
-    function askUnsaved(step) {
-        if (!unsaved) {
-            step()
-            return
-        }
-        var t = notices
-        ask(Notices.format(t, Notices.Notice.UnsavedTitle),
-            Notices.format(t, Notices.Notice.UnsavedQuestion),
-            [Notices.format(t, Notices.Notice.Save), Notices.format(t, Notices.Notice.Discard),
-             Notices.format(t, Notices.Notice.Stay)],
-            [function () { save(); step() }, function () { discardChanges(); step() }, null])
-    }
-
-    // The pages with unsaved changes read the profile in use again; nothing is sent.
-    function discardChanges() {
-        var pages = [keyMatrixPlace, dpiPlace, lightingPlace]
-        for (var i = 0; i < pages.length; ++i) {
-            var p = page(pages[i])
-            if (p !== null && p.isSave === true) {
-                p.init(false, false)
-                p.isSave = false
-            }
-        }
-        if (lodRow.isSave)
-            lodRow.discard()
-    }
-
-    // Deleting a macro resets the buttons bound to it, on the mouse too: the user confirms it,
-    // told how many buttons that is.
-    function confirmDeleteMacro(name) {
-        var t = notices
-        var question = Notices.format(t, Notices.Notice.DeleteMacroQuestion, [name]) + " "
-                + Notices.usedBy(t, Number(ui_View.macroUseCount(name)))
-        ask(Notices.format(t, Notices.Notice.DeleteMacroTitle), question,
-            [Notices.format(t, Notices.Notice.Delete), Notices.format(t, Notices.Notice.Cancel)],
-            [function () { callPage(macroEditorPlace, "removeMacro") }, null])
     }
 
     // Opens a pop-up page above every other one (the macro editor opens over key
@@ -721,7 +505,7 @@ Item {
         anchors.centerIn: parent
         z: Math.max(99, root.popupTop + 1)
         // Read only while a write shows its progress (hid exists by then).
-        done: planned > 0 ? hid.exchangesDone - root.writeStart : 0
+        done: planned > 0 ? hid.exchangesDone - flows.writeStart : 0
         progressText: Notices.format(root.notices, Notices.Notice.Writing)
     }
 
@@ -755,11 +539,11 @@ Item {
             y: 16
             profileNames: ProfileNames.names(root.profileEntries)
             profileIndex: ProfileNames.indexOfNumber(root.profileEntries, root.profileNo)
-            onAskClicked: askMenu.open ? askMenu.close() : askMenu.popUp()
+            onAskClicked: askMenu.open ? askMenu.close() : askMenu.popUpHelp()
             onMinimizeClicked: ui_Ctl.onMinimize()
             onCloseClicked: root.closeRequested()
             onProfileChosen: function (index) {
-                root.startFlow(root.changeProfile, [root.profileEntries[index].number])
+                flows.startFlow(flows.changeProfile, [root.profileEntries[index].number])
             }
         }
 
@@ -840,7 +624,7 @@ Item {
             unsaved: root.unsaved
             onConfigClicked: root.openPopup(root.page(profilesPlace))
             onResetClicked: root.openPopup(resetBox)
-            onSaveClicked: root.startFlow(root.save)
+            onSaveClicked: flows.startFlow(flows.save)
         }
         NoticeLine {
             id: resetNotice
@@ -933,7 +717,7 @@ Item {
         cancelText: root.mainLang[7]
         onAccepted: {
             root.closePopup(resetBox)
-            root.startFlow(root.askUnsaved, [root.resetToFactory])
+            flows.startFlow(flows.askUnsaved, [flows.resetToFactory])
         }
         onCancelled: root.closePopup(resetBox)
     }
@@ -941,7 +725,7 @@ Item {
     QuestionBox {
         id: questionBox
         z: 20
-        onAnswered: function (index) { root.answer(index) }
+        onAnswered: function (index) { flows.answer(index) }
     }
 
     AskMenu {
@@ -949,6 +733,30 @@ Item {
         objectName: "askMenu"
         owner: topMenu.askButton
         url: root.url
+    }
+
+    // --- the flows that span pages -------------------------------------------------------------
+
+    Flows {
+        id: flows
+        keyMatrixPlace: keyMatrixPlace
+        dpiPlace: dpiPlace
+        lightingPlace: lightingPlace
+        systemPlace: systemPlace
+        gunPlace: gunPlace
+        lodRow: lodRow
+        busyIndicator: busyIndicator
+        resetBox: resetBox
+        resetNotice: resetNotice
+        questionBox: questionBox
+    }
+
+    MacroFlows {
+        id: macroFlows
+        keyMatrixPlace: keyMatrixPlace
+        keyAssignmentPlace: keyAssignmentPlace
+        macroEditorPlace: macroEditorPlace
+        flows: flows
     }
 
     Binding {
@@ -1006,7 +814,7 @@ Item {
     Connections {
         target: root.page(profilesPlace)
         ignoreUnknownSignals: true
-        function onChangeProfile(number) { root.startFlow(root.changeProfile, [number]) }
+        function onChangeProfile(number) { flows.startFlow(flows.changeProfile, [number]) }
         function onProfilesChanged(entries) { root.profileEntries = entries }
         function onOpenPrograms() { root.openPopup(root.page(programsPlace)) }
     }
@@ -1022,10 +830,10 @@ Item {
         target: root.page(macroEditorPlace)
         ignoreUnknownSignals: true
         function onMacroNamesChanged(names) { root.macroNames = names }
-        function onDeleteMacro(name) { root.forgetMacro(name) }
-        function onDeleteAsked(name) { root.confirmDeleteMacro(name) }
-        function onModifyMacroName(oldName, newName) { root.renameMacro(oldName, newName) }
-        function onModifyMacroData(name) { root.sendMacroToButtons(name) }
+        function onDeleteMacro(name) { macroFlows.forgetMacro(name) }
+        function onDeleteAsked(name) { macroFlows.confirmDeleteMacro(name) }
+        function onModifyMacroName(oldName, newName) { macroFlows.renameMacro(oldName, newName) }
+        function onModifyMacroData(name) { macroFlows.sendMacroToButtons(name) }
     }
 
     Binding {
@@ -1108,7 +916,7 @@ Item {
         function onAssigned(position, entry, text) {
             root.callPage(keyMatrixPlace, "assign", [position, entry, text])
         }
-        function onSendMacro(name, slot) { root.sendMacro(name, slot) }
+        function onSendMacro(name, slot) { macroFlows.sendMacro(name, slot) }
         function onClosed() { root.selectedButton = -1 }
     }
 }

@@ -224,7 +224,7 @@ void TestCommandLine::aCommandDuringASaveWaitsForIt()
     probe.start();
     // The Save button starts the flow once its press has returned; the flow itself is called
     // here, so that it is over when the call returns.
-    scene().evaluate(QStringLiteral("save()"));
+    scene().evaluate(QStringLiteral("flows.save()"));
     // The Save is over; the command was taken during it and has not been done yet.
     QCOMPARE(received.count(), 1);
     QCOMPARE(scene().evaluate("profileNo").toInt(), 0);

@@ -2,7 +2,7 @@ import QtQuick
 import QtTest
 import "../../modules/qml/js/macro_names.js" as MacroNames
 
-// The macro editor's names: the stored list, names the file store takes, and new names.
+// The macro editor's names: the stored list and new names.
 TestCase {
     name: "MacroNames"
 
@@ -22,31 +22,6 @@ TestCase {
 
     function test_fromStored(data) {
         compare(MacroNames.fromStored(data.stored), data.shown)
-    }
-
-    function test_isUsable_data() {
-        var longest = ""
-        for (var i = 0; i < 64; ++i)
-            longest += "m"
-        return [
-            { tag: "plain", name: "Macro_1", usable: true },
-            { tag: "blanks, dots and Chinese inside", name: "录制 v1.2", usable: true },
-            { tag: "64 characters", name: longest, usable: true },
-            { tag: "65 characters", name: longest + "m", usable: false },
-            { tag: "empty", name: "", usable: false },
-            { tag: "slash", name: "a/b", usable: false },
-            { tag: "backslash", name: "a\\b", usable: false },
-            { tag: "parent folder", name: "..", usable: false },
-            { tag: "hidden file", name: ".fire", usable: false },
-            { tag: "tab", name: "a\tb", usable: false },
-            { tag: "DEL", name: "a\u007fb", usable: false },
-            { tag: "C1 control", name: "a\u0085b", usable: false },
-            { tag: "the sentinel", name: "loaderpivlan", usable: false }
-        ]
-    }
-
-    function test_isUsable(data) {
-        compare(MacroNames.isUsable(data.name), data.usable)
     }
 
     function test_nextFree() {

@@ -219,7 +219,7 @@ void TestDpiLighting::storedValuesOutsideTheRange()
         rig->setProfileValue(profile, "mouse/dpiValueArray", stored);
     QVERIFY(rig->start());
     if (load == "switch") {
-        scene().evaluate("changeProfile(1)");
+        scene().evaluate("flows.changeProfile(1)");
     } else if (load == "discard") {
         QVERIFY(scene().choose("dpiCountList", 2));
         rig->setProfileValue(profile, "mouse/dpiValueArray", stored);

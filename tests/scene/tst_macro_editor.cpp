@@ -319,7 +319,7 @@ void TestMacroEditor::recordingStopsAtTheSizeLimit()
     QList<QPair<int, bool>> actions;
     for (int i = 0; i < 61; ++i)
         actions.append({0x04, i % 2 == 1});
-    scene().evaluate("sendMacro(\"Macro_0\", 0)");
+    scene().evaluate("macroFlows.sendMacro(\"Macro_0\", 0)");
     QTRY_VERIFY(rig->state().macros.count(1));
     QCOMPARE(bytes(rig->state().macros.at(1)), shortRecord(actions, {}));
     QCOMPARE(bytes(rig->state().macros.at(1)).mid(122, 6), QByteArray::fromHex("010400000000"));

@@ -212,7 +212,7 @@ void TestMainScreen::saveWithNothingUnsavedSendsNothing()
 void TestMainScreen::aFaultInAFlowLeavesTheWindowUnlocked()
 {
     QVERIFY(rig->start());
-    scene().evaluate("locked(function () { throw new Error('a page failed') })");
+    scene().evaluate("flows.locked(function () { throw new Error('a page failed') })");
     QVERIFY(rig->window->view()->isEnabled());
     QVERIFY(!scene().isShown("busyIndicator"));
     QVERIFY(scene().click("saveButton"));  // and the window still answers

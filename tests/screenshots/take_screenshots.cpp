@@ -222,7 +222,7 @@ const Shot kShots[] = {
             // A write stopped in the middle for the picture: 4 of its 10 exchanges ended.
             rig.scene->evaluate(QStringLiteral("busyIndicator.running = true;"
                                                "busyIndicator.planned = 10;"
-                                               "writeStart = hid.exchangesDone - 4"));
+                                               "flows.writeStart = hid.exchangesDone - 4"));
         }},
     {"file-dialog-import", [](SceneRig &rig) { showFileDialog(rig, false); }},
     {"file-dialog-export", [](SceneRig &rig) { showFileDialog(rig, true); }},

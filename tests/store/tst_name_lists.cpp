@@ -18,6 +18,8 @@ private slots:
     void roundTrip();
     void emptyListRemovesOnlyItsKey();
     void missingFileReadsEmpty();
+    void macroNames_data();
+    void macroNames();
 };
 
 void TestNameLists::roundTrip_data()
@@ -83,6 +85,33 @@ void TestNameLists::missingFileReadsEmpty()
     QVERIFY(!QFile::exists(kNameFile));
     writeFile(kNameFile, "[macro]\nmacroName=Macro_1\n");
     QCOMPARE(lists.getNameList(0), QVariantList());
+}
+
+// The rule the macro editor asks before a rename (the macro files' rule and the sentinel).
+void TestNameLists::macroNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("usable");
+    QTest::newRow("plain") << "Macro_1" << true;
+    QTest::newRow("blanks, dots and Chinese inside") << "录制 v1.2" << true;
+    QTest::newRow("64 characters") << QString(64, QLatin1Char('m')) << true;
+    QTest::newRow("65 characters") << QString(65, QLatin1Char('m')) << false;
+    QTest::newRow("empty") << QString() << false;
+    QTest::newRow("slash") << "a/b" << false;
+    QTest::newRow("backslash") << "a\\b" << false;
+    QTest::newRow("parent folder") << ".." << false;
+    QTest::newRow("hidden file") << ".fire" << false;
+    QTest::newRow("tab") << "a\tb" << false;
+    QTest::newRow("DEL") << "a\u007fb" << false;
+    QTest::newRow("C1 control") << "a\u0085b" << false;
+    QTest::newRow("the sentinel") << "loaderpivlan" << false;
+}
+
+void TestNameLists::macroNames()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, usable);
+    QCOMPARE(NameLists::takesMacroName(name), usable);
 }
 
 QTEST_MAIN(TestNameLists)

@@ -2,15 +2,14 @@
 .import "macro_record.js" as MacroRecord
 
 // The names of the macro editor's list. Each name is also the name of the macro's file
-// ("./modules/macro/" + name + ".bin"), so a name is usable only where the file store takes
-// it; the list holds at most maxMacros names, and new ones are called "Macro_" + a number.
+// ("./modules/macro/" + name + ".bin"), so whether a name is usable is the native side's rule
+// (ui_View.isUsableMacroName); the list holds at most maxMacros names, and new ones are called
+// "Macro_" + a number.
 
 var maxMacros = 100;
 var newNamePrefix = "Macro_";
 // The name file stores a list of one as that name followed by this one; it is never shown.
 var sentinel = "loaderpivlan";
-// The longest name the file store takes.
-var maxNameLength = 64;
 
 // The stored list as the editor shows it: a list of exactly two whose second name is the
 // sentinel is a list of one.
@@ -19,18 +18,6 @@ function fromStored(list) {
     if (names.length === 2 && names[1] === sentinel)
         names.pop();
     return names;
-}
-
-// Whether the file store takes name as a macro file name: not empty, at most 64 characters,
-// no slash or backslash, no control character, not starting with "." (so neither "." nor "..").
-// The sentinel is refused too: a list of that name and one other would read back as one.
-function isUsable(name) {
-    var text = String(name);
-    if (text.length === 0 || text.length > maxNameLength || text.charAt(0) === ".")
-        return false;
-    if (/[\/\\\u0000-\u001f\u007f-\u009f]/.test(text))
-        return false;
-    return text !== sentinel;
 }
 
 // The name for a new macro: "Macro_" + the lowest k below 100 that no entry of names has and

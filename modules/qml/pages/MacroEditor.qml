@@ -170,7 +170,7 @@ PopupFrame {
             showHint(Notices.format(root.notices, Notices.Notice.NameTaken, [name]))
             return
         }
-        if (!MacroNames.isUsable(name) || macroFileExists(name)) {
+        if (!ui_View.isUsableMacroName(name) || macroFileExists(name)) {
             showHint(texts[19])
             return
         }
@@ -445,7 +445,7 @@ PopupFrame {
             menuTexts: [page.texts[10], page.texts[11], page.texts[12]]
             menuDisabled: page.listFull ? [1] : []
             menuOnEmpty: true
-            maximumLength: MacroNames.maxNameLength
+            maximumLength: ui_View.macroNameMaxLength()
             onSelected: function (index) { page.selectMacro(index) }
             onMenuChosen: function (entry) { page.macroMenuChosen(entry) }
             onRenameRequested: function (index, name) { page.renameMacro(index, name) }
