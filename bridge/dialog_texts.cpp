@@ -29,7 +29,7 @@ constexpr NativeText kTexts[] = {
     {"myQQuickView", "Save File", "notices", 20},
     {"myQQuickView", "Profile(*.pf)", "notices", 21},
     {"myQQuickView", "Macro(*.mc)", "notices", 22},
-    {"Widget", "Quit (&Q)", "other", 8},
+    {"TrayMenu", "Quit (&Q)", "other", 8},
 };
 
 class LanguageFileTranslator : public QTranslator
