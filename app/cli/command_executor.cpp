@@ -1,7 +1,6 @@
 #include "command_executor.h"
 
 #include "device_list.h"
-#include "myqquickview.h"
 #include "name_lists.h"
 #include "profile_files.h"
 #include "qtsinglecoreapplication.h"
