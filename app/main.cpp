@@ -4,6 +4,7 @@
 #include "data_folder.h"
 #include "file_dialogs.h"
 #include "file_replace.h"
+#include "hook_callbacks.h"
 #include "input_hook.h"
 #include "myqquickview.h"
 #include "qtsinglecoreapplication.h"
@@ -50,8 +51,8 @@ int run(QtSingleCoreApplication &app)
 #endif
 
     InputHook hooks(false);
-    hooks.setKeyboardCallback(&Widget::onKeyboardHook, &window);
-    hooks.setMouseCallback(&Widget::onMouseHook, &window);
+    hooks.setKeyboardCallback(&HookCallbacks::keyboard, window.view());
+    hooks.setMouseCallback(&HookCallbacks::mouse, window.view());
     qDebug().noquote() << "Input hooks:" << InputHook::modeName(hooks.mode());
 #ifdef Q_OS_WIN
     hooks.setCopyDataFilter(&Widget::onCopyData, &app, &window);

@@ -1,17 +1,16 @@
 #pragma once
 
+#include "device_watch.h"
 #include "hid_owner.h"
 #include "hid_thread.h"
 
 #include <QEvent>
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <QWidget>
 
-class DeviceChangeMonitor;
 class ProgramSwitcher;
-class QAction;
-class QMenu;
+class SceneGate;
+class TrayMenu;
 #ifdef Q_OS_WIN
 struct tagCOPYDATASTRUCT;
 #endif
@@ -36,15 +35,15 @@ private:
 };
 
 // The one top-level window: frameless and translucent, painted entirely by the scene. It owns
-// the device-poll timer, the transport, the window-control object with the view, and the tray
-// icon; it finds the configured device, and it lives in the tray: closing the window only
-// hides it, and "Quit (&Q)" in the tray menu ends the program.
+// the transport, the window-control object with the view and the scene's gate, the device
+// watch and the tray menu; it lives in the tray: closing the window only hides it, and
+// "Quit (&Q)" in the tray menu ends the program.
 class Widget : public QWidget, public HidOwner
 {
     Q_OBJECT
 
 public:
-    static constexpr int kPollInterval = 2048;  // ms after the last device change
+    static constexpr int kPollInterval = DeviceWatch::kPollInterval;
 
     // How the window lives: as the resident program, or for one command of the command line,
     // never shown, with neither a tray icon nor a watch on device changes.
@@ -56,12 +55,14 @@ public:
 
     Hid_Thread &hid() { return hidThread; }
     myQQuickView *view() const;
-    QSystemTrayIcon *tray() const { return trayIcon; }
+    SceneGate *gate() const;
+    QSystemTrayIcon *tray() const;
     ProgramSwitcher *programSwitcher() const { return programs; }
-    bool isDeviceConnected() const { return deviceConnected; }
-    bool isPollPending() const { return pollTimer.isActive(); }
+    bool isDeviceConnected() const { return watch->isConnected(); }
+    bool isPollPending() const { return watch->isPollPending(); }
 
-    // Callbacks of the global input hooks; the context is the window.
+    // Callbacks of the global input hooks with the window as context (see HookCallbacks,
+    // whose context is the view).
     static void onKeyboardHook(int code, int pressed, void *window);
     static void onMouseHook(int code, int pressed, int x, int y, void *window);
 #ifdef Q_OS_WIN
@@ -88,8 +89,7 @@ public slots:
     void checkDevice();
     void exitSYS();
     void receiveMessage(QString message);
-    // The system says a device came or went: one check 2048 ms after the last of a burst,
-    // and none while the monitor watches a connected device.
+    // The system says a device came or went (see DeviceWatch::deviceChanged).
     void deviceChanged();
 
 protected:
@@ -105,33 +105,19 @@ protected:
 
 private slots:
     void restoreWindow();
-    void runDeferredCheck();
 
 private:
-    void createTrayIcon();
     void postRestoreRequest();
-    void acceptDevice(int index);
     void onInterlockFree();
-    void checkPermissions(const QString &path);
     void tellWindowShown();
     void createProgramSwitcher();
-    void updateTrayProfiles();
 
-    QTimer pollTimer;
     Ui_Controler *controler = nullptr;
     Hid_Thread hidThread;
-    QSystemTrayIcon *trayIcon = nullptr;
-    DeviceChangeMonitor *deviceChanges = nullptr;
-    // The automatic profile switch and the tray menu's profile entries and master switch.
+    DeviceWatch *watch = nullptr;
+    TrayMenu *trayMenu = nullptr;  // none for a command
+    // The automatic profile switch.
     ProgramSwitcher *programs = nullptr;
-    QList<QAction *> trayProfileActions;
-    QAction *trayProfilesEnd = nullptr;
-    QAction *trayAutomatic = nullptr;
-    QAction *trayQuit = nullptr;
-    bool deviceConnected = false;
-    bool checkDeferred = false;        // a check came due while a command was in progress
-    bool deferredCheckPosted = false;  // … and is queued to run once the interlock is free
-    bool permissionHintShown = false;
     bool windowShown = false;  // as last told to the scene
     bool exposureWatched = false;
 };

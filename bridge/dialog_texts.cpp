@@ -30,7 +30,7 @@ constexpr NativeText kTexts[] = {
     {"myQQuickView", "Save File", "notices", 20},
     {"myQQuickView", "Profile(*.pf)", "notices", 21},
     {"myQQuickView", "Macro(*.mc)", "notices", 22},
-    {"Widget", "Quit (&Q)", "other", 8},
+    {"TrayMenu", "Quit (&Q)", "other", 8},
 };
 
 // The section whose first eight strings are the texts of the DPI-switch notices.

@@ -1,20 +1,18 @@
 #include "command_executor.h"
 
 #include "device_list.h"
-#include "myqquickview.h"
 #include "name_lists.h"
 #include "profile_files.h"
 #include "qtsinglecoreapplication.h"
+#include "scene_gate.h"
 #include "settings_store.h"
 #include "widget.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QQuickItem>
 #include <QSettings>
 #include <QTimer>
 
@@ -23,7 +21,6 @@ namespace CommandLine {
 namespace {
 
 constexpr int kSwitchTimeoutMs = 30000;  // how long a switch waits for the device to be free
-constexpr int kRetryMs = 20;
 
 constexpr int kMaxNumber = ProfileNumbers::kHighestNamed;
 // The languages the program ships: the first profile answers to its name in each of them.
@@ -74,6 +71,16 @@ QString jsonText(const QJsonValue &value)
     const QJsonDocument document =
         value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject());
     return QString::fromUtf8(document.toJson(QJsonDocument::Indented));
+}
+
+// What a switch of the command line waits out: the scene's start, a switch or a command on the
+// wire (a Save in progress ends first, so nothing of the two is interleaved). An open page
+// does not hold it; unsaved changes refuse it.
+bool waitsOut(SceneGate::SwitchHold hold)
+{
+    using Hold = SceneGate::SwitchHold;
+    return hold == Hold::NoScene || hold == Hold::Starting || hold == Hold::Switching
+        || hold == Hold::Busy;
 }
 
 }  // namespace
@@ -221,8 +228,8 @@ Reply Executor::importProfile(const Request &request) const
         return Reply::refused(Refused, QStringLiteral("Cannot copy %1.").arg(request.file));
     }
     NameLists().updataNameList(2, list.stored(list.entries() + QList<Entry> {added}));
-    if (m_window && m_window->view()->rootObject())
-        QMetaObject::invokeMethod(m_window->view()->rootObject(), "reloadProfileList");
+    if (m_window)
+        m_window->gate()->reloadProfileList();
     Reply reply;
     reply.out = profileLine(added.number, added.name);
     return reply;
@@ -263,35 +270,46 @@ void Executor::switchProfile(const Request &request, const Done &done)
     const Entry *entry = list.find(request.profile, firstProfileNames());
     if (!m_window || !m_window->isDeviceConnected())
         return done(Reply::refused(NoDevice, QStringLiteral("No device connected.")));
-    switchWhenFree(*entry, QDeadlineTimer(kSwitchTimeoutMs), done);
+    switchWhenFree(*entry, done);
 }
 
-// The switch waits until the scene has started and no command is on the wire: a Save in
-// progress ends first, so nothing of the two is interleaved. It runs from the event loop, as
-// the drop-down's choice would.
-void Executor::switchWhenFree(const Entry &entry, const QDeadlineTimer &deadline, const Done &done)
+// The switch runs from the event loop, as the drop-down's choice would: at once when nothing
+// holds it, else when the gate tells of a change that frees it, or it gives up at the deadline.
+void Executor::switchWhenFree(const Entry &entry, const Done &done)
 {
-    QQuickItem *root = m_window->view()->rootObject();
-    const bool ready =
-        root && root->property("isPownOn").toBool() && !m_window->hid().isCommandInProgress();
-    if (!ready) {
-        if (deadline.hasExpired())
+    SceneGate *gate = m_window->gate();
+    if (!waitsOut(gate->switchHold()))
+        return switchNow(entry, done);
+    auto *deadline = new QTimer(this);  // lives as long as the wait
+    deadline->setSingleShot(true);
+    const auto finish = [this, gate, deadline, entry, done](bool expired) {
+        const bool held = waitsOut(gate->switchHold());
+        if (held && !expired)
+            return;
+        deadline->stop();
+        QObject::disconnect(gate, nullptr, deadline, nullptr);
+        deadline->deleteLater();
+        if (held)
             return done(Reply::refused(Refused, QStringLiteral("The device stayed busy.")));
-        QTimer::singleShot(kRetryMs, this,
-            [this, entry, deadline, done] { switchWhenFree(entry, deadline, done); });
-        return;
-    }
+        switchNow(entry, done);
+    };
+    connect(gate, &SceneGate::switchHoldMayHaveChanged, deadline, [finish] { finish(false); });
+    connect(deadline, &QTimer::timeout, this, [finish] { finish(true); });
+    deadline->start(kSwitchTimeoutMs);
+}
+
+void Executor::switchNow(const Entry &entry, const Done &done)
+{
     if (!m_window->isDeviceConnected())
         return done(Reply::refused(NoDevice, QStringLiteral("No device connected.")));
     // The window's unsaved changes are the user's to save or drop: a command never asks for
-    // them in a window nobody may be looking at, and never throws them away.
-    if (root->property("unsaved").toBool())
+    // them in a window nobody may be looking at, and never throws them away. (The gate names an
+    // open page before them, so they are asked for themselves.)
+    SceneGate *gate = m_window->gate();
+    if (gate->unsaved())
         return done(Reply::refused(Refused,
             QStringLiteral("The window has unsaved changes; save or discard them first.")));
-    QVariant accepted;
-    QMetaObject::invokeMethod(
-        root, "requestProfile", Q_RETURN_ARG(QVariant, accepted), Q_ARG(QVariant, entry.number));
-    if (!accepted.toBool())
+    if (!gate->requestProfile(entry.number))
         return done(Reply::refused(Refused, QStringLiteral("No profile \"%1\".").arg(entry.name)));
     Reply reply;
     reply.out = profileLine(entry.number, entry.name);

@@ -7,7 +7,6 @@
 
 #include <functional>
 
-class QDeadlineTimer;
 class QtSingleCoreApplication;
 class SettingsStore;
 class Widget;
@@ -51,7 +50,8 @@ private:
     Reply importProfile(const Request &request) const;
     Reply listDevices(const Request &request) const;
     void switchProfile(const Request &request, const Done &done);
-    void switchWhenFree(const Entry &entry, const QDeadlineTimer &deadline, const Done &done);
+    void switchWhenFree(const Entry &entry, const Done &done);
+    void switchNow(const Entry &entry, const Done &done);
 
     SettingsStore &m_store;
     Widget *m_window;
