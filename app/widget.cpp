@@ -110,14 +110,6 @@ void Widget::exitSYS()
     QCoreApplication::exit(0);
 }
 
-#ifndef Q_OS_WIN
-// Posted, like the system's restore command, so it arrives through the event loop.
-void Widget::postRestoreRequest()
-{
-    QMetaObject::invokeMethod(this, &Widget::restoreWindow, Qt::QueuedConnection);
-}
-#endif
-
 void Widget::restoreWindow()
 {
     setVisible(true);
