@@ -397,8 +397,7 @@ void Widget::createProgramSwitcher()
     programs = new ProgramSwitcher(QString::fromLatin1(ProgramRulesFile::kPath), this);
     view()->rootContext()->setContextProperty(QStringLiteral("ui_Programs"), programs);
     view()->engine()->addImageProvider(QStringLiteral("programicon"), new ProgramIconProvider);
-    programs->setScene(view()->rootObject(),
-        [this] { return hidThread.isCommandInProgress() || !view()->isEnabled(); });
+    programs->setGate(controler->gate());
     connect(&hidThread, &Hid_Thread::interlockFree, programs, &ProgramSwitcher::retry,
         Qt::QueuedConnection);
     connect(programs, &ProgramSwitcher::switchedByRule, this,
