@@ -74,10 +74,7 @@ void Widget::createProgramSwitcher()
     view()->rootContext()->setContextProperty(QStringLiteral("ui_Programs"), programs);
     view()->engine()->addImageProvider(
         QLatin1String(ProgramIconProvider::kName), new ProgramIconProvider);
-    programs->setScene(view()->rootObject(),
-        [this] { return hidThread.isCommandInProgress() || !view()->isEnabled(); });
-    connect(&hidThread, &Hid_Thread::interlockFree, programs, &ProgramSwitcher::retry,
-        Qt::QueuedConnection);
+    programs->setGate(controler->gate());
     connect(programs, &ProgramSwitcher::switchedByRule, this,
         [this](const QString &profile, const QString &program) {
             const QStringList texts = programs->texts();

@@ -42,22 +42,28 @@ function(stryla_runtime_data target)
         VERBATIM)
 endfunction()
 
-# stryla_test(<name> SOURCES ... [LIBS ...] [XVFB] [SCENE] [TIMEOUT s] [ENV ...]): one Qt
-# Test executable and one ctest. GUI tests run on the offscreen platform unless XVFB is given,
-# in which case the test runs under xvfb-run. SCENE marks a test that renders a scene.
+# stryla_test(<name> SOURCES ... [LIBS ...] [XVFB] [SCENE] [OWN_PROCESSES] [TIMEOUT s] [ENV ...]):
+# one Qt Test executable and one ctest. GUI tests run on the offscreen platform unless XVFB is
+# given, in which case the test runs under xvfb-run. SCENE marks a test that renders a scene.
+# OWN_PROCESSES runs it (and its X server) in a process namespace of its own when run as root,
+# so it sees only the processes it started.
 function(stryla_test name)
-    cmake_parse_arguments(ARG "XVFB;SCENE" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+    cmake_parse_arguments(ARG "XVFB;SCENE;OWN_PROCESSES" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     list(TRANSFORM ARG_LIBS REPLACE "^simhid$" "simhid_all")
     target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
     target_compile_definitions(${name} PRIVATE
         STRYLA_SOURCE_DIR="${PROJECT_SOURCE_DIR}" STRYLA_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    set(launcher)
+    if(ARG_OWN_PROCESSES)
+        set(launcher sh ${PROJECT_SOURCE_DIR}/tests/support/own_processes.sh)
+    endif()
     if(ARG_XVFB)
         add_test(NAME ${name}
-            COMMAND xvfb-run -a -s "-screen 0 1280x800x24" $<TARGET_FILE:${name}>)
+            COMMAND ${launcher} xvfb-run -a -s "-screen 0 1280x800x24" $<TARGET_FILE:${name}>)
     else()
-        add_test(NAME ${name} COMMAND ${name})
+        add_test(NAME ${name} COMMAND ${launcher} $<TARGET_FILE:${name}>)
     endif()
     if(ARG_XVFB OR ARG_SCENE)
         set(sanitizer_env ${STRYLA_SANITIZER_SCENE_ENV})

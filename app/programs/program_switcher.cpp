@@ -1,77 +1,31 @@
 #include "program_switcher.h"
 
 #include "file_dialogs.h"
-#include "focus_source.h"
-#include "lang_strings.h"
+#include "program_processes.h"
+#include "program_texts.h"
+#include "scene_gate.h"
+#include "test_clock.h"
 
 #include <QCoreApplication>
-#include <QDebug>
-#include <QJSValue>
-#include <QMetaProperty>
 #include <QSet>
 
 #include <algorithm>
-
-namespace {
-
-// The texts of the language section "programs" (the scene's page uses the same list).
-const char *const kBuiltInTexts[] = {
-    "Programs",                        // 0 page title
-    "Program",                         // 1 column: program
-    "Profile",                         // 2 column: profile
-    "Switches",                        // 3 column: trigger
-    "While its window has the focus",  // 4
-    "While it runs",                   // 5
-    "Add",                             // 6
-    "Remove",                          // 7
-    "Switch profiles automatically",   // 8 master switch (page and tray)
-    "Add a file…",                     // 9
-    "Focus and running programs can both be seen on this desktop.",  // 10
-    "On Wayland only X11 windows tell their focus. Rules for running programs see every "
-    "program.",  // 11
-    "This desktop does not tell which window has the focus: only rules for running programs "
-    "work.",                         // 12
-    "Profile %1 for %2",             // 13 balloon of a rule's switch
-    "Profile %1 (no rule applies)",  // 14 balloon when the default comes back
-    "Default profile",               // 15
-    "Running programs",              // 16
-    "Cancel",                        // 17
-    "Programs",                      // 18 button on the profiles page
-    "No rules yet: add a program.",  // 19
-    "Choose a program",              // 20 file chooser caption
-    "The change could not be stored in %1: what the page shows is what is stored.",  // 21
-    "When no rule applies any more, the default profile comes back, unless you chose a profile "
-    "by hand meanwhile: that one stays until a rule applies again.",  // 22
-    "The focused window comes from %1.",                                             // 23
-    "GNOME Shell tells the focus only through the extension that comes with this program, "
-    "which is not enabled. Enable it with: %1",  // 24
-};
-
-QVariantList asList(const QVariant &value)
-{
-    if (value.canConvert<QJSValue>())
-        return value.value<QJSValue>().toVariant().toList();
-    return value.toList();
-}
-
-}  // namespace
 
 ProgramSwitcher::ProgramSwitcher(const QString &rulesPath, QObject *parent)
     : QObject(parent)
     , m_path(rulesPath)
     , m_rules(ProgramRulesFile::load(rulesPath))
+    , m_decider(TestClock::period("HOLD", kHoldMs))
 {
+    m_clock.start();
+    m_decider.setRules(m_rules);
     m_holdTimer.setSingleShot(true);
-    m_holdTimer.setInterval(kHoldMs);
     m_holdTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_holdTimer, &QTimer::timeout, this, [this] {
-        m_holdDone = true;
-        apply();
-    });
+    connect(&m_holdTimer, &QTimer::timeout, this, &ProgramSwitcher::holdEnded);
     m_retryTimer.setSingleShot(true);
     m_retryTimer.setInterval(kRetryMs);
     connect(&m_retryTimer, &QTimer::timeout, this, &ProgramSwitcher::apply);
-    m_scanTimer.setInterval(kScanMs);
+    m_scanTimer.setInterval(TestClock::period("SCAN", kScanMs));
     connect(&m_scanTimer, &QTimer::timeout, this, &ProgramSwitcher::scan);
 
     useFocusSource(createFocusSource(&m_waiting));
@@ -81,6 +35,7 @@ ProgramSwitcher::ProgramSwitcher(const QString &rulesPath, QObject *parent)
     }
     onFocusChanged();
     updateScanning();
+    armHold();
 }
 
 ProgramSwitcher::~ProgramSwitcher() = default;
@@ -108,28 +63,15 @@ void ProgramSwitcher::waitingChanged()
     onFocusChanged();
 }
 
-void ProgramSwitcher::setScene(QObject *root, std::function<bool()> busy)
+void ProgramSwitcher::setGate(SceneGate *gate)
 {
-    m_scene = root;
-    m_busy = std::move(busy);
-    if (!root)
+    if (m_gate)
+        m_gate->disconnect(this);
+    m_gate = gate;
+    if (!gate)
         return;
-    const QMetaObject *meta = root->metaObject();
-    const QMetaMethod retrySlot = metaObject()->method(metaObject()->indexOfSlot("retry()"));
-    const QMetaMethod profilesSignal =
-        metaObject()->method(metaObject()->indexOfSignal("profilesChanged()"));
-    // Queued: a switch started while the scene is still telling of a change (a page closing)
-    // would change the same properties inside their own notification.
-    for (const char *name : {"popupOpen", "unsaved", "visible"}) {
-        const QMetaProperty p = meta->property(meta->indexOfProperty(name));
-        if (p.hasNotifySignal())
-            connect(root, p.notifySignal(), this, retrySlot, Qt::QueuedConnection);
-    }
-    for (const char *name : {"profileNo", "profileEntries"}) {
-        const QMetaProperty p = meta->property(meta->indexOfProperty(name));
-        if (p.hasNotifySignal())
-            connect(root, p.notifySignal(), this, profilesSignal);
-    }
+    // Queued by the gate: a switch never starts inside the scene's own notification.
+    connect(gate, &SceneGate::switchHoldMayHaveChanged, this, &ProgramSwitcher::retry);
 }
 
 // --- the rules ------------------------------------------------------------------------------
@@ -143,8 +85,10 @@ void ProgramSwitcher::changed()
     if (m_saveFailed)
         m_rules = ProgramRulesFile::load(m_path);
     emit rulesChanged();
+    m_decider.setRules(m_rules);
     updateScanning();
-    evaluate();
+    m_decider.evaluate(now());
+    armHold();
 }
 
 void ProgramSwitcher::setAutomatic(bool on)
@@ -154,11 +98,6 @@ void ProgramSwitcher::setAutomatic(bool on)
     m_rules.automatic = on;
     if (m_focus)
         m_focus->setWatching(on);
-    // Turning the switch on starts from what is in use: only a change of what applies switches.
-    m_wanted = m_applied = Target {};
-    m_ruleProfile = -1;
-    m_holdTimer.stop();
-    m_holdDone = false;
     changed();
 }
 
@@ -219,7 +158,8 @@ bool ProgramSwitcher::addRule(
 
 bool ProgramSwitcher::addRuleFromFile(int profile, int trigger)
 {
-    const QString path = fileDialogs().openFileName(nullptr, texts().at(20), QString(), QString());
+    const QString path = fileDialogs().openFileName(
+        nullptr, texts().at(ProgramTexts::ChooseProgram), QString(), QString());
     if (path.isEmpty())
         return false;
     const ProgramRule rule = ruleForFile(path);
@@ -254,8 +194,8 @@ void ProgramSwitcher::setRuleTrigger(int index, int trigger)
 
 QVariantList ProgramSwitcher::runningPrograms()
 {
-    if (m_processes.scan())
-        evaluate();
+    if (m_decider.scanProcesses(now()))
+        armHold();
     struct Entry
     {
         QString name, program, match, icon;
@@ -264,7 +204,8 @@ QVariantList ProgramSwitcher::runningPrograms()
     QList<Entry> entries;
     QSet<QString> seen;
     QHash<qint64, ProcessInfo> byPid;
-    for (const ProcessInfo &process : m_processes.processes())
+    const QList<ProcessInfo> processes = m_decider.processes().processes();
+    for (const ProcessInfo &process : processes)
         byPid.insert(process.pid, process);
     // A program with a window is offered by its window's class: that names it whether or not
     // its process can be read (another user's, another process namespace, no pid at all).
@@ -287,7 +228,7 @@ QVariantList ProgramSwitcher::runningPrograms()
             window.appClass.toLower(), true});
     }
     const qint64 self = QCoreApplication::applicationPid();
-    for (const ProcessInfo &process : m_processes.processes()) {
+    for (const ProcessInfo &process : processes) {
         if (process.exePath.isEmpty() || process.pid == self || windowed.contains(process.pid)
             || (process.windowsNames.isEmpty() && isSessionService(process.exeName())))
             continue;
@@ -315,62 +256,28 @@ QVariantList ProgramSwitcher::runningPrograms()
 
 // --- the scene ------------------------------------------------------------------------------
 
-QList<QPair<int, QString>> ProgramSwitcher::profiles() const
-{
-    QList<QPair<int, QString>> result;
-    if (!m_scene)
-        return result;
-    for (const QVariant &entry : asList(m_scene->property("profileEntries"))) {
-        const QVariantMap map = entry.toMap();
-        result.append({map.value(QStringLiteral("number")).toInt(),
-            map.value(QStringLiteral("name")).toString()});
-    }
-    return result;
-}
-
-int ProgramSwitcher::profileInUse() const
-{
-    return m_scene ? m_scene->property("profileNo").toInt() : -1;
-}
-
-bool ProgramSwitcher::requestProfile(int number)
-{
-    if (!m_scene)
-        return false;
-    QVariant accepted;
-    QMetaObject::invokeMethod(
-        m_scene, "requestProfile", Q_RETURN_ARG(QVariant, accepted), Q_ARG(QVariant, number));
-    return accepted.toBool();
-}
-
 QStringList ProgramSwitcher::texts() const
 {
-    QStringList result;
-    for (const char *text : kBuiltInTexts)
-        result.append(QString::fromUtf8(text));
-    const QString language = m_scene ? m_scene->property("language").toString() : QString();
-    if (language.isEmpty())
-        return result;
-    const QStringList given = LangStrings::getLangStrings(QStringLiteral("programs"), language);
-    for (int i = 0; i < std::min(given.size(), result.size()); ++i) {
-        if (!given.at(i).isEmpty())
-            result[i] = given.at(i);
-    }
-    return result;
+    return ProgramTexts::forLanguage(m_gate ? m_gate->language() : QString());
 }
 
-bool ProgramSwitcher::profileExists(int number) const
+QList<int> ProgramSwitcher::profileNumbers() const
 {
-    const auto list = profiles();
-    return std::any_of(
-        list.begin(), list.end(), [number](const auto &p) { return p.first == number; });
+    QList<int> numbers;
+    if (m_gate) {
+        for (const SceneGate::Profile &p : m_gate->profiles())
+            numbers.append(p.number);
+    }
+    return numbers;
 }
 
 QString ProgramSwitcher::profileName(int number) const
 {
-    for (const auto &p : profiles()) {
-        if (p.first == number)
-            return p.second;
+    if (m_gate) {
+        for (const SceneGate::Profile &p : m_gate->profiles()) {
+            if (p.number == number)
+                return p.name;
+        }
     }
     return QString::number(number);
 }
@@ -379,14 +286,10 @@ QString ProgramSwitcher::profileName(int number) const
 
 void ProgramSwitcher::updateScanning()
 {
-    const bool needed = m_rules.automatic
-        && std::any_of(m_rules.rules.begin(), m_rules.rules.end(),
-            [](const ProgramRule &r) { return r.trigger == ProgramRule::Trigger::Running; });
+    const bool needed = m_decider.watchesRunning();
     if (needed && !m_scanTimer.isActive()) {
-        m_processes.scan();
-        m_windowClasses = windowClasses();
+        m_decider.setWindowClasses(windowClasses(), now());
         m_scanTimer.start();
-        evaluate();  // a program that runs already
     } else if (!needed) {
         m_scanTimer.stop();
     }
@@ -394,23 +297,15 @@ void ProgramSwitcher::updateScanning()
 
 void ProgramSwitcher::scan()
 {
-    const bool started = m_processes.scan();
-    const QStringList classes = windowClasses();
-    if (started || classes != m_windowClasses) {
-        m_windowClasses = classes;
-        evaluate();
-    }
+    m_decider.scanProcesses(now());
+    m_decider.setWindowClasses(windowClasses(), now());
+    armHold();
 }
 
 QStringList ProgramSwitcher::windowClasses() const
 {
     QStringList classes;
-    const bool wanted = m_focus
-        && std::any_of(m_rules.rules.begin(), m_rules.rules.end(), [](const ProgramRule &r) {
-               return r.trigger == ProgramRule::Trigger::Running
-                   && r.match == ProgramRule::Match::WindowClass;
-           });
-    if (!wanted)
+    if (!m_focus || !m_decider.watchesWindowClasses())
         return classes;
     for (const FocusSource::Window &window : m_focus->windows()) {
         if (!window.appClass.isEmpty() && !classes.contains(window.appClass))
@@ -419,56 +314,28 @@ QStringList ProgramSwitcher::windowClasses() const
     return classes;
 }
 
-bool ProgramSwitcher::anyWindowOf(const ProgramRule &rule) const
-{
-    return std::any_of(m_windowClasses.begin(), m_windowClasses.end(),
-        [&rule](const QString &c) { return ruleMatches(rule, ProcessInfo {}, c); });
-}
-
 void ProgramSwitcher::onFocusChanged()
 {
-    m_focusedWindow = m_focus ? m_focus->focused() : FocusSource::Window {};
-    m_focused = m_focusedWindow.pid > 0 ? ProcFs::read(m_focusedWindow.pid) : ProcessInfo {};
-    evaluate();
+    m_decider.setFocus(m_focus ? m_focus->focused() : FocusSource::Window {}, now());
+    armHold();
 }
 
-ProgramSwitcher::Target ProgramSwitcher::wanted() const
+// The hold timer follows the decider's hold: started when what applies changes, stopped when
+// it changes back to what is in use.
+void ProgramSwitcher::armHold()
 {
-    for (const ProgramRule &rule : m_rules.rules) {
-        if (rule.trigger == ProgramRule::Trigger::Focus
-            && ruleMatches(rule, m_focused, m_focusedWindow.appClass))
-            return Target {true, rule.profile, rule.program};
-    }
-    if (m_scanTimer.isActive()) {
-        for (const ProgramRule &rule : m_rules.rules) {
-            if (rule.trigger == ProgramRule::Trigger::Running
-                && (m_processes.anyMatches(rule) || anyWindowOf(rule)))
-                return Target {true, rule.profile, rule.program};
-        }
-    }
-    return Target {};  // no rule: the default profile, whichever it is when the switch comes
-}
-
-void ProgramSwitcher::evaluate()
-{
-    if (!m_rules.automatic)
-        return;
-    const Target now = wanted();
-    if (now == m_wanted)
-        return;
-    m_wanted = now;
-    m_holdDone = false;
-    if (now == m_applied)
+    const qint64 ends = m_decider.holdEnds();
+    if (ends < 0)
         m_holdTimer.stop();
     else
-        m_holdTimer.start();
+        m_holdTimer.start(int(std::max<qint64>(0, ends - now())));
 }
 
-bool ProgramSwitcher::heldBack() const
+void ProgramSwitcher::holdEnded()
 {
-    return !m_scene || m_switching || !m_scene->property("visible").toBool()
-        || m_scene->property("popupOpen").toBool() || m_scene->property("unsaved").toBool()
-        || (m_busy && m_busy());
+    m_decider.tick(now());
+    armHold();  // a timer that woke a little early waits out the rest
+    apply();
 }
 
 void ProgramSwitcher::retry()
@@ -478,45 +345,18 @@ void ProgramSwitcher::retry()
 
 void ProgramSwitcher::apply()
 {
-    if (!m_rules.automatic || !m_holdDone || m_wanted == m_applied)
+    if (!m_decider.due())
         return;
-    if (heldBack()) {
+    if (!m_gate || m_gate->switchHold() != SceneGate::SwitchHold::None) {
         // Most ends of a wait announce themselves (a page closes, the mouse is free); the
         // timer catches the rest, such as the end of the start's protection period.
         m_retryTimer.start();
         return;
     }
-    const Target target = m_wanted;
-    m_applied = target;
-    // A profile chosen by hand since the last rule's switch stays when no rule applies any
-    // more; the next rule that applies takes over again.
-    if (!target.byRule && m_ruleProfile >= 0 && profileInUse() != m_ruleProfile) {
-        m_ruleProfile = -1;
-        return;
-    }
-    int number = target.byRule ? target.profile : m_rules.defaultProfile;
-    if (!profileExists(number)) {
-        const auto list = profiles();
-        const int fallback = target.byRule && profileExists(m_rules.defaultProfile)
-            ? m_rules.defaultProfile
-            : (list.isEmpty() ? 0 : list.constFirst().first);
-        qDebug().noquote() << (target.byRule
-                ? QStringLiteral("Profile %1 of the rule for %2 does not exist: profile %3 is used")
-                      .arg(number)
-                      .arg(target.program)
-                      .arg(fallback)
-                : QStringLiteral("The default profile %1 does not exist: profile %2 is used")
-                      .arg(number)
-                      .arg(fallback));
-        number = fallback;
-    }
-    if (number != profileInUse()) {
-        m_switching = true;
-        const bool switched = requestProfile(number);
-        m_switching = false;
-        if (switched)
-            emit switchedByRule(profileName(number), target.byRule ? target.program : QString());
-    }
-    m_ruleProfile = target.byRule ? profileInUse() : -1;
+    const std::optional<ProgramDecider::Switch> next =
+        m_decider.take(profileNumbers(), m_gate->profileInUse());
+    if (next && m_gate->requestProfile(next->profile))
+        emit switchedByRule(profileName(next->profile), next->program);
+    m_decider.made(m_gate->profileInUse());
     apply();  // what applies may have changed while the mouse was written
 }

@@ -1,29 +1,25 @@
 #pragma once
 
 #include "focus_source.h"
-#include "program_processes.h"
+#include "program_decider.h"
 #include "program_rules.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 #include <QVariant>
 
-#include <functional>
 #include <memory>
 
-// Switches the profile in use by the programs the user runs and focuses, through the scene's
-// own profile switch, and keeps the rules that say which program wants which profile. The
-// scene's programs page reaches it as ui_Programs.
-//
-// A program's rule applies while its window has the focus or while it runs, as the rule says;
-// a focus rule wins over a running one, and among rules of one kind the first in the list.
-// What applies must hold for kHoldMs before the profile changes, so passing through a program
-// writes nothing to the mouse. When no rule applies any more, the default profile comes back,
-// unless a profile was chosen by hand while the rule applied: that one stays until a rule
-// applies again. Nothing switches while a page is open,
-// something is unsaved, or the mouse is busy (another switch among them): the switch waits and
-// happens as soon as that is over, if it still applies.
+class SceneGate;
+
+// The profiles that follow the programs the user runs and focuses: keeps the rules that say
+// which program wants which profile (the scene's programs page reaches it as ui_Programs),
+// feeds the focus and the running processes to a ProgramDecider, and makes the switches it
+// decides through the scene gate, the same flow as the drop-down. A switch that is due waits
+// while the gate holds profile switches back (a page open, something unsaved, the mouse busy,
+// another switch) and happens as soon as that is over, if it still applies.
 class ProgramSwitcher : public QObject
 {
     Q_OBJECT
@@ -40,7 +36,8 @@ class ProgramSwitcher : public QObject
     Q_PROPERTY(QString rulesPath READ rulesPath CONSTANT)
 
 public:
-    static constexpr int kHoldMs = 1000;
+    // How long what applies must hold before its profile is switched to.
+    static constexpr int kHoldMs = ProgramDecider::kHoldMs;
     // How often the process list is read, only while the switch is on and a rule waits for a
     // program to run: a scan that finds nothing new costs about 0.4 ms (160 processes).
     static constexpr int kScanMs = 2000;
@@ -60,9 +57,8 @@ public:
         QObject *parent = nullptr);
     ~ProgramSwitcher() override;
 
-    // The scene's root item, with profileNo, profileEntries, popupOpen, unsaved and
-    // requestProfile(number); busy says whether the mouse is being written.
-    void setScene(QObject *root, std::function<bool()> busy);
+    // The door to the scene: its profiles, the profile in use, its language, its switch.
+    void setGate(SceneGate *gate);
 
     bool automatic() const { return m_rules.automatic; }
     void setAutomatic(bool on);
@@ -88,13 +84,7 @@ public:
     Q_INVOKABLE void setRuleProfile(int index, int profile);
     Q_INVOKABLE void setRuleTrigger(int index, int trigger);
 
-    // The profiles the scene lists, { number: name }, and the one in use (-1 without a scene).
-    QList<QPair<int, QString>> profiles() const;
-    int profileInUse() const;
-    // A switch by hand, the same flow as the drop-down; false for a number that is no profile.
-    bool requestProfile(int number);
-
-    // The texts of the language section "programs" with their built-in defaults.
+    // The texts of the language section "programs" in the scene's language (ProgramTexts).
     QStringList texts() const;
 
 public slots:
@@ -104,30 +94,16 @@ public slots:
 signals:
     void rulesChanged();
     void desktopChanged();
-    // The scene's list of profiles or the profile in use changed.
-    void profilesChanged();
     // A switch made by a rule (program empty: back to the default profile).
     void switchedByRule(const QString &profileName, const QString &program);
 
 private:
-    // What applies: a rule's profile, or (byRule false) the default profile.
-    struct Target
-    {
-        bool byRule = false;
-        int profile = -1;
-        QString program;
-        bool operator==(const Target &o) const
-        {
-            return byRule == o.byRule && profile == o.profile && program == o.program;
-        }
-    };
-
+    qint64 now() const { return m_clock.elapsed(); }
     void changed();
-    void evaluate();
-    Target wanted() const;
     void apply();
-    bool heldBack() const;
-    bool profileExists(int number) const;
+    void armHold();
+    void holdEnded();
+    QList<int> profileNumbers() const;
     QString profileName(int number) const;
     void updateScanning();
     void onFocusChanged();
@@ -136,25 +112,16 @@ private:
     void scan();
     // The classes of the desktop's windows, read only while a running rule names a class.
     QStringList windowClasses() const;
-    bool anyWindowOf(const ProgramRule &rule) const;
 
     QString m_path;
     ProgramRules m_rules;
     bool m_saveFailed = false;
     std::unique_ptr<FocusSource> m_focus;    // nullptr: this desktop tells no focus
     std::unique_ptr<FocusSource> m_waiting;  // a better one, once the user enables it
-    FocusSource::Window m_focusedWindow;
-    ProcessInfo m_focused;
-    QStringList m_windowClasses;
-    ProcessTable m_processes;
+    ProgramDecider m_decider;
+    QElapsedTimer m_clock;
     QTimer m_scanTimer;
     QTimer m_holdTimer;
     QTimer m_retryTimer;
-    QPointer<QObject> m_scene;
-    std::function<bool()> m_busy;
-    Target m_wanted;
-    Target m_applied;
-    int m_ruleProfile = -1;  // the profile a rule put in use, while that rule applies
-    bool m_holdDone = false;
-    bool m_switching = false;
+    QPointer<SceneGate> m_gate;
 };

@@ -4,9 +4,11 @@
 // again with --window), moves the focus between them as the compositor allows (swaymsg; a
 // KWin script or a GNOME Shell extension of the test's own), and watches the simulated
 // mouse's wire. The program itself renders offscreen; only its focus source talks to the
-// compositor.
+// compositor. What a focus change decides (hold, flapping, priorities) is tested once, in
+// tst_program_decider; here each desktop's source reports the focused window.
 
 #include "focus_source.h"
+#include "program_rules_fixture.h"
 #include "scene_rig.h"
 
 #include <QAction>
@@ -25,7 +27,6 @@ using namespace simtest;
 
 namespace {
 
-constexpr int kHoldMs = 1000;
 constexpr int kSwitchWaitMs = 10000;
 
 // A plain Wayland window whose app id is the desktop file name it is given; says "shown" on
@@ -181,21 +182,14 @@ private slots:
 
     void gnomeExtensionEnabledAsThePageSays();
     void appIdRuleFollowsTheFocus();
-    void flappingFasterThanTheHoldWritesNothing();
     void kwinScriptGoesWithTheSwitch();
     void idleWatcherCostsNothing();
 
 private:
     void writeRules(const QString &appId, int profile)
     {
-        QFile file(rig->file(QStringLiteral("modules/setting/programs.bin")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QStringLiteral("[switching]\nautomatic=true\ndefault=0\n[rules]\nsize=1\n"
-                                  "1\\program=%1\n1\\match=class\n1\\profile=%2\n"
-                                  "1\\trigger=focus\n")
-                       .arg(appId)
-                       .arg(profile)
-                       .toUtf8());
+        writeProgramRules(
+            *rig, {{appId, QStringLiteral("class"), profile, QStringLiteral("focus")}});
     }
     bool focus(const QString &appId)
     {
@@ -216,6 +210,7 @@ void TestFocusWayland::initTestCase()
 {
     if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         QSKIP("no Wayland compositor: run through sway_session.sh or kwin_session.sh");
+    useTestPeriods();
     const char *ids[] = {"shooter", "notes"};
     for (int i = 0; i < 2; ++i) {
         windows[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -235,14 +230,10 @@ void TestFocusWayland::cleanupTestCase()
     }
 }
 
-// Profiles 0 (four DPI stages) and 2 (two): the stage count on the mouse tells which
-// profile's pages were sent last.
 void TestFocusWayland::init()
 {
     rig = std::make_unique<SceneRig>();
-    QSettings(rig->file("modules/setting/name.bin"), QSettings::IniFormat)
-        .setValue("profile/profileName", QStringList {"Standard0", "Work1", "Game2"});
-    rig->setProfileValue(2, "mouse/currentDpiCount", 2);
+    nameTestProfiles(*rig);
     if (gnomeSession())
         QVERIFY(gnomeExtensions(QStringLiteral("enable")));
     QVERIFY(focus(QStringLiteral("notes")));
@@ -295,7 +286,7 @@ void TestFocusWayland::appIdRuleFollowsTheFocus()
     const auto commands = records(sim::Interface::Command);
     QVERIFY(!commands.empty());
     const auto firstReport = commands.front().time - focusTime;
-    QVERIFY(firstReport >= std::chrono::milliseconds(kHoldMs - 20));
+    QVERIFY(firstReport >= std::chrono::milliseconds(kTestHoldMs - 20));
     qInfo("focus change to the first report on the wire: %lld ms",
         qlonglong(std::chrono::duration_cast<std::chrono::milliseconds>(firstReport).count()));
 
@@ -303,23 +294,6 @@ void TestFocusWayland::appIdRuleFollowsTheFocus()
     QVERIFY(focus(QStringLiteral("notes")));
     QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 0, kSwitchWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 4, kSwitchWaitMs);
-}
-
-void TestFocusWayland::flappingFasterThanTheHoldWritesNothing()
-{
-    writeRules(QStringLiteral("shooter"), 2);
-    QVERIFY(rig->start());
-    QTest::qWait(300);
-    sim::clearWireLog();
-    for (int i = 0; i < 4; ++i) {
-        QVERIFY(focus(QStringLiteral("shooter")));
-        QTest::qWait(kHoldMs / 4);
-        QVERIFY(focus(QStringLiteral("notes")));
-        QTest::qWait(kHoldMs / 4);
-    }
-    QTest::qWait(2 * kHoldMs);
-    QVERIFY(records(sim::Interface::Command).empty());
-    QCOMPARE(profileInUse(), 0);
 }
 
 // KWin runs the program's script only while the profiles follow programs.
@@ -335,7 +309,7 @@ void TestFocusWayland::kwinScriptGoesWithTheSwitch()
     automatic->trigger();
     QVERIFY(!kwinScriptLoaded());
     QVERIFY(focus(QStringLiteral("shooter")));
-    QTest::qWait(2 * kHoldMs);
+    QTest::qWait(3 * kTestHoldMs);
     QVERIFY(records(sim::Interface::Command).empty());
     automatic->trigger();
     QVERIFY(kwinScriptLoaded());
