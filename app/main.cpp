@@ -10,7 +10,7 @@
 #include "qtsinglecoreapplication.h"
 #include "widget.h"
 
-#ifdef Q_OS_UNIX
+#ifndef Q_OS_WIN
 #include "termination_signals.h"
 #endif
 
@@ -44,7 +44,7 @@ int run(QtSingleCoreApplication &app)
     // Commands of the command line started meanwhile are done here, by the running copy.
     CommandLine::Executor commands(window.view()->store(), &window);
     commands.serve(app);
-#ifdef Q_OS_UNIX
+#ifndef Q_OS_WIN
     TerminationSignals terminationSignals;
     QObject::connect(
         &terminationSignals, &TerminationSignals::quitRequested, &window, &Widget::exitSYS);

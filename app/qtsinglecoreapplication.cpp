@@ -1,5 +1,7 @@
 #include "qtsinglecoreapplication.h"
 
+#include "channel_log.h"
+
 #include "private_channel.h"
 
 #include <QCryptographicHash>
@@ -14,6 +16,8 @@
 #include <QtEndian>
 
 #include <sys/stat.h>
+
+Q_LOGGING_CATEGORY(lcChannel, "stryla.channel", QtWarningMsg)
 
 namespace {
 
@@ -202,6 +206,7 @@ void QtSingleCoreApplication::adopt(int descriptor)
         return;
     }
     m_idle.append(socket);
+    qCDebug(lcChannel) << "Connection accepted;" << m_idle.size() << "waiting to speak";
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readMessage(socket); });
     QTimer::singleShot(kIdleMs, socket, [this, socket] {
@@ -230,6 +235,7 @@ void QtSingleCoreApplication::readMessage(QLocalSocket *socket)
         return;
     const qint64 size = frameSize(socket->peek(kFrameHeader), kMaxMessageBytes);
     if (size < 0) {
+        qCDebug(lcChannel) << "Connection dropped: a message header out of bounds";
         m_idle.removeAll(socket);
         socket->abort();
         return;
@@ -241,6 +247,7 @@ void QtSingleCoreApplication::readMessage(QLocalSocket *socket)
     if (message.startsWith(kRequestMark)) {
         const quint64 id = ++m_lastRequest;
         m_pendingRequests.insert(id, socket);
+        qCDebug(lcChannel) << "Request" << id << "received," << size << "bytes";
         emit requestReceived(id, message.mid(kRequestMark.size()));
         return;
     }
@@ -253,8 +260,11 @@ void QtSingleCoreApplication::readMessage(QLocalSocket *socket)
 void QtSingleCoreApplication::answerRequest(quint64 id, const QString &answer)
 {
     const QPointer<QLocalSocket> socket = m_pendingRequests.take(id);
-    if (!socket || socket->state() != QLocalSocket::ConnectedState)
+    if (!socket || socket->state() != QLocalSocket::ConnectedState) {
+        qCDebug(lcChannel) << "Request" << id << "answered after its caller left";
         return;
+    }
+    qCDebug(lcChannel) << "Request" << id << "answered";
     socket->write(frame(answer));
     socket->flush();
     if (socket->bytesAvailable() > 0)

@@ -2,11 +2,14 @@
 
 #include "hid_thread.h"
 #include "myqquickview.h"
+#include "scene_log.h"
 
 #include <QEvent>
 #include <QJSValue>
 #include <QMetaProperty>
 #include <QQuickItem>
+
+Q_LOGGING_CATEGORY(lcScene, "stryla.scene", QtWarningMsg)
 
 namespace {
 
@@ -143,6 +146,7 @@ bool SceneGate::requestProfile(int number)
 {
     if (!m_root)
         return false;
+    qCDebug(lcScene) << "Profile switch requested:" << number + 1;
     QVariant accepted;
     m_switching = true;
     QMetaObject::invokeMethod(
@@ -154,12 +158,14 @@ bool SceneGate::requestProfile(int number)
 
 void SceneGate::reloadProfileList()
 {
+    qCDebug(lcScene) << "Profile list reloaded";
     if (m_root)
         QMetaObject::invokeMethod(m_root, kReloadProfileList);
 }
 
 void SceneGate::requestClose()
 {
+    qCDebug(lcScene) << "Close requested";
     if (m_root)
         QMetaObject::invokeMethod(m_root, kCloseRequested, Qt::QueuedConnection);
 }

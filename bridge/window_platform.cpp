@@ -1,5 +1,7 @@
 #include "window_platform.h"
 
+#include "desktop_session.h"
+
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
@@ -9,14 +11,14 @@ namespace window_platform {
 
 bool placesWindows()
 {
-    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    return !DesktopSession::isWaylandClient();
 }
 
 void fixSize(QWidget *window, int width, int height)
 {
     window->setFixedSize(width, height);
 #if QT_CONFIG(xcb)
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+    if (!DesktopSession::isX11Client())
         return;
     window->winId();  // the X window, so that its type can be set before it is mapped
     using XcbWindow = QNativeInterface::Private::QXcbWindow;

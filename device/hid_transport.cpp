@@ -2,11 +2,11 @@
 // and read exchanges that carry one command report and its data.
 
 #include "hid_thread.h"
+#include "wire_log.h"
 
 #include <QCoreApplication>
 #include <QDebug>
 #include <QElapsedTimer>
-#include <QLoggingCategory>
 #include <QMutexLocker>
 #include <QTimer>
 

@@ -83,7 +83,7 @@ constexpr ScriptFonts kScriptFonts[] = {
 
 QList<Language> shippedLanguages()
 {
-    const QDir folder(QStringLiteral("./modules/i18n"));
+    const QDir folder(QString::fromLatin1(kFolder));
     QList<Language> languages;
     for (const QFileInfo &info :
         folder.entryInfoList({QStringLiteral("*.ini")}, QDir::Files | QDir::Readable)) {
@@ -160,7 +160,7 @@ QStringList preferredFonts(const QString &locale)
 
 QString languageFilePath(const QString &langCode)
 {
-    return QStringLiteral("./modules/i18n/") + langCode + QStringLiteral(".ini");
+    return QString::fromLatin1(kFolder) + QLatin1Char('/') + langCode + QStringLiteral(".ini");
 }
 
 QStringList getLangStrings(const QString &typeStr, const QString &langCode)

@@ -12,6 +12,9 @@
 // A file is a shipped language when it names itself; the files are the list.
 namespace LangStrings {
 
+// The folder of the language files, relative to the working directory.
+constexpr char kFolder[] = "./modules/i18n";
+
 // Strings read from one section at most.
 constexpr int kMaxStrings = 1000;
 

@@ -3,6 +3,7 @@
 #include "file_chooser.h"
 #include "file_replace.h"
 #include "profile_numbers.h"
+#include "text_escape.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -23,13 +24,7 @@ constexpr int kMacroKind = 4;
 // A name as it can be shown in one diagnostic line: control characters escaped, long names cut.
 QString printable(const QString &name)
 {
-    QString out;
-    for (const QChar ch : name.left(kMaxNameLength + 16)) {
-        if (ch.category() == QChar::Other_Control)
-            out += QStringLiteral("\\x%1").arg(ch.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            out += ch;
-    }
+    QString out = TextEscape::controls(name.left(kMaxNameLength + 16));
     if (name.size() > kMaxNameLength + 16)
         out += QStringLiteral("…");
     return out;

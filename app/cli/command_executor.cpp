@@ -1,11 +1,13 @@
 #include "command_executor.h"
 
 #include "device_list.h"
+#include "lang_strings.h"
 #include "name_lists.h"
 #include "profile_files.h"
 #include "qtsinglecoreapplication.h"
 #include "scene_gate.h"
 #include "settings_store.h"
+#include "text_escape.h"
 #include "widget.h"
 
 #include <QDir>
@@ -24,13 +26,12 @@ constexpr int kSwitchTimeoutMs = 30000;  // how long a switch waits for the devi
 
 constexpr int kMaxNumber = ProfileNumbers::kHighestNamed;
 // The languages the program ships: the first profile answers to its name in each of them.
-constexpr char kLanguageFolder[] = "./modules/i18n";
 constexpr char kFirstNameKey[] = "profile/5";
 
 QStringList firstProfileNames()
 {
     QStringList names;
-    const QDir folder(QString::fromLatin1(kLanguageFolder));
+    const QDir folder(QString::fromLatin1(LangStrings::kFolder));
     for (const QString &file : folder.entryList({QStringLiteral("*.ini")}, QDir::Files)) {
         const QString name = QSettings(folder.filePath(file), QSettings::IniFormat)
                                  .value(QLatin1String(kFirstNameKey))
@@ -45,15 +46,7 @@ QStringList firstProfileNames()
 // title or end the line) are written as \xHH. JSON output keeps names exact.
 QString printable(const QString &name)
 {
-    QString text;
-    for (const QChar c : name) {
-        const ushort u = c.unicode();
-        if (u < 0x20 || (u >= 0x7f && u <= 0x9f))
-            text += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
-        else
-            text += c;
-    }
-    return text;
+    return TextEscape::controls(name);
 }
 
 QString profileLine(int number, const QString &name)

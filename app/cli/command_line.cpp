@@ -6,6 +6,7 @@
 #include "myqquickview.h"
 #include "qtsinglecoreapplication.h"
 #include "settings_store.h"
+#include "text_escape.h"
 #include "widget.h"
 
 #include <QCommandLineParser>
@@ -91,13 +92,7 @@ void writeAll(int descriptor, const QByteArray &bytes)
 // characters other than line ends and tabs.
 QString terminalText(const QString &text)
 {
-    QString safe;
-    for (const QChar c : text) {
-        const ushort u = c.unicode();
-        const bool control = (u < 0x20 && u != '\n' && u != '\t') || (u >= 0x7f && u <= 0x9f);
-        safe += control ? QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0')) : QString(c);
-    }
-    return safe;
+    return TextEscape::controls(text, QStringLiteral("\n\t"));
 }
 
 void print(FILE *stream, const QString &text)

@@ -1,32 +1,13 @@
 // Installing the hooks where the Windows desktop hooks do not exist: X11 raw input for the whole
 // desktop, the application's own windows otherwise.
-#include <QtGlobal>
-
-#ifndef Q_OS_WIN
-
 #include "input_hook.h"
+
+#include "desktop_session.h"
 #include "input_source_x11.h"
 #include "window_input_filter.h"
 
 #include <QCoreApplication>
 #include <QDebug>
-#include <QGuiApplication>
-
-namespace {
-
-bool onX11(const QString &platform)
-{
-    return platform == QLatin1String("xcb");
-}
-
-// Wayland sessions usually run an X server beside them for older programs; its raw events
-// cover those programs' windows, but not the Wayland windows, ours included.
-bool onWayland(const QString &platform)
-{
-    return platform.startsWith(QLatin1String("wayland"));
-}
-
-}  // namespace
 
 bool InputHook::installPlatformHooks()
 {
@@ -35,13 +16,15 @@ bool InputHook::installPlatformHooks()
         qDebug().noquote() << "Input hooks: no application object";
         return false;
     }
-    const QString platform = QGuiApplication::platformName();
-    if (onX11(platform) || (onWayland(platform) && qEnvironmentVariableIsSet("DISPLAY"))) {
+    // Wayland sessions usually run an X server beside them for older programs; its raw events
+    // cover those programs' windows, but not the Wayland windows, ours included.
+    const bool x11 = DesktopSession::isX11Client();
+    if (x11 || (DesktopSession::isWaylandClient() && qEnvironmentVariableIsSet("DISPLAY"))) {
         auto source = std::make_unique<X11InputSource>();
         if (source->open())
             m_x11Source = std::move(source);
     }
-    if (!m_x11Source || !onX11(platform)) {
+    if (!m_x11Source || !x11) {
         m_windowFilter = std::make_unique<WindowInputFilter>();
         application->installEventFilter(m_windowFilter.get());
     }
@@ -54,5 +37,3 @@ void InputHook::removePlatformHooks()
     m_x11Source.reset();
     m_windowFilter.reset();  // leaves the application's filter list by itself
 }
-
-#endif  // Q_OS_WIN

@@ -1,17 +1,13 @@
 #include "focus_source.h"
 
+#include "desktop_session.h"
+
 #include "focus_source_gnome.h"
 #include "focus_source_kwin.h"
 #include "focus_source_wlr.h"
 #include "focus_source_x11.h"
 
 namespace {
-
-bool waylandSession()
-{
-    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        || !qEnvironmentVariableIsEmpty("WAYLAND_SOCKET");
-}
 
 }  // namespace
 
@@ -20,7 +16,7 @@ bool waylandSession()
 QList<FocusSourceEntry> focusSourceTable()
 {
     QList<FocusSourceEntry> table;
-    if (waylandSession()) {
+    if (DesktopSession::isWayland()) {
         table.append({"wlroots", [] { return std::make_unique<WlrFocusSource>(); }});
         table.append({"KWin", [] { return std::make_unique<KWinFocusSource>(); }});
         table.append({"GNOME Shell", [] { return std::make_unique<GnomeFocusSource>(); }});

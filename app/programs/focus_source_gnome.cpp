@@ -1,5 +1,7 @@
 #include "focus_source_gnome.h"
 
+#include "desktop_session.h"
+
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -9,12 +11,6 @@
 namespace {
 
 constexpr const char *kShellService = "org.gnome.Shell";
-
-bool waylandSession()
-{
-    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        || !qEnvironmentVariableIsEmpty("WAYLAND_SOCKET");
-}
 
 QDBusMessage callExtension(const QDBusConnection &bus, const char *method)
 {
@@ -40,7 +36,7 @@ GnomeFocusSource::GnomeFocusSource(QObject *parent)
     : FocusSource(parent)
     , m_bus(QDBusConnection::sessionBus())
 {
-    if (!waylandSession() || !m_bus.isConnected()
+    if (!DesktopSession::isWayland() || !m_bus.isConnected()
         || !m_bus.interface()->isServiceRegistered(QLatin1String(kShellService)))
         return;
     m_shell = true;

@@ -1,5 +1,7 @@
 #include "focus_source_kwin.h"
 
+#include "desktop_session.h"
+
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
@@ -17,12 +19,6 @@ constexpr const char *kScriptingInterface = "org.kde.kwin.Scripting";
 constexpr const char *kInstalledScript = "kwin/scripts/stryla-config-focus/contents/code/main.js";
 constexpr const char *kBuiltInScript = ":/packaging/kwin/stryla-config-focus/contents/code/main.js";
 
-bool waylandSession()
-{
-    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        || !qEnvironmentVariableIsEmpty("WAYLAND_SOCKET");
-}
-
 // One call of KWin's scripting interface, waiting at most kCallMs for the answer.
 QDBusMessage callScripting(QDBusConnection &bus, const char *method, const QVariantList &args)
 {
@@ -38,7 +34,7 @@ KWinFocusSource::KWinFocusSource(QObject *parent)
     : FocusSource(parent)
     , m_bus(QDBusConnection::sessionBus())
 {
-    if (!waylandSession() || !m_bus.isConnected())
+    if (!DesktopSession::isWayland() || !m_bus.isConnected())
         return;
     const QDBusReply<QString> owner = m_bus.interface()->serviceOwner(QLatin1String(kKWinService));
     if (!owner.isValid())

@@ -1,5 +1,7 @@
 #include "focus_source_wlr.h"
 
+#include "desktop_session.h"
+
 #include "wlr-foreign-toplevel-client.h"
 
 #include <QDeadlineTimer>
@@ -101,8 +103,7 @@ const wl_callback_listener kSyncListener = {onSyncDone};
 WlrFocusSource::WlrFocusSource(QObject *parent)
     : FocusSource(parent)
 {
-    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        && qEnvironmentVariableIsEmpty("WAYLAND_SOCKET"))
+    if (!DesktopSession::isWayland())
         return;
     m_display = wl_display_connect(nullptr);
     if (!m_display)

@@ -1,5 +1,7 @@
 #include "focus_source_x11.h"
 
+#include "desktop_session.h"
+
 #include <QDebug>
 #include <QSocketNotifier>
 
@@ -104,9 +106,7 @@ X11FocusSource::X11FocusSource(QObject *parent)
 // In a Wayland session the X server is XWayland: only X11 windows are its own.
 FocusSource::Coverage X11FocusSource::coverage() const
 {
-    const bool wayland =
-        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qgetenv("XDG_SESSION_TYPE") == "wayland";
-    return wayland ? Coverage::X11WindowsOnly : Coverage::AllWindows;
+    return DesktopSession::isWayland() ? Coverage::X11WindowsOnly : Coverage::AllWindows;
 }
 
 X11FocusSource::~X11FocusSource()

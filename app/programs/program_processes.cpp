@@ -1,5 +1,7 @@
 #include "program_processes.h"
 
+#include "text_escape.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -137,15 +139,7 @@ QString ProcFs::decodeName(const QByteArray &bytes)
         return text;
     // Not UTF-8: the bytes beyond ASCII (and the backslash, so no name reads as another) are
     // written out as \xHH, so each name has its own text and keeps it in the rules file.
-    QString escaped;
-    for (const char c : bytes) {
-        const uchar byte = uchar(c);
-        if (byte >= 0x80 || byte == '\\')
-            escaped += QStringLiteral("\\x%1").arg(byte, 2, 16, QLatin1Char('0'));
-        else
-            escaped += QLatin1Char(c);
-    }
-    return escaped;
+    return TextEscape::bytes(bytes, [](uchar byte) { return byte >= 0x80 || byte == '\\'; });
 }
 
 QStringList ProcFs::windowsNamesIn(const QByteArray &cmdline)

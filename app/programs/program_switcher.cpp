@@ -1,5 +1,7 @@
 #include "program_switcher.h"
 
+#include "programs_log.h"
+
 #include "file_dialogs.h"
 #include "program_processes.h"
 #include "program_texts.h"
@@ -10,6 +12,8 @@
 #include <QSet>
 
 #include <algorithm>
+
+Q_LOGGING_CATEGORY(lcPrograms, "stryla.programs", QtWarningMsg)
 
 ProgramSwitcher::ProgramSwitcher(const QString &rulesPath, QObject *parent)
     : QObject(parent)
@@ -316,7 +320,9 @@ QStringList ProgramSwitcher::windowClasses() const
 
 void ProgramSwitcher::onFocusChanged()
 {
-    m_decider.setFocus(m_focus ? m_focus->focused() : FocusSource::Window {}, now());
+    const FocusSource::Window focused = m_focus ? m_focus->focused() : FocusSource::Window {};
+    qCDebug(lcPrograms).noquote() << "Focus:" << focused.appClass << "pid" << focused.pid;
+    m_decider.setFocus(focused, now());
     armHold();
 }
 
@@ -347,7 +353,10 @@ void ProgramSwitcher::apply()
 {
     if (!m_decider.due())
         return;
-    if (!m_gate || m_gate->switchHold() != SceneGate::SwitchHold::None) {
+    const SceneGate::SwitchHold hold =
+        m_gate ? m_gate->switchHold() : SceneGate::SwitchHold::NoScene;
+    if (hold != SceneGate::SwitchHold::None) {
+        qCDebug(lcPrograms) << "A switch waits:" << hold;
         // Most ends of a wait announce themselves (a page closes, the mouse is free); the
         // timer catches the rest, such as the end of the start's protection period.
         m_retryTimer.start();
@@ -355,6 +364,9 @@ void ProgramSwitcher::apply()
     }
     const std::optional<ProgramDecider::Switch> next =
         m_decider.take(profileNumbers(), m_gate->profileInUse());
+    if (next)
+        qCDebug(lcPrograms).noquote() << "Switch to profile" << next->profile + 1 << "for"
+                                      << (next->program.isEmpty() ? "no rule" : next->program);
     if (next && m_gate->requestProfile(next->profile))
         emit switchedByRule(profileName(next->profile), next->program);
     m_decider.made(m_gate->profileInUse());
