@@ -11,6 +11,7 @@
 #include "pointer_settings.h"
 #include "scene_accessibility.h"
 #include "scene_values.h"
+#include "test_clock.h"
 
 #include <QDebug>
 #include <QFocusEvent>
@@ -388,6 +389,11 @@ void myQQuickView::planWrites(bool on)
 int myQQuickView::plannedExchanges() const
 {
     return m_context.hid ? m_context.hid->plannedExchanges() : 0;
+}
+
+int myQQuickView::startPictureMs() const
+{
+    return TestClock::period("START", 1000);
 }
 
 int myQQuickView::macroUseCount(const QString &macroName)

@@ -56,6 +56,8 @@ public:
     // Whether this desktop lets a program set the pointer speed (the system page says so when
     // it does not).
     Q_INVOKABLE bool canSetCursorSpeed() const;
+    // How long the start picture stays, in milliseconds (a second; tests may shorten it).
+    Q_INVOKABLE int startPictureMs() const;
     // The shipped languages, ordered by name: { code, name, fonts } each (fonts: those that
     // draw its script best, most wanted first).
     Q_INVOKABLE QVariantList languages();

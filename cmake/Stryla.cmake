@@ -42,13 +42,19 @@ function(stryla_runtime_data target)
         VERBATIM)
 endfunction()
 
-# stryla_test(<name> SOURCES ... [LIBS ...] [XVFB] [SCENE] [OWN_PROCESSES] [TIMEOUT s] [ENV ...]):
-# one Qt Test executable and one ctest. GUI tests run on the offscreen platform unless XVFB is
-# given, in which case the test runs under xvfb-run. SCENE marks a test that renders a scene.
-# OWN_PROCESSES runs it (and its X server) in a process namespace of its own when run as root,
-# so it sees only the processes it started.
+# The tests' clock: the device protocol's pauses at a twentieth of their length and a start
+# picture of 20 ms, so a test waits for what it checks rather than for the real pauses. Tests
+# that check the spacing of reports or the real start picture run on real time (REAL_TIME).
+set(STRYLA_TEST_CLOCK_ENV "STRYLA_TEST_PAUSE_PERCENT=5" "STRYLA_TEST_START_MS=20")
+
+# stryla_test(<name> SOURCES ... [LIBS ...] [XVFB] [SCENE] [REAL_TIME] [OWN_PROCESSES]
+# [TIMEOUT s] [ENV ...]): one Qt Test executable and one ctest. GUI tests run on the offscreen
+# platform unless XVFB is given, in which case the test runs under xvfb-run. SCENE marks a test
+# that renders a scene. Tests run on the tests' clock unless REAL_TIME is given. OWN_PROCESSES
+# runs it (and its X server) in a process namespace of its own when run as root, so it sees
+# only the processes it started.
 function(stryla_test name)
-    cmake_parse_arguments(ARG "XVFB;SCENE;OWN_PROCESSES" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+    cmake_parse_arguments(ARG "XVFB;SCENE;REAL_TIME;OWN_PROCESSES" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     list(TRANSFORM ARG_LIBS REPLACE "^simhid$" "simhid_all")
     target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
@@ -71,8 +77,12 @@ function(stryla_test name)
         set(sanitizer_env ${STRYLA_SANITIZER_ENV})
     endif()
     # The desktop language is English unless a test says otherwise (the window follows it).
-    set(env "QT_QPA_PLATFORM=offscreen" "GSETTINGS_BACKEND=memory" "LANGUAGE=en" ${sanitizer_env}
-        ${ARG_ENV})
+    set(clock_env ${STRYLA_TEST_CLOCK_ENV})
+    if(ARG_REAL_TIME)
+        set(clock_env)
+    endif()
+    set(env "QT_QPA_PLATFORM=offscreen" "GSETTINGS_BACKEND=memory" "LANGUAGE=en" ${clock_env}
+        ${sanitizer_env} ${ARG_ENV})
     if(ARG_XVFB)
         list(REMOVE_ITEM env "QT_QPA_PLATFORM=offscreen")
         list(APPEND env "QT_QPA_PLATFORM=xcb")
@@ -83,11 +93,11 @@ function(stryla_test name)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${ARG_TIMEOUT})
 endfunction()
 
-# stryla_tests([SCENE] LIBS ...): one test per tst_*.cpp file of the calling folder, linked
-# with LIBS.
+# stryla_tests([SCENE] LIBS ... [REAL_TIME names...]): one test per tst_*.cpp file of the
+# calling folder, linked with LIBS; those named in REAL_TIME run on real time.
 # Tests that need more (xvfb, extra sources) are declared with stryla_test and listed in SKIP.
 function(stryla_tests)
-    cmake_parse_arguments(ARG "SCENE" "" "LIBS;SKIP" ${ARGN})
+    cmake_parse_arguments(ARG "SCENE" "" "LIBS;SKIP;REAL_TIME" ${ARGN})
     set(scene)
     if(ARG_SCENE)
         set(scene SCENE)
@@ -98,6 +108,10 @@ function(stryla_tests)
         if(name IN_LIST ARG_SKIP)
             continue()
         endif()
-        stryla_test(${name} SOURCES ${file} LIBS ${ARG_LIBS} ${scene})
+        set(clock)
+        if(name IN_LIST ARG_REAL_TIME)
+            set(clock REAL_TIME)
+        endif()
+        stryla_test(${name} SOURCES ${file} LIBS ${ARG_LIBS} ${scene} ${clock})
     endforeach()
 endfunction()

@@ -114,6 +114,7 @@ private:
 
     // Transport.
     static void pause(int ms);
+    static void waitFor(int ms);
     hid_device *openInterface(int index, QString DevInfo::*path);
     hid_device *openCmdInterface(int index);
     void closeCmdInterface();

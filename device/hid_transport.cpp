@@ -2,6 +2,7 @@
 // and read exchanges that carry one command report and its data.
 
 #include "hid_thread.h"
+#include "test_clock.h"
 #include "wire_log.h"
 
 #include <QCoreApplication>
@@ -117,10 +118,17 @@ Hid_Thread::CommandScope::~CommandScope()
         emit m_hid.interlockFree();
 }
 
+// A pause the device protocol needs (a report gap, a settle step, a command's closing pause),
+// as long as the tests' clock makes it: the one place where the protocol's pauses are waited.
+void Hid_Thread::pause(int ms)
+{
+    waitFor(TestClock::pause(ms));
+}
+
 // Waits at least ms milliseconds, measured, however early the wait is woken. On a thread with
 // an event loop the window keeps painting and timers keep running meanwhile, but user input
 // is held back until a later turn of the loop; without one the thread just sleeps.
-void Hid_Thread::pause(int ms)
+void Hid_Thread::waitFor(int ms)
 {
     QElapsedTimer clock;
     clock.start();
@@ -154,7 +162,7 @@ bool Hid_Thread::waitIdle()
         }
         if (check == kIdlePollCount)
             break;
-        pause(kIdlePollMs);
+        waitFor(kIdlePollMs);  // real time: it bounds how long a command waits its turn
         QCoreApplication::processEvents(QEventLoop::AllEvents);
     }
     return false;

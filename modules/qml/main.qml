@@ -129,7 +129,7 @@ Item {
     // --- called by the program ----------------------------------------------------------
 
     function initUI() {
-        setProtectUI(1000)
+        setProtectUI(ui_View.startPictureMs())
         root.visible = true
         if (!isPownOn)
             powerOn()

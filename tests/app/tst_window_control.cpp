@@ -5,6 +5,7 @@
 #include "diagnostics.h"
 #include "hid_thread.h"
 #include "myqquickview.h"
+#include "real_time.h"
 #include "runtime_dir.h"
 #include "ui_controler.h"
 
@@ -310,6 +311,7 @@ void TestWindowControl::emptyValuesFromTheScene()
 // exchange in; it is kept for the command. Outside a command a stuck interlock is released.
 void TestWindowControl::clearHidBusyLeavesACommandAlone()
 {
+    const RealTime realTime;  // the timer below fires inside the command's real settle
     const sim::DeviceId mouse = plugInto(*hid, sim::referenceMouse(sim::Family::F553));
     build();
     DiagnosticCapture diagnostics;

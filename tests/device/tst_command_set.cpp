@@ -3,6 +3,7 @@
 
 #include "device_rig.h"
 #include "diagnostics.h"
+#include "real_time.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -142,6 +143,7 @@ void TestCommandSet::setCommands_data()
 
 void TestCommandSet::setCommands()
 {
+    const RealTime realTime;  // the pauses between the reports are measured
     QFETCH(int, row);
     const SetRow &r = setRows()[size_t(row)];
     attach(r.family);

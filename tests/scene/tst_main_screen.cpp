@@ -5,6 +5,7 @@
 
 #include "diagnostics.h"
 #include "file_size_limit.h"
+#include "real_time.h"
 #include "scene_rig.h"
 
 #include <QDesktopServices>
@@ -107,6 +108,7 @@ void TestMainScreen::writeProfileNames(const QStringList &names)
 
 void TestMainScreen::powerOnLogoThenMainScreen()
 {
+    const RealTime realTime;  // the start picture's real second
     rig->plug();
     rig->window = std::make_unique<Widget>();
     rig->window->showNormal();
@@ -131,6 +133,7 @@ void TestMainScreen::powerOnLogoThenMainScreen()
 
 void TestMainScreen::secondConnectionKeepsThePages()
 {
+    const RealTime realTime;  // the start picture's real second
     QVERIFY(rig->start());
     QVERIFY(scene().setSlider("lodSlider", 20));
     QVERIFY(scene().property("saveButton", "alert").toBool());

@@ -111,8 +111,7 @@ void TestProfilesPage::newTakesTheLowestFreeNumberUpToSix()
     const QByteArray factory = rig->fileBytes(rig->file("modules/setting/pD.bin"));
     QVERIFY(rig->fileBytes(rig->profileFile(2)) != factory);
     const QByteArray inUse = rig->fileBytes(rig->profileFile(0));
-    QVERIFY(rig->start());
-    QVERIFY(openPage());
+    QVERIFY(rig->startAt("configButton", "profileList"));
 
     QVERIFY(scene().click("profileNew"));
     QCOMPARE(storedNames(),
@@ -142,8 +141,7 @@ void TestProfilesPage::deleteGoesByProfileNumber()
     rig->dir.setGlobal("mouse/profileNo", 2);
     rig->setProfileValue(1, "mouse/reportRate", 20);
     const QByteArray fileA = rig->fileBytes(rig->profileFile(1));
-    QVERIFY(rig->start());
-    QVERIFY(openPage());
+    QVERIFY(rig->startAt("configButton", "profileList"));
     QCOMPARE(scene().property("profileList", "markedIndex").toInt(), 2);
 
     QVERIFY(scene().click("profileListRow0"));
@@ -177,8 +175,7 @@ void TestProfilesPage::deleteGoesByProfileNumber()
 void TestProfilesPage::importKeepsTheEntryOnlyWhenAFileWasRead()
 {
     writeNames({"Standard0", "Work2"});
-    QVERIFY(rig->start());
-    QVERIFY(openPage());
+    QVERIFY(rig->startAt("configButton", "profileList"));
     const QByteArray names = rig->fileBytes(nameFile());
     const QByteArray second = rig->fileBytes(rig->profileFile(1));
 
@@ -262,8 +259,7 @@ void TestProfilesPage::exportWritesTheProfileInUse()
 void TestProfilesPage::renameTakesNewNamesOnly()
 {
     writeNames({"Standard0", "Work1", "Games2"});
-    QVERIFY(rig->start());
-    QVERIFY(openPage());
+    QVERIFY(rig->startAt("configButton", "profileList"));
 
     QVERIFY(scene().doubleClick("profileListRow1"));
     QVERIFY(scene().waitUsable("profileListEditor"));
@@ -304,8 +300,7 @@ void TestProfilesPage::switchingResendsThePages()
         QStringList {"1000", "2000", "3000", "4000", "5000", "6000", "7000", "8000"});
     rig->setProfileValue(3, "mouse/currentDpiCount", 2);
     rig->setProfileValue(3, "mouse/lightValue", QStringList {"2", "3", "4"});
-    QVERIFY(rig->start());
-    QVERIFY(openPage());
+    QVERIFY(rig->startAt("configButton", "profileList"));
     QVERIFY(!scene().property("profileUse", "enabled").toBool());
 
     QVERIFY(scene().click("profileListRow1"));

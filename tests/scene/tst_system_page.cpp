@@ -84,8 +84,7 @@ void TestSystemPage::pointerSpeedAppliesOnlyItself()
 {
     QFETCH(int, position);
     QFETCH(double, desktopSpeed);
-    QVERIFY(rig->start());
-    QVERIFY(openPage());
+    QVERIFY(rig->startAt("systemSettingEntry", "pointerSpeedSlider"));
     QCOMPARE(scene().property("systemSettings", "width").toInt(), 416);
     QCOMPARE(scene().property("systemSettings", "height").toInt(), 312);
     QCOMPARE(scene().property("pointerSpeedSlider", "value").toInt(), 150);
@@ -116,8 +115,7 @@ void TestSystemPage::doubleClickSpeedAppliesOnlyItself()
 {
     QFETCH(int, position);
     QFETCH(int, ms);
-    QVERIFY(rig->start());
-    QVERIFY(openPage());
+    QVERIFY(rig->startAt("systemSettingEntry", "pointerSpeedSlider"));
     QVERIFY(scene().setSlider("doubleClickSlider", position));
     QTRY_COMPARE(rig->profileValue(0, "mouse/doubleRate").toInt(), position);
     QCOMPARE(doubleClick(), ms);
@@ -171,8 +169,7 @@ void TestSystemPage::oneScreenOnPlasma()
 void TestSystemPage::pointerSpeedOnPlasmaWithoutKWin()
 {
     qputenv("XDG_CURRENT_DESKTOP", "KDE");
-    QVERIFY(rig->start());
-    QVERIFY(openPage());
+    QVERIFY(rig->startAt("systemSettingEntry", "pointerSpeedSlider"));
     QVERIFY(noteShown("pointerSpeedSliderNote"));
     QCOMPARE(scene().property("pointerSpeedSliderNote", "text").toString(),
         QStringLiteral("This desktop does not let programs change it"));
@@ -187,8 +184,7 @@ void TestSystemPage::pointerSpeedOnPlasmaWithoutKWin()
 // choice in the profile, and says nothing under the settings that were taken.
 void TestSystemPage::settingTheDesktopDidNotTake()
 {
-    QVERIFY(rig->start());
-    QVERIFY(openPage());
+    QVERIFY(rig->startAt("systemSettingEntry", "pointerSpeedSlider"));
     QVERIFY(!noteShown("scrollLinesNote"));
     QVERIFY(scene().click("scrollOneScreen"));
     QTRY_VERIFY(noteShown("scrollLinesNote"));

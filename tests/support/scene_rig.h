@@ -10,6 +10,7 @@
 #include "runtime_dir.h"
 #include "scene_driver.h"
 #include "sim_support.h"
+#include "test_clock.h"
 #include "widget.h"
 
 #include <QFile>
@@ -92,12 +93,21 @@ public:
         return shown;
     }
 
+    // Starts as start() does, then opens a page with a click on entry and waits until its
+    // item usable takes input.
+    bool startAt(const QString &entry, const QString &usable)
+    {
+        return start() && scene->click(entry) && scene->waitUsable(usable);
+    }
+
     sim::DeviceState state() const { return sim::state(device); }
 
     // Waits until no command is in progress and nothing has crossed the command interface for
-    // quietMs; false when that does not happen within timeoutMs.
+    // quietMs (as long as the tests' clock makes it, at least 100 ms); false when that does
+    // not happen within timeoutMs.
     bool waitForQuietWire(int quietMs = 400, int timeoutMs = 15000)
     {
+        quietMs = qMax(100, TestClock::pause(quietMs));
         auto commandRecords = [] {
             const std::vector<sim::WireRecord> log = sim::wireLog();
             return std::count_if(log.begin(), log.end(),
