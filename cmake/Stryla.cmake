@@ -52,9 +52,11 @@ set(STRYLA_TEST_CLOCK_ENV "STRYLA_TEST_PAUSE_PERCENT=5" "STRYLA_TEST_START_MS=20
 # platform unless XVFB is given, in which case the test runs under xvfb-run. SCENE marks a test
 # that renders a scene. Tests run on the tests' clock unless REAL_TIME is given. OWN_PROCESSES
 # runs it (and its X server) in a process namespace of its own when run as root, so it sees
-# only the processes it started.
+# only the processes it started. ROWS function row...: one ctest per data row of that test
+# function (named <name>:<row>), so the rows run side by side.
 function(stryla_test name)
-    cmake_parse_arguments(ARG "XVFB;SCENE;REAL_TIME;OWN_PROCESSES" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+    cmake_parse_arguments(ARG "XVFB;SCENE;REAL_TIME;OWN_PROCESSES" "TIMEOUT"
+        "SOURCES;LIBS;ENV;ROWS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     list(TRANSFORM ARG_LIBS REPLACE "^simhid$" "simhid_all")
     target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
@@ -65,12 +67,24 @@ function(stryla_test name)
     if(ARG_OWN_PROCESSES)
         set(launcher sh ${PROJECT_SOURCE_DIR}/tests/support/own_processes.sh)
     endif()
-    if(ARG_XVFB)
-        add_test(NAME ${name}
-            COMMAND ${launcher} xvfb-run -a -s "-screen 0 1280x800x24" $<TARGET_FILE:${name}>)
-    else()
-        add_test(NAME ${name} COMMAND ${launcher} $<TARGET_FILE:${name}>)
+    set(tests ${name})
+    set(arguments_${name})
+    if(ARG_ROWS)
+        list(POP_FRONT ARG_ROWS function)
+        set(tests)
+        foreach(row IN LISTS ARG_ROWS)
+            list(APPEND tests ${name}:${row})
+            set(arguments_${name}:${row} ${function}:${row})
+        endforeach()
     endif()
+    foreach(test IN LISTS tests)
+        if(ARG_XVFB)
+            add_test(NAME ${test} COMMAND ${launcher} xvfb-run -a -s "-screen 0 1280x800x24"
+                $<TARGET_FILE:${name}> ${arguments_${test}})
+        else()
+            add_test(NAME ${test} COMMAND ${launcher} $<TARGET_FILE:${name}> ${arguments_${test}})
+        endif()
+    endforeach()
     if(ARG_XVFB OR ARG_SCENE)
         set(sanitizer_env ${STRYLA_SANITIZER_SCENE_ENV})
     else()
@@ -90,7 +104,7 @@ function(stryla_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${ARG_TIMEOUT})
+    set_tests_properties(${tests} PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${ARG_TIMEOUT})
 endfunction()
 
 # stryla_tests([SCENE] LIBS ... [REAL_TIME names...]): one test per tst_*.cpp file of the

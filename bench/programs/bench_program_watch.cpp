@@ -9,6 +9,7 @@
 #include "fake_window_manager.h"
 #include "program_processes.h"
 #include "program_switcher.h"
+#include "scene_gate.h"
 #include "scene_rig.h"
 
 #include <QApplication>
@@ -124,7 +125,7 @@ int main(int argc, char *argv[])
         for (int i = 0; i < 6; ++i) {
             sim::clearWireLog();
             const auto asked = std::chrono::steady_clock::now();
-            rig.window->programSwitcher()->requestProfile(i % 2 == 0 ? 1 : 0);
+            rig.window->gate()->requestProfile(i % 2 == 0 ? 1 : 0);
             const auto log = sim::wireLog();
             if (!log.empty()) {
                 byHand.push_back(
