@@ -176,7 +176,9 @@ Reply Executor::listProfiles(const Request &request) const
     const int inUse = profileInUse();
     QJsonArray array;
     Reply reply;
-    for (const Entry &entry : profiles().entries()) {
+    // The list lives for the loop: entries() is a reference into it.
+    const ProfileList list = profiles();
+    for (const Entry &entry : list.entries()) {
         QJsonObject object = profileObject(entry.number, entry.name);
         object.insert(QStringLiteral("inUse"), entry.number == inUse);
         array.append(object);
