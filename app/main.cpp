@@ -2,6 +2,7 @@
 
 #include "command_executor.h"
 #include "data_folder.h"
+#include "display_check.h"
 #include "file_dialogs.h"
 #include "file_replace.h"
 #include "hook_callbacks.h"
@@ -99,6 +100,11 @@ int main(int argc, char *argv[])
     if (argc > 1)
         return CommandLine::run(argc, argv);
     preferDesktopFileDialogs();
+    const QString noDisplay = DisplayCheck::problem();
+    if (!noDisplay.isEmpty()) {
+        qDebug().noquote() << noDisplay;
+        return 1;
+    }
     QtSingleCoreApplication app(argc, argv);
     if (app.lockFailed())
         return kLockErrorExit;

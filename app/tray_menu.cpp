@@ -4,6 +4,7 @@
 #include "scene_gate.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QDebug>
 #include <QGuiApplication>
 #include <QIcon>
@@ -40,6 +41,13 @@ TrayMenu::TrayMenu(QWidget *window, SceneGate *gate)
     m_menu->addAction(m_quit);
     m_menu->setStyleSheet(QString::fromLatin1(kMenuStyle));
     m_icon->setContextMenu(m_menu);
+    // Trays that draw the menu themselves take it from the icon; the others (swaybar, and any
+    // tray that asks the item for its menu) report a context activation, for which the program
+    // shows it. A menu already open (X11 trays open it before reporting) stays as it is.
+    connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+        if (r == QSystemTrayIcon::Context && !m_menu->isVisible())
+            m_menu->popup(QCursor::pos());
+    });
     m_icon->setToolTip(QString::fromLatin1(kToolTip));
     m_icon->setIcon(QIcon(QString::fromLatin1(kIconFile)));
     // A tray of the D-Bus protocol is found when the icon is made, or never; on X11 Qt also

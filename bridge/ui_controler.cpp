@@ -45,8 +45,6 @@ void Ui_Controler::setup(QWidget *hostWindow, Hid_Thread *hid, const QUrl &scene
 
     window_platform::fixSize(hostWindow, m_view->width(), m_view->height());
     m_placesWindows = window_platform::placesWindows();
-    if (!m_placesWindows)
-        m_view->installEventFilter(this);
     const QSettings config(QString::fromLatin1(StoreFiles::kGlobal), QSettings::IniFormat);
     hostWindow->setWindowTitle(config.value(QStringLiteral("common/name"), QString()).toString());
     // The scene names the language again once it starts (useLanguage); until then the tray
@@ -77,23 +75,17 @@ void Ui_Controler::onYChanged(int y)
 
 void Ui_Controler::moveBy(int dx, int dy)
 {
-    if (m_placesWindows) {
+    if (!m_moveHandedOver && m_placesWindows)
         m_hostWindow->move(m_hostWindow->pos() + QPoint(dx, dy));
-        return;
-    }
-    if (m_moveHandedOver || !m_hostWindow->windowHandle())
-        return;
-    // The compositor takes the pointer from here on; it needs the press that began the drag,
-    // still held. Where it refuses, this drag leaves the window where it is.
-    m_moveHandedOver = true;
-    m_hostWindow->windowHandle()->startSystemMove();
 }
 
-bool Ui_Controler::eventFilter(QObject *watched, QEvent *event)
+// Asked on the press itself, so the window system has the grab point where the button went
+// down and no motion of the drag is lost. A window that cannot be placed by the program (under
+// Wayland, and on XWayland, where moving it is ignored) moves only this way.
+void Ui_Controler::onDragPressed()
 {
-    if (event->type() == QEvent::MouseButtonPress)
-        m_moveHandedOver = false;
-    return QObject::eventFilter(watched, event);
+    QWindow *window = m_hostWindow->windowHandle();
+    m_moveHandedOver = window && window->startSystemMove();
 }
 
 void Ui_Controler::setBusy(int busyTime)

@@ -11,10 +11,11 @@ class myQQuickView;
 // Sets up the frameless host window, creates the view with the scene, and lets the scene
 // minimise, hide and drag the window. The scene reaches it as "ui_Ctl".
 //
-// Dragging: the scene reports the pointer's offsets during a drag (onXChanged, onYChanged).
-// Where the program may place its window (X11) it moves by them; where only the compositor
-// places windows (Wayland) the first offset of a drag hands the move to the compositor and the
-// rest of that drag is ignored. A drag begins with a button press in the view.
+// Dragging: the scene reports the press that may begin a drag (onDragPressed), then the
+// pointer's offsets (onXChanged, onYChanged). The press asks the window system to move the
+// window (Wayland, and X11 window managers that offer it, also under XWayland), which then
+// follows the pointer from the press on; the offsets of that drag are ignored. Where it cannot
+// and the program may place its window, the window moves by the offsets.
 class Ui_Controler : public QObject
 {
     Q_OBJECT
@@ -39,10 +40,8 @@ public slots:
     void onClose();
     void onXChanged(int x);
     void onYChanged(int y);
+    void onDragPressed();
     void setBusy(int busyTime = 0);
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void moveBy(int dx, int dy);
@@ -51,5 +50,5 @@ private:
     myQQuickView *m_view = nullptr;
     SceneGate *m_gate = nullptr;
     bool m_placesWindows = true;
-    bool m_moveHandedOver = false;  // the compositor moves the window until the next press
+    bool m_moveHandedOver = false;  // the window system moves the window until the next press
 };

@@ -70,7 +70,11 @@ bool replaceFileWithCopy(const QString &source, const QString &target)
 
 int removeWriteLeftovers(const QString &folder)
 {
-    static const QRegularExpression temporary(QStringLiteral("\\.new-[A-Za-z0-9]{6}(\\.lock)?$"));
+    // A replacement's own temporary file (name + ".new-XXXXXX"), the one a settings file writes
+    // of it (+ ".YYYYYY"), their lock files, and the one a settings file or a replacement
+    // writes beside its target (a ".bin" file + ".XXXXXX").
+    static const QRegularExpression temporary(QStringLiteral(
+        "(\\.new-[A-Za-z0-9]{6}(\\.[A-Za-z0-9]{6})?(\\.lock)?|\\.bin\\.[A-Za-z0-9]{6})$"));
     int removed = 0;
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {

@@ -10,8 +10,9 @@
 bool replaceFileWithCopy(const QString &source, const QString &target);
 
 // Removes what writes cut short left beside the files under folder (the program killed or the
-// machine stopped during a save): the temporary files of a replacement (name + ".new-XXXXXX"),
-// their lock files, and lock files of a file whose writer is gone. The files themselves are
+// machine stopped during a save): the temporary files of a replacement and of a settings file
+// (name + ".new-XXXXXX", + ".new-XXXXXX.YYYYYY", a ".bin" file + ".XXXXXX"), their lock
+// files, and lock files of a file whose writer is gone. The files themselves are
 // never touched. For the start of the one running copy, before anything is written; returns
 // how many were removed (one diagnostic line when any).
 int removeWriteLeftovers(const QString &folder);

@@ -90,10 +90,13 @@ void ProfileFiles::saveProfile(int profile, const QString &name)
     const QString offered = fileName.isEmpty()
         ? dialogFolder()
         : dialogFolder() + QLatin1Char('/') + fileName + QStringLiteral(".pf");
-    const QString target = fileDialogs().saveFileName(m_dialogParent,
+    QString target = fileDialogs().saveFileName(m_dialogParent,
         QCoreApplication::translate("myQQuickView", "Save File"), offered, filter());
     if (target.isEmpty())
         return;
+    // A name typed without an ending gets the exchange files' own, so Import lists it.
+    if (QFileInfo(target).suffix().isEmpty())
+        target += QStringLiteral(".pf");
     rememberDialogFolder(target);
     exportProfile(profile, target);
 }

@@ -70,6 +70,24 @@ QString keptText(const QString &aside)
     return aside.isEmpty() ? QString() : QStringLiteral(" (the file is kept as %1)").arg(aside);
 }
 
+// A file cut short in the middle of a line (a key without its "=") is a format error to
+// QSettings, which then gives nothing of it. The whole lines before the cut go to copy, and
+// true when there was such a cut to leave out.
+bool copyWholeLines(const QString &path, QTemporaryFile *copy)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    const qsizetype lastEnd = bytes.lastIndexOf('\n');
+    if (bytes.isEmpty() || lastEnd == bytes.size() - 1 || !copy->open())
+        return false;
+    const QByteArray whole = bytes.left(lastEnd + 1);
+    const bool written = copy->write(whole) == whole.size() && copy->flush();
+    copy->close();
+    return written;
+}
+
 }  // namespace
 
 QString matchName(ProgramRule::Match match)
@@ -90,7 +108,17 @@ ProgramRules ProgramRulesFile::load(const QString &path)
             << QStringLiteral("No program rules in %1: no profile follows a program").arg(path);
         return result;
     }
-    QSettings file(path, QSettings::IniFormat);
+    if (!isReadable(path)) {
+        qDebug().noquote() << QStringLiteral("The program rules in %1 cannot be read: no profile "
+                                             "follows a program, and no change is stored until "
+                                             "the file can be read")
+                                  .arg(path);
+        return result;
+    }
+    QTemporaryFile wholeLines;
+    const bool cut = QSettings(path, QSettings::IniFormat).status() == QSettings::FormatError
+        && copyWholeLines(path, &wholeLines);
+    QSettings file(cut ? wholeLines.fileName() : path, QSettings::IniFormat);
     const QVariant automatic = file.value(QStringLiteral("switching/automatic"), false);
     const QVariant defaultProfile = file.value(QStringLiteral("switching/default"), 0);
     bool automaticOk = false;
@@ -156,12 +184,30 @@ ProgramRules ProgramRulesFile::load(const QString &path)
                                   .arg(unreadable)
                                   .arg(std::max(size, int(present.size())))
                                   .arg(path, keptText(aside));
+    } else if (cut) {
+        const QString aside = keepAside(path);
+        qDebug().noquote() << QStringLiteral("The program rules in %1 end in the middle of a line, "
+                                             "which is left out%2")
+                                  .arg(path, keptText(aside));
     }
     return result;
 }
 
+bool ProgramRulesFile::isReadable(const QString &path)
+{
+    QFile file(path);
+    return !file.exists() || file.open(QIODevice::ReadOnly);
+}
+
 bool ProgramRulesFile::save(const ProgramRules &rules, const QString &path)
 {
+    // What cannot be read cannot be kept aside: replacing it would lose the rules it holds.
+    if (!isReadable(path)) {
+        qDebug().noquote() << QStringLiteral(
+            "The program rules in %1 cannot be read: the change is not stored")
+                                  .arg(path);
+        return false;
+    }
     QTemporaryFile temporary(path + QStringLiteral(".new-XXXXXX"));
     if (!temporary.open()) {
         qDebug().noquote() << QStringLiteral("Cannot write the program rules to %1 (%2)")

@@ -64,13 +64,18 @@ inline constexpr char kPath[] = "./modules/setting/programs.bin";
 
 // The stored rules. A missing file means no rules and the switch off, with one diagnostic line;
 // so does a damaged one. Single rules that cannot be read (and a rule count beyond the entries
-// present) are left out, with one line for all of them. Whenever something cannot be read, the
-// file is first copied aside (path + ".damaged", or ".damaged-2" … when that holds another
+// present) are left out, with one line for all of them; so is a rule that a cut in the middle
+// of a line went through, the whole rules before it are read. Whenever something cannot be read,
+// the file is first copied aside (path + ".damaged", or ".damaged-2" … when that holds another
 // file), so nothing is lost when the rules are next saved. Never fails.
 ProgramRules load(const QString &path = QString::fromLatin1(kPath));
 
+// False when a file is at path but cannot be opened for reading (its permissions).
+bool isReadable(const QString &path = QString::fromLatin1(kPath));
+
 // Writes the rules to a temporary file and puts it in place of path in one step; path stays
-// as it was when anything fails (one diagnostic line, false).
+// as it was when anything fails (one diagnostic line, false). A file that cannot be read is
+// never replaced, as it cannot be kept aside.
 bool save(const ProgramRules &rules, const QString &path = QString::fromLatin1(kPath));
 
 }  // namespace ProgramRulesFile

@@ -7,9 +7,7 @@
 #include "focus_source_wlr.h"
 #include "focus_source_x11.h"
 
-namespace {
-
-}  // namespace
+namespace { }  // namespace
 
 // On a Wayland session the desktop's own way comes first: it sees every window, where the X
 // server sees only those of XWayland. Each native source is inactive on other desktops.

@@ -53,6 +53,13 @@ public:
     // For a source that would serve this desktop once the user enables something: the exact
     // command that does it; empty otherwise.
     virtual QString setupHint() const { return QString(); }
+    // Why that source is not serving yet: not enabled, or enabled but refused by the desktop.
+    enum class Setup {
+        NotEnabled,
+        OutOfDate,  // the desktop marks it as written for other versions of itself
+        Failed,     // the desktop reports an error while loading it
+    };
+    virtual Setup setupState() const { return Setup::NotEnabled; }
 
 signals:
     void focusChanged();

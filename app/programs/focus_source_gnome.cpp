@@ -30,6 +30,24 @@ QString shellVersion(const QDBusConnection &bus)
     return reply.arguments().value(0).value<QDBusVariant>().variant().toString();
 }
 
+constexpr const char *kShellPath = "/org/gnome/Shell";
+constexpr const char *kExtensionsInterface = "org.gnome.Shell.Extensions";
+// The Shell's states of an extension that keep it from loading.
+constexpr int kStateError = 3;
+constexpr int kStateOutOfDate = 4;
+
+int extensionState(const QDBusConnection &bus, const QString &uuid)
+{
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(QLatin1String(kShellService), QLatin1String(kShellPath),
+            QLatin1String(kExtensionsInterface), QStringLiteral("GetExtensionInfo"));
+    get.setArguments({uuid});
+    const QDBusMessage reply = bus.call(get, QDBus::Block, GnomeFocusSource::kCallMs);
+    return qdbus_cast<QVariantMap>(reply.arguments().value(0))
+        .value(QStringLiteral("state"))
+        .toInt();
+}
+
 }  // namespace
 
 GnomeFocusSource::GnomeFocusSource(QObject *parent)
@@ -50,7 +68,29 @@ GnomeFocusSource::GnomeFocusSource(QObject *parent)
     // Only the extension's own signals: the bus gives them from its current owner alone.
     m_bus.connect(QLatin1String(kService), QLatin1String(kPath), QLatin1String(kInterface),
         QStringLiteral("FocusChanged"), this, SLOT(onFocusChanged(QVariantMap)));
+    // The Shell tells when it enables, disables or refuses an extension.
+    m_bus.connect(QLatin1String(kShellService), QLatin1String(kShellPath),
+        QLatin1String(kExtensionsInterface), QStringLiteral("ExtensionStateChanged"), this,
+        SLOT(onExtensionStateChanged(QString, QVariantMap)));
+    m_shellState = extensionState(m_bus, m_uuid);
     extensionChanged(m_bus.interface()->isServiceRegistered(QLatin1String(kService)));
+}
+
+void GnomeFocusSource::onExtensionStateChanged(const QString &uuid, const QVariantMap &info)
+{
+    const int state = info.value(QStringLiteral("state")).toInt();
+    if (uuid != m_uuid || state == m_shellState)
+        return;
+    m_shellState = state;
+    if (!m_extension)
+        emit activeChanged();  // the page's words change
+}
+
+FocusSource::Setup GnomeFocusSource::setupState() const
+{
+    if (m_shellState == kStateOutOfDate)
+        return Setup::OutOfDate;
+    return m_shellState == kStateError ? Setup::Failed : Setup::NotEnabled;
 }
 
 QString GnomeFocusSource::extensionFor(const QString &shellVersion)

@@ -30,6 +30,7 @@ public:
     Window focused() const override { return m_focused; }
     QList<Window> windows() const override;
     QString setupHint() const override;
+    Setup setupState() const override;
 
     // The extension's id for a Shell version ("43.9", "46.2"): the format changed at 45.
     static QString extensionFor(const QString &shellVersion);
@@ -38,6 +39,7 @@ public:
 
 private slots:
     void onFocusChanged(const QVariantMap &window);
+    void onExtensionStateChanged(const QString &uuid, const QVariantMap &info);
 
 private:
     void extensionChanged(bool present);
@@ -46,5 +48,6 @@ private:
     bool m_shell = false;      // GNOME Shell runs this session
     bool m_extension = false;  // and its extension answers
     QString m_uuid;
+    int m_shellState = 0;  // the Shell's state of the extension (its ExtensionState numbers)
     Window m_focused;
 };

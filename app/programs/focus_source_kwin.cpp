@@ -74,6 +74,7 @@ KWinFocusSource::~KWinFocusSource()
     unloadScript();
     m_bus.unregisterService(QLatin1String(kService));
     m_bus.unregisterObject(QLatin1String(kPath));
+    removeRuntimeCopy();
 }
 
 void KWinFocusSource::setWatching(bool on)
@@ -94,15 +95,30 @@ QString KWinFocusSource::scriptFile()
     if (!installed.isEmpty())
         return installed;
     // KWin reads the file itself: a private copy in the runtime folder, rewritten every time.
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
+    const QString copy = runtimeCopy();
+    if (copy.isEmpty())
         return QString();
-    const QString copy = QDir(folder).filePath(QStringLiteral("stryla-config-kwin-focus.js"));
     QFile::remove(copy);
     return QFile::copy(QLatin1String(kBuiltInScript), copy)
             && QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner)
         ? copy
         : QString();
+}
+
+QString KWinFocusSource::runtimeCopy()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return folder.isEmpty() ? QString()
+                            : QDir(folder).filePath(QStringLiteral("stryla-config-kwin-focus.js"));
+}
+
+// KWin reads the script in the background once it runs; its first report shows it has, and
+// from then on the copy is not needed (a KWin that restarts is given a new one).
+void KWinFocusSource::removeRuntimeCopy()
+{
+    const QString copy = runtimeCopy();
+    if (!copy.isEmpty())
+        QFile::remove(copy);
 }
 
 bool KWinFocusSource::loadScript()
@@ -155,6 +171,7 @@ void KWinFocusSource::WindowActivated(const QString &resourceClass, const QStrin
     // Only KWin tells the focus; anything else on the bus is turned away.
     if (!calledFromDBus() || message().service() != m_kwinOwner || !m_loaded)
         return;
+    removeRuntimeCopy();
     Window now;
     bool pidOk = false;
     now.pid = pid.toLongLong(&pidOk);

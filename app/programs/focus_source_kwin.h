@@ -36,6 +36,8 @@ public:
     // The script file KWin is given: the installed one where KWin keeps scripts, else a copy of
     // the built-in one in the user's runtime folder.
     static QString scriptFile();
+    // Where that copy goes ($XDG_RUNTIME_DIR); empty without a runtime folder.
+    static QString runtimeCopy();
 
 public slots:
     // Called by the script (from KWin's connection only); pid as text, "0" when unknown.
@@ -46,6 +48,7 @@ private:
     bool loadScript();
     void unloadScript();
     void kwinChanged(const QString &newOwner);
+    static void removeRuntimeCopy();
 
     QDBusConnection m_bus;
     QString m_kwinOwner;  // KWin's unique name: the only caller taken

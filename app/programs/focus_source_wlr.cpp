@@ -1,6 +1,7 @@
 #include "focus_source_wlr.h"
 
 #include "desktop_session.h"
+#include "focus_source_x11.h"
 
 #include "wlr-foreign-toplevel-client.h"
 
@@ -118,8 +119,32 @@ WlrFocusSource::WlrFocusSource(QObject *parent)
     }
     m_notifier = new QSocketNotifier(wl_display_get_fd(m_display), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &WlrFocusSource::readEvents);
+    if (!qEnvironmentVariableIsEmpty("DISPLAY")) {
+        m_x11 = std::make_unique<X11FocusSource>();
+        connect(m_x11.get(), &FocusSource::focusChanged, this, &WlrFocusSource::x11FocusChanged);
+    }
     updateFocused();
     m_announced = m_focused;
+}
+
+// The compositor and XWayland tell a move of the focus on connections of their own, in either
+// order: the process of an XWayland window is filled in when the X server's word comes.
+void WlrFocusSource::x11FocusChanged()
+{
+    updateFocused();
+    announce();
+}
+
+// The X server's active window is the XWayland window the compositor focused when their
+// classes agree; another class there is a report still on its way.
+FocusSource::Window WlrFocusSource::withProcess(Window window) const
+{
+    if (window.pid != 0 || window.appClass.isEmpty() || !m_x11 || !m_x11->isActive())
+        return window;
+    const Window x11 = m_x11->focused();
+    if (x11.pid > 0 && x11.appClass.compare(window.appClass, Qt::CaseInsensitive) == 0)
+        window.pid = x11.pid;
+    return window;
 }
 
 WlrFocusSource::~WlrFocusSource()
@@ -255,7 +280,7 @@ void WlrFocusSource::updateFocused()
         if (it->active)
             m_focusedHandle = it.key();
     }
-    m_focused = m_focusedHandle ? m_toplevels.value(m_focusedHandle).shown : Window {};
+    m_focused = m_focusedHandle ? withProcess(m_toplevels.value(m_focusedHandle).shown) : Window {};
 }
 
 // A move of the focus comes as two changes, the old window losing it and the new one gaining
@@ -268,10 +293,22 @@ void WlrFocusSource::announce()
     emit focusChanged();
 }
 
+// XWayland windows with their processes, found by class among the X server's windows.
 QList<FocusSource::Window> WlrFocusSource::windows() const
 {
+    QHash<QString, qint64> x11Pids;
+    if (m_x11) {
+        for (const Window &window : m_x11->windows()) {
+            if (window.pid > 0 && !window.appClass.isEmpty())
+                x11Pids.insert(window.appClass.toLower(), window.pid);
+        }
+    }
     QList<Window> list;
-    for (const Toplevel &t : m_toplevels)
-        list.append(t.shown);
+    for (const Toplevel &t : m_toplevels) {
+        Window window = t.shown;
+        if (window.pid == 0)
+            window.pid = x11Pids.value(window.appClass.toLower());
+        list.append(window);
+    }
     return list;
 }

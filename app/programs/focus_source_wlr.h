@@ -4,7 +4,10 @@
 
 #include <QHash>
 
+#include <memory>
+
 class QSocketNotifier;
+class X11FocusSource;
 struct wl_display;
 struct wl_registry;
 struct zwlr_foreign_toplevel_manager_v1;
@@ -15,7 +18,9 @@ struct zwlr_foreign_toplevel_handle_v1;
 // every toplevel's app id, title and states, the activated one among them, and each change as
 // an event. The source has a Wayland connection of its own, read on the GUI thread when its
 // socket has data, so it does nothing while the focus stays where it is. The protocol names no
-// process: windows carry pid 0 and rules find them by their app id.
+// process: a native Wayland window carries pid 0 and rules find it by its app id. An XWayland
+// window (Wine and Proton games, older programs) is also an X11 window, which the compositor
+// lists with its X11 class as app id: its process comes from the X server, as on an X11 desktop.
 class WlrFocusSource : public FocusSource
 {
     Q_OBJECT
@@ -58,6 +63,9 @@ private:
     void updateFocused();
     void announce();
     void disconnect();
+    void x11FocusChanged();
+    // The window with its process from the X server when it is an XWayland window.
+    Window withProcess(Window window) const;
 
     wl_display *m_display = nullptr;
     wl_registry *m_registry = nullptr;
@@ -66,6 +74,7 @@ private:
     QHash<zwlr_foreign_toplevel_handle_v1 *, Toplevel> m_toplevels;
     quint64 m_nextId = 1;
     zwlr_foreign_toplevel_handle_v1 *m_focusedHandle = nullptr;
-    Window m_focused;    // as the events read so far leave it
-    Window m_announced;  // as last told
+    Window m_focused;                       // as the events read so far leave it
+    Window m_announced;                     // as last told
+    std::unique_ptr<X11FocusSource> m_x11;  // XWayland's windows; nullptr without $DISPLAY
 };

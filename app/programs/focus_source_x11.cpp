@@ -116,23 +116,29 @@ X11FocusSource::~X11FocusSource()
         xcb_disconnect(m_connection);
 }
 
+// Reading the active window waits for replies, and xcb queues the events that arrive
+// meanwhile (a window manager that sets _NET_ACTIVE_WINDOW twice per switch, None first): those
+// never wake the socket notifier again, so the queue is read until a read leaves it empty.
 void X11FocusSource::readEvents()
 {
-    bool activeChanged = false;
-    while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
-        if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
-            const auto *notify = reinterpret_cast<xcb_property_notify_event_t *>(event);
-            activeChanged = activeChanged || notify->atom == m_activeAtom;
+    for (;;) {
+        bool activeChanged = false;
+        while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
+            if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+                const auto *notify = reinterpret_cast<xcb_property_notify_event_t *>(event);
+                activeChanged = activeChanged || notify->atom == m_activeAtom;
+            }
+            std::free(event);
         }
-        std::free(event);
-    }
-    if (xcb_connection_has_error(m_connection)) {
-        qDebug().noquote() << "The connection to the X display broke: focus rules stop";
-        m_notifier->setEnabled(false);
-        return;
-    }
-    if (activeChanged)
+        if (xcb_connection_has_error(m_connection)) {
+            qDebug().noquote() << "The connection to the X display broke: focus rules stop";
+            m_notifier->setEnabled(false);
+            return;
+        }
+        if (!activeChanged)
+            return;
         readActiveWindow();
+    }
 }
 
 void X11FocusSource::readActiveWindow()
@@ -225,5 +231,8 @@ QList<FocusSource::Window> X11FocusSource::windows() const
         cardinals(m_connection, m_root, m_clientListAtom, XCB_ATOM_WINDOW, 4096);
     for (quint32 id : ids)
         windows.append(describe(id));
+    // Events that came while waiting for those replies are queued, and wake nothing.
+    QMetaObject::invokeMethod(
+        const_cast<X11FocusSource *>(this), &X11FocusSource::readEvents, Qt::QueuedConnection);
     return windows;
 }

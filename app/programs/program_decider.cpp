@@ -129,14 +129,15 @@ std::optional<ProgramDecider::Switch> ProgramDecider::take(const QList<int> &pro
         const int fallback = target.byRule && profiles.contains(m_rules.defaultProfile)
             ? m_rules.defaultProfile
             : (profiles.isEmpty() ? 0 : profiles.constFirst());
+        // Counted from 1, as the window and the command line count them.
         qDebug().noquote() << (target.byRule
                 ? QStringLiteral("Profile %1 of the rule for %2 does not exist: profile %3 is used")
-                      .arg(number)
+                      .arg(number + 1)
                       .arg(target.program)
-                      .arg(fallback)
+                      .arg(fallback + 1)
                 : QStringLiteral("The default profile %1 does not exist: profile %2 is used")
-                      .arg(number)
-                      .arg(fallback));
+                      .arg(number + 1)
+                      .arg(fallback + 1));
         number = fallback;
     }
     if (number == inUse)

@@ -9,6 +9,7 @@
 #include "test_clock.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QSet>
 
 #include <algorithm>
@@ -59,8 +60,10 @@ void ProgramSwitcher::useFocusSource(std::unique_ptr<FocusSource> source)
 // The source the user was told how to enable came up: it takes over.
 void ProgramSwitcher::waitingChanged()
 {
-    if (!m_waiting->isActive())
+    if (!m_waiting->isActive()) {
+        emit desktopChanged();  // what the page says of it may have changed
         return;
+    }
     m_waiting->disconnect(this);
     useFocusSource(std::move(m_waiting));
     emit desktopChanged();
@@ -76,6 +79,38 @@ void ProgramSwitcher::setGate(SceneGate *gate)
         return;
     // Queued by the gate: a switch never starts inside the scene's own notification.
     connect(gate, &SceneGate::switchHoldMayHaveChanged, this, &ProgramSwitcher::retry);
+    connect(gate, &SceneGate::profilesChanged, this, &ProgramSwitcher::profilesChanged);
+    profilesChanged();
+}
+
+// A rule naming a profile that is not on the list any more (deleted) takes the default
+// profile, stored at once: the next profile made under the freed number (New, an import) does
+// not take the rule over. A deleted default gives way to the first profile.
+void ProgramSwitcher::profilesChanged()
+{
+    const QList<int> numbers = profileNumbers();
+    if (numbers.isEmpty())
+        return;  // no list yet
+    bool moved = false;
+    if (!numbers.contains(m_rules.defaultProfile)) {
+        m_rules.defaultProfile = numbers.constFirst();
+        moved = true;
+    }
+    for (ProgramRule &rule : m_rules.rules) {
+        if (numbers.contains(rule.profile))
+            continue;
+        qDebug().noquote() << QStringLiteral("Profile %1 of the rule for %2 was deleted: the "
+                                             "rule uses the default profile %3")
+                                  .arg(rule.profile + 1)
+                                  .arg(rule.program)
+                                  .arg(m_rules.defaultProfile + 1);
+        rule.profile = m_rules.defaultProfile;
+        if (!m_orphaned.contains(rule.program))
+            m_orphaned.append(rule.program);
+        moved = true;
+    }
+    if (moved)
+        changed();
 }
 
 // --- the rules ------------------------------------------------------------------------------
@@ -130,6 +165,12 @@ QString ProgramSwitcher::focusSource() const
     return m_focus && m_focus->isActive() ? m_focus->name() : QString();
 }
 
+int ProgramSwitcher::focusSetup() const
+{
+    const FocusSource *hinting = m_waiting ? m_waiting.get() : m_focus.get();
+    return hinting && !hinting->setupHint().isEmpty() ? int(hinting->setupState()) : 0;
+}
+
 QString ProgramSwitcher::focusHint() const
 {
     return m_waiting ? m_waiting->setupHint() : (m_focus ? m_focus->setupHint() : QString());
@@ -174,6 +215,7 @@ void ProgramSwitcher::removeRule(int index)
 {
     if (index < 0 || index >= m_rules.rules.size())
         return;
+    m_orphaned.removeAll(m_rules.rules.at(index).program);
     m_rules.rules.removeAt(index);
     changed();
 }
@@ -184,6 +226,7 @@ void ProgramSwitcher::setRuleProfile(int index, int profile)
         || profile > ProgramRules::kMaxProfile || m_rules.rules.at(index).profile == profile)
         return;
     m_rules.rules[index].profile = profile;
+    m_orphaned.removeAll(m_rules.rules.at(index).program);
     changed();
 }
 
@@ -214,12 +257,20 @@ QVariantList ProgramSwitcher::runningPrograms()
     // A program with a window is offered by its window's class: that names it whether or not
     // its process can be read (another user's, another process namespace, no pid at all).
     QSet<qint64> windowed;
+    // A native Wayland window names no process; the program it belongs to usually has the
+    // app id's name ("foot", "org.gnome.Nautilus" of "nautilus"), and is offered by the app id
+    // alone, as a name rule would never see its window.
+    QSet<QString> unnamedWindows;
     const QList<FocusSource::Window> windows =
         m_focus ? m_focus->windows() : QList<FocusSource::Window> {};
     for (const FocusSource::Window &window : windows) {
         if (window.appClass.isEmpty())
             continue;
         windowed.insert(window.pid);
+        if (window.pid == 0) {
+            unnamedWindows.insert(window.appClass.toLower());
+            unnamedWindows.insert(window.appClass.section(QLatin1Char('.'), -1).toLower());
+        }
         const QString key = QStringLiteral("class") + window.appClass.toLower();
         if (seen.contains(key))
             continue;
@@ -234,6 +285,7 @@ QVariantList ProgramSwitcher::runningPrograms()
     const qint64 self = QCoreApplication::applicationPid();
     for (const ProcessInfo &process : processes) {
         if (process.exePath.isEmpty() || process.pid == self || windowed.contains(process.pid)
+            || unnamedWindows.contains(process.exeName().toLower())
             || (process.windowsNames.isEmpty() && isSessionService(process.exeName())))
             continue;
         const ProgramRule rule = ruleForProcess(process);

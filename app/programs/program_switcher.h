@@ -31,8 +31,16 @@ class ProgramSwitcher : public QObject
     // none), and the command that enables a better one of this desktop (empty: none).
     Q_PROPERTY(QString focusSource READ focusSource NOTIFY desktopChanged)
     Q_PROPERTY(QString focusHint READ focusHint NOTIFY desktopChanged)
+    // Why that better source does not serve yet: 0 not enabled, 1 the desktop marks it out of
+    // date, 2 the desktop reports that it failed.
+    Q_PROPERTY(int focusSetup READ focusSetup NOTIFY desktopChanged)
     // The last change could not be stored; the rules are what the file holds.
     Q_PROPERTY(bool saveFailed READ saveFailed NOTIFY rulesChanged)
+    // The rules file is there but cannot be read: nothing is stored until it can be.
+    Q_PROPERTY(bool rulesUnreadable READ rulesUnreadable NOTIFY rulesChanged)
+    // The programs whose rules named a profile deleted from the list: they use the default
+    // profile now.
+    Q_PROPERTY(QStringList orphanedPrograms READ orphanedPrograms NOTIFY rulesChanged)
     Q_PROPERTY(QString rulesPath READ rulesPath CONSTANT)
 
 public:
@@ -69,7 +77,10 @@ public:
     int desktop() const;
     QString focusSource() const;
     QString focusHint() const;
+    int focusSetup() const;
     bool saveFailed() const { return m_saveFailed; }
+    bool rulesUnreadable() const { return m_saveFailed && !ProgramRulesFile::isReadable(m_path); }
+    QStringList orphanedPrograms() const { return m_orphaned; }
     QString rulesPath() const { return m_path; }
 
     // The programs running now that a rule can name, for the page: { name, program, match,
@@ -107,6 +118,7 @@ private:
     QString profileName(int number) const;
     void updateScanning();
     void onFocusChanged();
+    void profilesChanged();
     void useFocusSource(std::unique_ptr<FocusSource> source);
     void waitingChanged();
     void scan();
@@ -116,6 +128,7 @@ private:
     QString m_path;
     ProgramRules m_rules;
     bool m_saveFailed = false;
+    QStringList m_orphaned;
     std::unique_ptr<FocusSource> m_focus;    // nullptr: this desktop tells no focus
     std::unique_ptr<FocusSource> m_waiting;  // a better one, once the user enables it
     ProgramDecider m_decider;

@@ -36,7 +36,13 @@ const char *const kBuiltInTexts[] = {
     "by hand meanwhile: that one stays until a rule applies again.",  // 22
     "The focused window comes from %1.",                              // 23
     "GNOME Shell tells the focus only through the extension that comes with this program, "
-    "which is not enabled. Enable it with: %1",  // 24
+    "which is not enabled. Enable it with: %1",                                           // 24
+    "%1 cannot be read, so no change is stored until it can be: check its permissions.",  // 25
+    "The profile of the rules for %1 was deleted: they use the default profile now.",     // 26
+    "GNOME Shell marks the extension that comes with this program as out of date for this version "
+    "of the Shell, so it does not load: install the program's current package.",  // 27
+    "GNOME Shell reports an error in the extension that comes with this program, so it does not "
+    "load: 'gnome-extensions info %1' shows it.",  // 28
 };
 
 }  // namespace

@@ -318,6 +318,12 @@ Item {
         initPage(lightingPlace, false, false)
         lodRow.isSave = false
         isPownOn = true
+        if (flag("mouse/profileSentInPart")) {
+            console.log("The last switch to profile " + (profileNo + 1)
+                        + " was cut short: the profile is sent whole")
+            flows.applyProfile()
+            ui_View.setGlobalData("mouse/profileSentInPart", false)
+        }
     }
 
     function flag(key) {
@@ -466,6 +472,7 @@ Item {
     function startDrag() {
         emptyAreaPressed()
         mainFocus()
+        ui_Ctl.onDragPressed()
     }
 
     function dragBy(dx, dy) {
@@ -675,7 +682,10 @@ Item {
         MouseArea {
             anchors.fill: parent
             property point pressPoint
-            onPressed: function (mouse) { pressPoint = Qt.point(mouse.x, mouse.y) }
+            onPressed: function (mouse) {
+                pressPoint = Qt.point(mouse.x, mouse.y)
+                ui_Ctl.onDragPressed()
+            }
             onPositionChanged: function (mouse) {
                 root.dragBy(mouse.x - pressPoint.x, mouse.y - pressPoint.y)
             }

@@ -162,16 +162,16 @@ void TestProgramDecider::switches_data()
         << "F:name:strylagame:4"
         << "0 1 2" << 1 << 2 << "@0 run:strylagame focus:strylagame @1000"
         << "1000>1"
-        << "Profile 4 of the rule for strylagame does not exist: profile 1 is used";
+        << "Profile 5 of the rule for strylagame does not exist: profile 2 is used";
     QTest::newRow("rule's profile and the default are gone: the first")
         << "F:name:strylagame:4"
         << "1 2" << 5 << 2 << "@0 run:strylagame focus:strylagame @1000"
         << "1000>1"
-        << "Profile 4 of the rule for strylagame does not exist: profile 1 is used";
+        << "Profile 5 of the rule for strylagame does not exist: profile 2 is used";
     QTest::newRow("default is gone: the first")
         << game << "1 2" << 5 << 1 << "@0 run:strylagame focus:strylagame @1000 focus:desk @2000"
         << "1000>2 2000>1"
-        << "The default profile 5 does not exist: profile 1 is used";
+        << "The default profile 6 does not exist: profile 2 is used";
     QTest::newRow("switch off: nothing")
         << game << "0 1 2" << 0 << 0 << "off @0 run:strylagame focus:strylagame @3000"
         << ""

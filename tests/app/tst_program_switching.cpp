@@ -42,6 +42,8 @@ private slots:
     void trayMenuSwitchesAndFollows();
     void pageKeepsTheRulesFile();
     void pageShowsWhatIsStored();
+    void deletedProfileRulesTakeTheDefault();
+    void switchCutShortIsSentWholeAtStart();
     void leftoversAreRemovedAtStart();
 
 private:
@@ -134,6 +136,7 @@ void TestProgramSwitching::focusRuleSwitchesAndComesBack()
     QCOMPARE(scene().evaluate("topMenu.profileIndex").toInt(), 2);
     QCOMPARE(balloons.size(), 1);
     QCOMPARE(balloons.at(0).at(1).toString(), QStringLiteral("Profile Game for strylagame"));
+    QCOMPARE(rig->globalValue("mouse/profileSentInPart").toString(), QStringLiteral("false"));
 
     QVERIFY(rig->waitForQuietWire());
     wm->activate(other);
@@ -461,15 +464,49 @@ void TestProgramSwitching::pageShowsWhatIsStored()
     QVERIFY(!trayAction("trayAutomatic")->isChecked());
 }
 
+// Deleting a profile moves its rules to the default profile in the file, so a profile made
+// later under the freed number does not take them over; the page says which rules moved.
+void TestProgramSwitching::deletedProfileRulesTakeTheDefault()
+{
+    writeRules("strylagame", "name", 2, "focus", true, 1);
+    QVERIFY(rig->start());
+    QVERIFY(scene().click("configButton"));
+    QVERIFY(scene().click("profileListRow2"));
+    QVERIFY(scene().click("profileDelete"));
+    QTRY_VERIFY(rulesBytes().contains("1\\profile=1"));
+    QVERIFY(rulesBytes().contains("default=1"));
+    QVERIFY(scene().click("profilePrograms"));
+    QVERIFY(scene().isShown("programsOrphaned"));
+    QCOMPARE(scene().text("programsOrphaned"),
+        QStringLiteral("The profile of the rules for strylagame was deleted: they use the default "
+                       "profile now."));
+    QCOMPARE(scene().property("programRuleProfile0", "currentIndex").toInt(), 1);
+}
+
+// A switch that never ended (the program killed while it wrote the mouse) left the profile in
+// use named but sent in part: the next start sends it whole; a start after a whole switch
+// sends no profile.
+void TestProgramSwitching::switchCutShortIsSentWholeAtStart()
+{
+    rig->dir.setGlobal("mouse/profileNo", 2);
+    rig->dir.setGlobal("mouse/profileSentInPart", true);
+    QVERIFY(rig->start());
+    QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 2, kSwitchWaitMs);
+    QCOMPARE(rig->globalValue("mouse/profileSentInPart").toString(), QStringLiteral("false"));
+}
+
 // Saves cut short by a kill leave temporary and lock files; the next start removes them, and
 // nothing else.
 void TestProgramSwitching::leftoversAreRemovedAtStart()
 {
     const QStringList leftovers {"modules/setting/programs.bin.new-a1B2c3",
         "modules/setting/programs.bin.new-a1B2c3.lock", "modules/setting/name.bin.lock",
-        "modules/macro/fire.bin.new-Zz9Yy8"};
+        "modules/macro/fire.bin.new-Zz9Yy8", "modules/setting/programs.bin.new-a1B2c3.Qw12Er",
+        "modules/setting/p2.bin.Ab3dE9", "modules/setting/apConfig.bin.x7Y8z9",
+        "modules/macro/fire.bin.K1l2M3"};
     const QStringList kept {"modules/setting/name.bin", "modules/setting/notes.new-abc",
-        "modules/setting/old.bin.lock"};
+        "modules/setting/old.bin.lock", "modules/setting/programs.bin.damaged-2",
+        "modules/macro/fire.bin.K1l2M3.bin"};
     QDir().mkpath(rig->file("modules/macro"));
     for (const QString &name : leftovers + kept.mid(1)) {
         QFile file(rig->file(name));

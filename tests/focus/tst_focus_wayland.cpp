@@ -48,9 +48,11 @@ private:
     bool m_shown = false;
 };
 
-int runWindow(int argc, char **argv, const QString &appId)
+// platform "wayland": app id appId; "xcb" (XWayland): WM_CLASS class appId.
+int runWindow(int argc, char **argv, const QString &appId, const char *platform = "wayland")
 {
-    qputenv("QT_QPA_PLATFORM", "wayland");
+    qputenv("QT_QPA_PLATFORM", platform);
+    QCoreApplication::setApplicationName(appId);
     QGuiApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(appId);
     TestWindow window;
@@ -182,6 +184,7 @@ private slots:
 
     void gnomeExtensionEnabledAsThePageSays();
     void appIdRuleFollowsTheFocus();
+    void xwaylandWindowByItsProgram();
     void kwinScriptGoesWithTheSwitch();
     void idleWatcherCostsNothing();
 
@@ -296,6 +299,60 @@ void TestFocusWayland::appIdRuleFollowsTheFocus()
     QTRY_COMPARE_WITH_TIMEOUT(stageCount(), 4, kSwitchWaitMs);
 }
 
+// On sway an X11 program (a Wine game) is seen through XWayland: the Add list offers its window
+// by class with its program's name, and a rule by that program's name switches on its focus.
+void TestFocusWayland::xwaylandWindowByItsProgram()
+{
+    if (qEnvironmentVariableIsEmpty("SWAYSOCK"))
+        QSKIP("a sway session only");
+    // The X display sway gives the programs it starts.
+    const QString displayFile = qEnvironmentVariable("STRYLA_WL_WORK") + QStringLiteral("/display");
+    QVERIFY(swaymsg(QStringLiteral("exec 'echo $DISPLAY > %1'").arg(displayFile)));
+    QFile display(displayFile);
+    QTRY_VERIFY_WITH_TIMEOUT(display.size() > 1, 5000);
+    QVERIFY(display.open(QIODevice::ReadOnly));
+    const QByteArray name = display.readAll().trimmed();
+    QVERIFY2(name.startsWith(':'), name.constData());
+    qputenv("DISPLAY", name);
+    QProcess game;
+    game.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    game.start(QCoreApplication::applicationFilePath(),
+        {QStringLiteral("--x11-window"), QStringLiteral("Wineshooter")});
+    QVERIFY(game.waitForStarted());
+    QVERIFY(game.waitForReadyRead(10000));
+    QCOMPARE(game.readAllStandardOutput(), QByteArray("shown\n"));
+    const auto ends = qScopeGuard([&game] {
+        qunsetenv("DISPLAY");
+        game.kill();
+        game.waitForFinished();
+    });
+
+    const QString program = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    writeProgramRules(*rig, {{program, QStringLiteral("name"), 1, QStringLiteral("focus")}});
+    QVERIFY(rig->start());
+    SceneDriver &scene = *rig->scene;
+    QVERIFY(scene.click("configButton"));
+    QVERIFY(scene.click("profilePrograms"));
+    QVERIFY(scene.waitUsable("programsAdd"));
+    QVERIFY(scene.click("programsAdd"));
+    QVariantMap offered;
+    for (const QVariant &entry : scene.evaluate("page(programsPlace).running").toList()) {
+        if (entry.toMap().value("program") == QStringLiteral("Wineshooter"))
+            offered = entry.toMap();
+    }
+    QCOMPARE(offered.value("match").toString(), QStringLiteral("class"));
+    QCOMPARE(offered.value("name").toString(), QStringLiteral("Wineshooter (%1)").arg(program));
+    scene.key(Qt::Key_Escape);
+    QVERIFY(scene.click("programsPageClose"));
+    QVERIFY(scene.click("profilesPageClose"));
+
+    QVERIFY(swaymsg(QStringLiteral("[class=\"Wineshooter\"] focus")));
+    QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 1, kSwitchWaitMs);
+    QVERIFY(rig->waitForQuietWire());
+    QVERIFY(focus(QStringLiteral("notes")));
+    QTRY_COMPARE_WITH_TIMEOUT(profileInUse(), 0, kSwitchWaitMs);
+}
+
 // KWin runs the program's script only while the profiles follow programs.
 void TestFocusWayland::kwinScriptGoesWithTheSwitch()
 {
@@ -347,6 +404,8 @@ int main(int argc, char **argv)
 {
     if (argc == 3 && qstrcmp(argv[1], "--window") == 0)
         return runWindow(argc, argv, QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && qstrcmp(argv[1], "--x11-window") == 0)
+        return runWindow(argc, argv, QString::fromLocal8Bit(argv[2]), "xcb");
     QApplication app(argc, argv);
     TestFocusWayland test;
     return QTest::qExec(&test, argc, argv);

@@ -4,6 +4,7 @@
 #include "diagnostics.h"
 #include "file_size_limit.h"
 #include "file_replace.h"
+#include "program_rules.h"
 #include "store_fixture.h"
 
 #include <QDir>
@@ -80,6 +81,7 @@ private slots:
     void cutCopyKeepsTarget();
     void unreplaceableTargetStays_data();
     void unreplaceableTargetStays();
+    void unreadableRulesAreNotReplaced();
 
 private:
     QStringList folderEntries() const;
@@ -216,6 +218,32 @@ void TestFileReplace::unreplaceableTargetStays()
     QCOMPARE(diagnostics.lines().size(), 1);
     QVERIFY2(diagnostics.lines().constFirst().startsWith(refusal + QLatin1Char(' ') + m_target),
         qPrintable(diagnostics.lines().constFirst()));
+}
+
+// A rules file the user may write but not read: the rules it holds cannot be kept aside, so
+// no change replaces it.
+void TestFileReplace::unreadableRulesAreNotReplaced()
+{
+    const QString rules = m_folder + QStringLiteral("/programs.bin");
+    const QByteArray stored = "[switching]\nautomatic=false\ndefault=0\n[rules]\nsize=1\n"
+                              "1\\program=game\n1\\match=name\n1\\profile=2\n1\\trigger=focus\n";
+    writeFile(rules, stored);
+    QVERIFY(::chmod(QFile::encodeName(m_folder).constData(), 0777) == 0);
+    QVERIFY(::chmod(QFile::encodeName(rules).constData(), 0222) == 0);
+    ProgramRules loaded;
+    bool saved = true;
+    {
+        Unprivileged user;
+        if (!user.isActive())
+            QSKIP(qPrintable(
+                QStringLiteral("root cannot act as an ordinary user here: %1").arg(user.why())));
+        loaded = ProgramRulesFile::load(rules);
+        loaded.automatic = true;
+        saved = ProgramRulesFile::save(loaded, rules);
+    }
+    QVERIFY(loaded.rules.isEmpty());
+    QVERIFY(!saved);
+    QCOMPARE(readFile(rules), stored);
 }
 
 QTEST_GUILESS_MAIN(TestFileReplace)

@@ -55,6 +55,7 @@ private slots:
     void cleanup();
     void exportCopiesProfile_data();
     void exportCopiesProfile();
+    void typedNameGetsTheEnding();
     void importReplacesProfile();
     void resetCopiesDefault();
     void copy_data();
@@ -117,6 +118,18 @@ void TestProfileFiles::exportCopiesProfile()
     QCOMPARE(m_dialogs.parent, &m_view);
     QVERIFY(readFile("chosen.pf").contains("scrollRate=3"));
     QCOMPARE(readFile("chosen.pf"), readFile(profilePath(profile)));
+}
+
+// A name typed without an ending is written with ".pf"; a typed ending is kept.
+void TestProfileFiles::typedNameGetsTheEnding()
+{
+    m_dialogs.answer = "typed";
+    m_files->saveProfile(1);
+    QVERIFY(!QFile::exists("typed"));
+    QCOMPARE(readFile("typed.pf"), readFile(profilePath(1)));
+    m_dialogs.answer = "typed.backup";
+    m_files->saveProfile(1);
+    QCOMPARE(readFile("typed.backup"), readFile(profilePath(1)));
 }
 
 void TestProfileFiles::importReplacesProfile()

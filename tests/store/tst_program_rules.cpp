@@ -119,6 +119,8 @@ void TestProgramRules::unreadableRulesAreLeftOut_data()
                                                               << 3;
     QTest::newRow("cut-off last rule")
         << "[rules]\nsize=2\n" + good + "2\\program=cut\n2\\match=na" << 1;
+    QTest::newRow("cut in the middle of a key")
+        << "[rules]\nsize=2\n" + good + "2\\program=cut\n2\\mat" << 1;
     // A count far beyond the entries present is read at once.
     QTest::newRow("huge count") << "[rules]\nsize=2000000000\n" + good << 1999999999;
 }

@@ -5,6 +5,7 @@ watcher, opens its menu over the dbusmenu interface and lists or clicks its entr
 
 usage: tray_menu.py list             one line per entry: "<label>|<toggle-state>"
        tray_menu.py click LABEL      clicks the first entry with that label
+       tray_menu.py context          asks the item for its menu, as swaybar's right-click does
 Exits 1 with a line on stderr when there is no item, no menu or no such entry."""
 import sys
 
@@ -23,13 +24,18 @@ def prop(service, path, interface, name):
                 GLib.Variant("(ss)", (interface, name)), "(v)")[0]
 
 
-def menu_address():
+def item_address():
     items = prop("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
                  "org.kde.StatusNotifierWatcher", "RegisteredStatusNotifierItems")
     if not items:
         sys.exit("no tray item is registered")
     service, _, path = items[0].partition("/")
-    return service, prop(service, "/" + path, "org.kde.StatusNotifierItem", "Menu")
+    return service, "/" + path
+
+
+def menu_address():
+    service, path = item_address()
+    return service, prop(service, path, "org.kde.StatusNotifierItem", "Menu")
 
 
 def entries(service, menu):
@@ -43,6 +49,11 @@ def entries(service, menu):
 
 
 def main():
+    if sys.argv[1:2] == ["context"]:
+        service, path = item_address()
+        call(service, path, "org.kde.StatusNotifierItem", "ContextMenu",
+             GLib.Variant("(ii)", (1200, 10)), "()")
+        return
     service, menu = menu_address()
     if sys.argv[1:2] == ["list"]:
         for _, label, state in entries(service, menu):

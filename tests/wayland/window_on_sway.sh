@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The program as a native Wayland client of sway: the main screen shows, the window floats at
-# its own size although sway tiles by default, and dragging the top bar with a (virtual)
-# pointer moves it, twice, as the compositor's tree tells. Optionally saves a screenshot.
+# The program as a native Wayland client of sway (or, with STRYLA_WL_CLIENT=x11, an X11 client
+# of its XWayland): the main screen shows, the window floats at its own size although sway tiles
+# by default, and dragging the top bar with a (virtual) pointer moves it by the whole drag,
+# twice, as the compositor's tree tells. Optionally saves a screenshot.
 #
 # usage: sway_session.sh window_on_sway.sh <stryla-config-sim> <source modules folder>
 #            <virtual_pointer> [screenshot.png]
@@ -24,6 +25,13 @@ def walk(node, floating):
 walk(json.load(sys.stdin), False)' "$pid" | head -1
 }
 
+# With x11 the program runs as an X11 client of XWayland, on the display sway gives its own.
+if [ "${STRYLA_WL_CLIENT:-}" = x11 ]; then
+    swaymsg exec "echo \$DISPLAY > $work/display" > /dev/null
+    for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+    export DISPLAY=$(cat "$work/display") QT_QPA_PLATFORM=xcb
+    [ -n "$DISPLAY" ] || fail "sway names no X display"
+fi
 STRYLA_SIM_WIRE_LOG="$work/wire.log" "$program" > "$work/out.log" 2>&1 &
 pid=$!
 for _ in $(seq 100); do
@@ -39,38 +47,25 @@ sleep 1.5
 
 source "$here/pointer.sh"
 start_pointer "$pointer"
-# drag FROM_X FROM_Y DX DY: press there and drag. The first step of a drag hands the move to the
-# compositor, which takes its time under load; the pointer creeps on until the window follows,
-# and from then on the window must keep its offset from the pointer to the end of the drag.
-# A press that comes before the program has taken the new pointer device is lost: it is tried
-# again, three times at most.
+# drag FROM_X FROM_Y DX DY: press there and drag in three steps; the window must move by the
+# whole drag, its first step included. A press that comes before the program has taken the new
+# pointer device is lost (the window stays): it is tried again, three times at most.
 drag() {
-    local px py dx=$3 dy=$4 start_x start_y attempt
+    local px=$1 py=$2 dx=$3 dy=$4 start_x start_y attempt
     read -r mode start_x start_y w h <<< "$(window)"
     for attempt in 1 2 3; do
-        px=$1 py=$2
         point move "$px" "$py"
         point wait 150
         point press
-        point wait 100
-        for _ in $(seq 40); do
-            px=$((px + 1)) py=$((py + 1))
-            point move "$px" "$py"
-            point wait 30
-            read -r mode x y w h <<< "$(window)"
-            [ "$x $y" != "$start_x $start_y" ] && break
-        done
-        [ "$x $y" != "$start_x $start_y" ] && break
+        point wait 400
+        point drag $((px + dx)) $((py + dy)) 3
+        point wait 150
         point release
-        point wait 500
+        point wait 200
+        read -r mode x y w h <<< "$(window)"
+        [ "$x $y" != "$start_x $start_y" ] && break
     done
-    [ "$x $y" != "$start_x $start_y" ] || fail "the window at $x,$y does not follow a drag from $1,$2"
-    local off_x=$((x - px)) off_y=$((y - py))
-    point drag $((px + dx)) $((py + dy)) 12
-    point wait 150
-    point release
-    point wait 200
-    expect_at $((px + dx + off_x)) $((py + dy + off_y))
+    expect_at $((start_x + dx)) $((start_y + dy))
 }
 # The compositor keeps positions as fractions: a pixel either way is the same place.
 expect_at() {
@@ -87,10 +82,8 @@ expect_at() {
 # the window back up left (the second drag starts with a new press).
 x0=$x y0=$y
 drag $((x0 + 500)) $((y0 + 30)) 150 90
-[ "$x" -gt $((x0 + 140)) ] && [ "$y" -gt $((y0 + 85)) ] || fail "the first drag moved to $x,$y only"
 x1=$x y1=$y
 drag $((x1 + 650)) $((y1 + 120)) -60 -40
-[ "$x" -lt $((x1 - 50)) ] && [ "$y" -lt $((y1 - 30)) ] || fail "the second drag moved to $x,$y only"
 [ "$mode $w $h" = "floating 1024 640" ] || fail "after the drags: $mode at ${w}x$h"
 
 if [ -n "$shot" ]; then
@@ -110,4 +103,10 @@ kill -0 $pid 2>/dev/null || fail "the program ended instead of hiding its window
 grep -q "^qt\." "$work/out.log" && fail "Qt warnings"
 kill -TERM $pid
 for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+
+# A compositor that is gone, and no X display: one line says so.
+gone=$(env -u DISPLAY -u QT_QPA_PLATFORM WAYLAND_DISPLAY=wayland-gone "$program" 2>&1)
+status=$?
+[ $status = 1 ] && [ "$gone" = "No display to connect to: WAYLAND_DISPLAY wayland-gone does not answer, DISPLAY is not set" ] \
+    || fail "without a display (exit $status): $gone"
 echo "PASS: window on sway"

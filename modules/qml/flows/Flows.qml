@@ -140,12 +140,16 @@ QtObject {
         askUnsaved(function () { switchProfile(number) })
     }
 
+    // The stored profile in use is marked as sent in part until the mouse has all of it: a switch
+    // cut short (the program killed, its display gone) is sent whole at the next start.
     function switchProfile(number) {
         writing(function () {
             root.profileNo = number
             ui_View.setGlobalData("mouse/profileNo", number)
+            ui_View.setGlobalData("mouse/profileSentInPart", true)
             ui_View.setCurrentProfile(number)
             applyProfile()
+            ui_View.setGlobalData("mouse/profileSentInPart", false)
         })
     }
 

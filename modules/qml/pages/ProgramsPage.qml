@@ -14,7 +14,9 @@ PopupFrame {
     // see (X11, Wayland, neither), 13-14 balloons of a switch, 15 default profile,
     // 16 running programs, 17 Cancel, 18 the button on the profiles page, 19 no rules yet,
     // 20 caption of the file chooser, 21 a change that could not be stored, 22 what the default
-    // profile does, 23 where the focus comes from, 24 the GNOME Shell extension to enable.
+    // profile does, 23 where the focus comes from, 24 the GNOME Shell extension to enable,
+    // 25 a rules file that cannot be read, 26 rules of a deleted profile, 27-28 the extension
+    // marked out of date or failed.
     property var texts: ["Programs", "Program", "Profile", "Switches",
         "While its window has the focus", "While it runs", "Add", "Remove",
         "Switch profiles automatically", "Add a file…",
@@ -26,7 +28,11 @@ PopupFrame {
         "The change could not be stored in %1: what the page shows is what is stored.",
         "When no rule applies any more, the default profile comes back, unless you chose a profile by hand meanwhile: that one stays until a rule applies again.",
         "The focused window comes from %1.",
-        "GNOME Shell tells the focus only through the extension that comes with this program, which is not enabled. Enable it with: %1"]
+        "GNOME Shell tells the focus only through the extension that comes with this program, which is not enabled. Enable it with: %1",
+        "%1 cannot be read, so no change is stored until it can be: check its permissions.",
+        "The profile of the rules for %1 was deleted: they use the default profile now.",
+        "GNOME Shell marks the extension that comes with this program as out of date for this version of the Shell, so it does not load: install the program's current package.",
+        "GNOME Shell reports an error in the extension that comes with this program, so it does not load: 'gnome-extensions info %1' shows it."]
     // The program's rules object; the scene loads before the program provides it.
     readonly property QtObject programs: typeof ui_Programs !== "undefined" ? ui_Programs : null
     readonly property var rules: programs !== null ? programs.rules : []
@@ -55,6 +61,17 @@ PopupFrame {
 
     function profileNumber(index) {
         return root.profileEntries[index].number
+    }
+
+    // The command that enables the desktop's better focus source, or why it does not load once
+    // enabled (the desktop marks it out of date, or reports an error: its id is the command's
+    // last word).
+    function setupText(setup, command) {
+        if (setup === 1)
+            return texts[27]
+        if (setup === 2)
+            return texts[28].arg(command.split(" ").pop())
+        return texts[24].arg(command)
     }
 
     function showRunning() {
@@ -123,7 +140,21 @@ PopupFrame {
             width: parent.width
             visible: page.programs !== null && page.programs.saveFailed
             wrapMode: Text.WordWrap
-            text: page.texts[21].arg(page.programs !== null ? page.programs.rulesPath : "")
+            text: page.texts[page.programs !== null && page.programs.rulesUnreadable ? 25 : 21]
+                .arg(page.programs !== null ? page.programs.rulesPath : "")
+            color: root.colorOrange
+            font.pixelSize: root.fontMinSize
+            Accessible.role: Accessible.AlertMessage
+            Accessible.name: text
+        }
+
+        UiText {
+            objectName: "programsOrphaned"
+            width: parent.width
+            visible: page.programs !== null && page.programs.orphanedPrograms.length > 0
+            wrapMode: Text.WordWrap
+            text: page.texts[26].arg(page.programs !== null
+                                     ? page.programs.orphanedPrograms.join(", ") : "")
             color: root.colorOrange
             font.pixelSize: root.fontMinSize
             Accessible.role: Accessible.AlertMessage
@@ -149,7 +180,7 @@ PopupFrame {
                 + (page.programs !== null && page.programs.focusSource !== ""
                     ? " " + page.texts[23].arg(page.programs.focusSource) : "")
                 + (page.programs !== null && page.programs.focusHint !== ""
-                    ? " " + page.texts[24].arg(page.programs.focusHint) : "")
+                    ? " " + page.setupText(page.programs.focusSetup, page.programs.focusHint) : "")
             color: root.colorGray2
             font.pixelSize: root.fontMinSize
         }

@@ -1,0 +1,7 @@
+#include "display_check.h"
+
+// Windows always has its desktop.
+QString DisplayCheck::problem()
+{
+    return QString();
+}
