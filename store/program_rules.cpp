@@ -70,6 +70,14 @@ QString keptText(const QString &aside)
     return aside.isEmpty() ? QString() : QStringLiteral(" (the file is kept as %1)").arg(aside);
 }
 
+// QSettings finds a format error only once it has read every section.
+bool hasFormatError(const QString &path)
+{
+    QSettings probe(path, QSettings::IniFormat);
+    probe.allKeys();
+    return probe.status() == QSettings::FormatError;
+}
+
 // A file cut short in the middle of a line (a key without its "=") is a format error to
 // QSettings, which then gives nothing of it. The whole lines before the cut go to copy, and
 // true when there was such a cut to leave out.
@@ -116,8 +124,7 @@ ProgramRules ProgramRulesFile::load(const QString &path)
         return result;
     }
     QTemporaryFile wholeLines;
-    const bool cut = QSettings(path, QSettings::IniFormat).status() == QSettings::FormatError
-        && copyWholeLines(path, &wholeLines);
+    const bool cut = hasFormatError(path) && copyWholeLines(path, &wholeLines);
     QSettings file(cut ? wholeLines.fileName() : path, QSettings::IniFormat);
     const QVariant automatic = file.value(QStringLiteral("switching/automatic"), false);
     const QVariant defaultProfile = file.value(QStringLiteral("switching/default"), 0);

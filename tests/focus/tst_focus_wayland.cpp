@@ -8,6 +8,7 @@
 // tst_program_decider; here each desktop's source reports the focused window.
 
 #include "focus_source.h"
+#include "focus_source_kwin.h"
 #include "program_rules_fixture.h"
 #include "scene_rig.h"
 
@@ -370,8 +371,11 @@ void TestFocusWayland::kwinScriptGoesWithTheSwitch()
     QVERIFY(records(sim::Interface::Command).empty());
     automatic->trigger();
     QVERIFY(kwinScriptLoaded());
+    // The copy KWin reads goes once KWin has read it: nothing stays in the runtime folder.
+    QTRY_VERIFY(!QFile::exists(KWinFocusSource::runtimeCopy()));
     rig.reset();  // the program ends
     QVERIFY(!kwinScriptLoaded());
+    QVERIFY(!QFile::exists(KWinFocusSource::runtimeCopy()));
 }
 
 // The figure for the note: the source this desktop uses, watching while the focus stays, in

@@ -58,7 +58,10 @@ class FocusExport {
     }
 
     Windows() {
-        return global.get_window_actors().map(actor => describe(actor.get_meta_window()));
+        // Later Shells keep the list of window actors on the compositor object.
+        const actors = typeof global.get_window_actors === 'function'
+            ? global.get_window_actors() : global.compositor.get_window_actors();
+        return actors.map(actor => describe(actor.get_meta_window()));
     }
 }
 
