@@ -203,7 +203,7 @@ ProgramRules ProgramRulesFile::load(const QString &path)
 bool ProgramRulesFile::isReadable(const QString &path)
 {
     QFile file(path);
-    return !file.exists() || file.open(QIODevice::ReadOnly);
+    return !QFileInfo(path).isFile() || file.open(QIODevice::ReadOnly);
 }
 
 bool ProgramRulesFile::save(const ProgramRules &rules, const QString &path)

@@ -70,7 +70,8 @@ inline constexpr char kPath[] = "./modules/setting/programs.bin";
 // file), so nothing is lost when the rules are next saved. Never fails.
 ProgramRules load(const QString &path = QString::fromLatin1(kPath));
 
-// False when a file is at path but cannot be opened for reading (its permissions).
+// False when a file (not a folder) is at path but cannot be opened for reading (its
+// permissions).
 bool isReadable(const QString &path = QString::fromLatin1(kPath));
 
 // Writes the rules to a temporary file and puts it in place of path in one step; path stays

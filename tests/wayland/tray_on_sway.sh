@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The tray on a Wayland desktop with a StatusNotifierItem tray (swaybar): the icon registers,
-# its menu lists the profiles with the one in use checked, choosing one switches the profile
+# its menu lists the profiles with the one in use checked, shows when the tray asks for it (as
+# swaybar's right-click does), choosing one switches the profile
 # and the master switch turns automatic switching on, as the files on disk show.
 #
 # usage: sway_session.sh --config sway_tray.conf tray_on_sway.sh <stryla-config-sim>
@@ -25,6 +26,21 @@ Switch profiles automatically|0
 Quit (_Q)|-1"
 [ "$(menu list)" = "$expected" ] || fail "tray menu: $(menu list)"
 grep -q "No system tray" "$work/out.log" && fail "a tray is there, yet the program says none is"
+
+# swaybar's right-click asks the item for its menu: the program shows it, a window of its own
+# beside the main window in sway's tree.
+windows() {
+    swaymsg -t get_tree | python3 -c '
+import json, sys
+def walk(node):
+    count = 1 if node.get("pid") == int(sys.argv[1]) else 0
+    return count + sum(walk(c) for c in node.get("nodes", []) + node.get("floating_nodes", []))
+print(walk(json.load(sys.stdin)))' "$pid"
+}
+before=$(windows)
+menu context > /dev/null || fail "asking for the menu"
+for _ in $(seq 30); do [ "$(windows)" -gt "$before" ] && break; sleep 0.1; done
+[ "$(windows)" -gt "$before" ] || fail "the menu did not show when the tray asked for it"
 
 menu click Work > /dev/null || fail "clicking Work"
 for _ in $(seq 30); do [ "$(value apConfig.bin mouse profileNo)" = 1 ] && break; sleep 0.1; done
