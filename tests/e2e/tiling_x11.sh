@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The window under a tiling X11 window manager (i3): it floats at its one size instead of
-# filling a tile, and dragging its top bar moves it (the program moves its own window on X11),
-# as i3's tree tells.
+# filling a tile, and dragging its top bar moves it (i3 moves it from the press on, asked by the
+# program), as i3's tree tells.
 #
 # usage: tiling_x11.sh <stryla-config-sim> <source modules folder>   (run inside xvfb-run)
 set -u
