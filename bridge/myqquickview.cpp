@@ -322,10 +322,11 @@ QStringList myQQuickView::getLangStrings(QString typeStr, QString langCode)
     return sceneLangStrings(typeStr, langCode);
 }
 
-QVariantList myQQuickView::languages()
+QVariantList myQQuickView::languages(const QString &readerCode)
 {
     QVariantList out;
-    for (const LangStrings::Language &language : LangStrings::shippedLanguages()) {
+    for (const LangStrings::Language &language :
+        LangStrings::sortedForReader(LangStrings::shippedLanguages(), readerCode)) {
         out.append(QVariantMap {{QStringLiteral("code"), language.code},
             {QStringLiteral("name"), language.name},
             {QStringLiteral("fonts"), LangStrings::preferredFonts(language.locale)}});

@@ -58,9 +58,10 @@ public:
     Q_INVOKABLE bool canSetCursorSpeed() const;
     // How long the start picture stays, in milliseconds (a second; tests may shorten it).
     Q_INVOKABLE int startPictureMs() const;
-    // The shipped languages, ordered by name: { code, name, fonts } each (fonts: those that
-    // draw its script best, most wanted first).
-    Q_INVOKABLE QVariantList languages();
+    // The shipped languages, ordered by name as a reader of the language readerCode sorts
+    // them (English without one): { code, name, fonts } each (fonts: those that draw its
+    // script best, most wanted first).
+    Q_INVOKABLE QVariantList languages(const QString &readerCode = QString());
     // Makes the language a stored choice gives (a code, or "desktop") the native side's
     // language (file dialogs, tray menu) and returns its code, which the scene reads texts in.
     Q_INVOKABLE QString useLanguage(const QString &choice);

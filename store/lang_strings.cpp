@@ -1,5 +1,6 @@
 #include "lang_strings.h"
 
+#include <QCollator>
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
@@ -101,6 +102,22 @@ QList<Language> shippedLanguages()
         const int order = a.name.compare(b.name, Qt::CaseInsensitive);
         return order != 0 ? order < 0 : a.code < b.code;
     });
+    return languages;
+}
+
+QList<Language> sortedForReader(QList<Language> languages, const QString &readerCode)
+{
+    QLocale reader(QLocale::English);
+    for (const Language &language : languages) {
+        if (language.code == readerCode)
+            reader = QLocale(language.locale);
+    }
+    QCollator collator(reader);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(
+        languages.begin(), languages.end(), [&collator](const Language &a, const Language &b) {
+            return collator.compare(a.name, b.name) < 0;
+        });
     return languages;
 }
 

@@ -34,6 +34,10 @@ struct Language
 // The languages in ./modules/i18n, ordered by their names.
 QList<Language> shippedLanguages();
 
+// The languages ordered by their names as a reader of the language with this code sorts them
+// (its locale's collation: "Čeština" before "Deutsch"); an unknown code sorts as English.
+QList<Language> sortedForReader(QList<Language> languages, const QString &readerCode);
+
 // The code of the shipped language that serves the desktop's UI languages (most wanted first,
 // as QLocale::uiLanguages() gives them): for the first of them any shipped language serves,
 // the one of the same language and territory, else of the same script, else of the same

@@ -374,13 +374,16 @@ Item {
     }
 
     // Macro steps name their keys in the language they were recorded in: the key names of
-    // the other shipped languages are looked up too, and unknown names are marked.
+    // the other shipped languages are looked up too, then the names a language gave a key in
+    // earlier versions ("keyCodeFormer", same order), and unknown names are marked.
     function loadOtherKeyNames() {
         var others = []
         for (var i = 0; i < shippedLanguages.length; ++i) {
             if (shippedLanguages[i].code !== language)
                 others.push(ui_View.getLangStrings("keyCode", shippedLanguages[i].code))
         }
+        for (var j = 0; j < shippedLanguages.length; ++j)
+            others.push(ui_View.getLangStrings("keyCodeFormer", shippedLanguages[j].code))
         KeyNames.setOtherLanguages(others)
         KeyNames.setUnknownText(sectionTexts("macroKeys", [KeyNames.unknownText])[0])
     }

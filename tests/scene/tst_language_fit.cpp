@@ -21,6 +21,8 @@ struct View
     std::function<void(SceneDriver &)> open;
     // What closes it again (besides closing every page and drop-down).
     std::function<void(SceneDriver &)> close = nullptr;
+    // What shows once it is open, where a view could otherwise open without anyone noticing.
+    const char *shows = nullptr;
 };
 
 void openPlace(SceneDriver &scene, const char *place)
@@ -37,6 +39,19 @@ void openSection(SceneDriver &scene, int kind)
         scene.click(tab);
 }
 
+// Closes a drop-down's list (it covers its box: a click there would choose).
+std::function<void(SceneDriver &)> closeList(const char *name)
+{
+    return [name](SceneDriver &s) { QMetaObject::invokeMethod(s.item(name), "close"); };
+}
+
+// The programs page, with a rule once one is added.
+void openPrograms(SceneDriver &scene)
+{
+    openPlace(scene, "programsPlace");
+    SceneDriver::settle(50);
+}
+
 void closeAll(SceneDriver &scene)
 {
     scene.evaluate(QStringLiteral(
@@ -47,13 +62,14 @@ void closeAll(SceneDriver &scene)
 }
 
 // What a user can bring to the screen, one view after another from the main screen (the
-// question on unsaved changes last: it leaves a change behind).
+// questions last: they leave a change behind).
 const View kViews[] = {
     {"main screen", [](SceneDriver &) {}},
     {"profile drop-down", [](SceneDriver &s) { s.click("profileDropDown"); }},
     {"help menu", [](SceneDriver &s) { s.click("askButton"); }},
     {"DPI stages", [](SceneDriver &s) { s.click("dpiCountList"); }},
-    {"lighting effects", [](SceneDriver &s) { s.click("lightEffectList"); }},
+    {"lighting effects", [](SceneDriver &s) { s.click("lightEffectList"); },
+        closeList("lightEffectList"), "lightEffectListItem11"},
     {"reset box", [](SceneDriver &s) { s.click("resetButton"); }},
     {"system page", [](SceneDriver &s) { openPlace(s, "systemPlace"); }},
     {"language list",
@@ -61,17 +77,18 @@ const View kViews[] = {
             openPlace(s, "systemPlace");
             s.click("languageChoice");
         },
-        // The list covers its box: a click there would choose.
-        [](SceneDriver &s) { QMetaObject::invokeMethod(s.item("languageChoice"), "close"); }},
+        closeList("languageChoice")},
+    // From its entry, as a user opens it (the list is loaded then).
     {"macro editor",
         [](SceneDriver &s) {
-            openPlace(s, "macroEditorPlace");
+            s.click("macroEditorEntry");
             s.click("macroNewButton");
             s.click("macroRecordButton");
             for (int code : {0xE0, 0x4C, 0x2C, 0x28})
                 s.hookKey(code, true);
             s.click("macroRecordButton");
-        }},
+        },
+        nullptr, "stepListRow3"},
     {"gun page", [](SceneDriver &s) { openPlace(s, "gunPlace"); }},
     // The button page, each section (mouse, fire, combination, media, macro, DPI, Windows,
     // shortcut, gun).
@@ -85,12 +102,49 @@ const View kViews[] = {
     {"button page 7", [](SceneDriver &s) { openSection(s, 7); }},
     {"button page 8", [](SceneDriver &s) { openSection(s, 8); }},
     {"profiles page", [](SceneDriver &s) { openPlace(s, "profilesPlace"); }},
-    {"programs page", [](SceneDriver &s) { openPlace(s, "programsPlace"); }},
+    {"programs page", openPrograms},
+    {"programs page with a rule",
+        [](SceneDriver &s) {
+            s.evaluate(QStringLiteral("ui_Programs.addRule(\"strylagame\", \"name\", 1, 0)"));
+            openPrograms(s);
+        },
+        nullptr, "programRule0"},
+    {"rule's profiles",
+        [](SceneDriver &s) {
+            openPrograms(s);
+            s.click("programRuleProfile0");
+        },
+        closeList("programRuleProfile0"), "programRuleProfile0Item0"},
+    {"rule's triggers",
+        [](SceneDriver &s) {
+            openPrograms(s);
+            s.click("programRuleTrigger0");
+        },
+        closeList("programRuleTrigger0"), "programRuleTrigger0Item1"},
+    {"running programs",
+        [](SceneDriver &s) {
+            openPrograms(s);
+            s.click("programsAdd");
+        },
+        [](SceneDriver &s) { s.click("programsChooserCancel"); }, "programsChooser"},
+    // A macro the second button plays, then the question before deleting it.
+    {"macro delete question",
+        [](SceneDriver &s) {
+            openSection(s, 4);
+            s.click("macroChoice0");
+            s.click("keyAssignmentClose");
+            s.click("macroEditorEntry");
+            s.click("macroListRow0");
+            s.click("macroDeleteButton");
+        },
+        [](SceneDriver &s) { s.click("questionAnswer1"); }, "questionBox"},
+    // Closing to the tray with a change not saved.
     {"unsaved question",
         [](SceneDriver &s) {
             s.choose("dpiCountList", 2);
-            s.choose("profileDropDown", 1);
-        }},
+            s.click("closeButton");
+        },
+        nullptr, "questionBox"},
 };
 
 QStringList shippedCodes()
@@ -142,6 +196,8 @@ void TestLanguageFit::everyPageFits()
     SceneRig rig;
     rig.dir.setGlobal(QStringLiteral("common/language"), language);
     rig.configure(sim::Family::F553, true, true);
+    // Every lighting effect in the list: those of a multi-colour and of a 55328 mouse.
+    rig.dir.setGlobal(QStringLiteral("mouse/is55328"), true);
     QVERIFY(rig.start());
     const QString family = rig.scene->evaluate(QStringLiteral("fontFamily")).toString();
     QStringList misfits;
@@ -149,6 +205,10 @@ void TestLanguageFit::everyPageFits()
     for (const View &view : kViews) {
         view.open(*rig.scene);
         SceneDriver::settle(60);
+        const auto shown = [&view, &rig] { return rig.scene->isShown(QLatin1String(view.shows)); };
+        if (view.shows && !SceneDriver::waitFor(shown))
+            misfits << QStringLiteral("%1: %2 does not show")
+                           .arg(QLatin1String(view.name), QLatin1String(view.shows));
         forShownTexts(rig.scene->view()->quickWindow()->contentItem(), [&](QQuickItem *item) {
             const QString why = misfit(item);
             const QString text = item->property("text").toString();

@@ -762,7 +762,9 @@ void TestMacroEditor::stepsRecordedInAnotherLanguage()
     rig->window.reset();
     rig->dir.setGlobal("common/language", "English");
     rig->writeMacro("Odd", {"1,Nowhere", "2,Nowhere"});
-    writeNames({"Macro_0", "Odd"});
+    // Names German and Chinese gave Backspace and Delete in earlier versions.
+    rig->writeMacro("Earlier", {"1,R\u00FCck", "2,R\u00FCck", "1,\u5220\u9664", "2,\u5220\u9664"});
+    writeNames({"Macro_0", "Odd", "Earlier"});
     rig->allowConsole("names no known key");
     QVERIFY(rig->start());
     QVERIFY(openEditor());
@@ -771,6 +773,9 @@ void TestMacroEditor::stepsRecordedInAnotherLanguage()
     QVERIFY(scene().click("macroListRow1"));
     QCOMPARE(shownSteps(),
         (QStringList {"\u2193 Nowhere (unknown key)", "\u2191 Nowhere (unknown key)"}));
+    QVERIFY(scene().click("macroListRow2"));
+    QCOMPARE(
+        shownSteps(), (QStringList {"\u2193 Back", "\u2191 Back", "\u2193 Del", "\u2191 Del"}));
     QVERIFY(scene().click("macroEditorClose"));
 
     sim::clearWireLog();

@@ -184,6 +184,11 @@ const Shot kShots[] = {
             rig.scene->click("profileListRow1", Qt::RightButton);
         }},
     {"system-settings", [](SceneRig &rig) { rig.scene->click("systemSettingEntry"); }},
+    {"language-list",
+        [](SceneRig &rig) {
+            rig.scene->click("systemSettingEntry");
+            rig.scene->click("languageChoice");
+        }},
     {"system-settings-not-applied",
         [](SceneRig &rig) {
             // Wheel lines only apply on KDE Plasma; elsewhere the page says so.
@@ -227,6 +232,13 @@ const Shot kShots[] = {
     {"file-dialog-import", [](SceneRig &rig) { showFileDialog(rig, false); }},
     {"file-dialog-export", [](SceneRig &rig) { showFileDialog(rig, true); }},
     {"programs", openPrograms},
+    {"programs-rule-triggers",
+        [](SceneRig &rig) {
+            rig.scene->evaluate(
+                QStringLiteral("ui_Programs.addRule(\"strylagame\", \"name\", 1, 0)"));
+            openPrograms(rig);
+            rig.scene->click(QStringLiteral("programRuleTrigger0"));
+        }},
     {"programs-running",
         [](SceneRig &rig) {
             openPrograms(rig);

@@ -256,27 +256,31 @@ private slots:
 
     // Macro steps keep the key names of the language they were recorded in and are read back in
     // any other: a name names one key, in one file and across all of them (0x31 and 0x32 share
-    // theirs).
+    // theirs), and so does a name a file gave a key in earlier versions (keyCodeFormer).
     void keyNamesNameOneKeyEverywhere()
     {
         QHash<QString, QPair<int, QString>> owner;
         for (const QString &code : shippedCodes()) {
             const QSettings file(shippedLanguage(code), QSettings::IniFormat);
             QCOMPARE(file.value("keyCode/total").toInt(), 133);
-            for (int i = 0; i < 133; ++i) {
-                const QString name = text(file, QStringLiteral("keyCode/%1").arg(i));
-                QVERIFY2(
-                    !name.isEmpty(), qPrintable(QStringLiteral("%1 keyCode/%2").arg(code).arg(i)));
-                const int key = i == 0x32 - 4 ? 0x31 - 4 : i;
-                const auto seen = owner.constFind(name);
-                if (seen != owner.constEnd() && seen->first != key)
-                    QFAIL(qPrintable(QStringLiteral("\"%1\": keyCode/%2 in %3, keyCode/%4 in %5")
-                                         .arg(name)
-                                         .arg(i)
-                                         .arg(code)
-                                         .arg(seen->first)
-                                         .arg(seen->second)));
-                owner.insert(name, {key, code});
+            for (const QString section : {"keyCode", "keyCodeFormer"}) {
+                for (int i = 0; i < 133; ++i) {
+                    const QString where =
+                        QStringLiteral("%1/%2 in %3").arg(section).arg(i).arg(code);
+                    const QString name =
+                        text(file, section + QLatin1Char('/') + QString::number(i));
+                    if (section == QLatin1String("keyCodeFormer") && name.isEmpty())
+                        continue;
+                    QVERIFY2(!name.isEmpty(), qPrintable(where));
+                    const int key = i == 0x32 - 4 ? 0x31 - 4 : i;
+                    const auto seen = owner.constFind(name);
+                    if (seen != owner.constEnd() && seen->first != key)
+                        QFAIL(qPrintable(QStringLiteral("\"%1\": %2, key %3 in %4")
+                                             .arg(name, where)
+                                             .arg(seen->first)
+                                             .arg(seen->second)));
+                    owner.insert(name, {key, code});
+                }
             }
         }
     }

@@ -5,7 +5,9 @@ import QtQuick
 // Space, Enter or Alt+Down drop the list, Up and Down move the highlight, Enter chooses the
 // highlighted entry, Esc closes the list without a change. While the list is down the
 // highlighted entry holds the focus, as in a native list, so a screen reader says each entry
-// the arrows reach; closing gives the focus back to the box.
+// the arrows reach; closing gives the focus back to the box. A list longer than the room below
+// the box down to the window's edge shows the rows that fit and scrolls (wheel, drag, or the
+// highlight moving out of view), with a bar at its right edge telling where it is.
 Pressable {
     id: box
 
@@ -16,6 +18,10 @@ Pressable {
     property int rowHeight: 24
     // The entry the keyboard points at while the list is down.
     property int highlighted: -1
+    // Rows shown at once while the list is down (all unless the window is too short).
+    property int shownRows: model.length
+    // Rows shown at least, even where the list must then rise above the box.
+    readonly property int fewestRows: 4
 
     signal chosen(int index)
 
@@ -53,8 +59,18 @@ Pressable {
 
     function focusHighlighted() {
         var row = rows.itemAt(highlighted)
-        if (open && row)
-            row.forceActiveFocus()
+        if (!open || !row)
+            return
+        scrollTo(row)
+        row.forceActiveFocus()
+    }
+
+    // Scrolls the list as little as it takes to show the row whole.
+    function scrollTo(row) {
+        if (row.y < flick.contentY)
+            flick.contentY = row.y
+        else if (row.y + row.height > flick.contentY + flick.height)
+            flick.contentY = row.y + row.height - flick.height
     }
 
     function listHasFocus() {
@@ -89,6 +105,9 @@ Pressable {
         if (!box.enabled)
             return
         list.width = box.width
+        var below = layer.height - box.mapToItem(null, 0, box.height + 2).y - 2
+        shownRows = Math.min(model.length, Math.max(fewestRows, Math.floor(below / rowHeight)))
+        flick.contentY = 0
         layer.placeAt(list, Qt.point(0, box.height + 2))
         highlighted = currentIndex
         open = true
@@ -124,7 +143,7 @@ Pressable {
 
         Rectangle {
             id: list
-            height: column.height + 2
+            height: Math.min(column.height, box.shownRows * box.rowHeight) + 2
             color: root.colorGray0
             border.color: root.colorGray1
             Accessible.role: Accessible.List
@@ -143,40 +162,59 @@ Pressable {
                 event.accepted = true
             }
 
-            Column {
-                id: column
+            Flickable {
+                id: flick
                 x: 1
                 y: 1
                 width: parent.width - 2
-                Repeater {
-                    id: rows
-                    model: box.model
-                    Rectangle {
-                        id: row
-                        required property int index
-                        required property var modelData
-                        objectName: box.objectName + "Item" + index
-                        width: column.width
-                        height: box.rowHeight
-                        color: rowArea.containsMouse || index === box.highlighted ? root.colorOrange
-                             : index === box.currentIndex ? root.colorBlue : "transparent"
-                        Accessible.role: Accessible.ListItem
-                        Accessible.name: String(modelData)
-                        Accessible.selected: index === box.highlighted
-                        Accessible.onPressAction: box.choose(index)
-                        UiText {
-                            anchors { fill: parent; leftMargin: 8; rightMargin: 8 }
-                            text: String(row.modelData)
-                            Accessible.ignored: true
-                        }
-                        MouseArea {
-                            id: rowArea
-                            anchors.fill: parent
-                            hoverEnabled: true
-                            onClicked: box.choose(row.index)
+                height: parent.height - 2
+                contentHeight: column.height
+                clip: true
+                boundsBehavior: Flickable.StopAtBounds
+
+                Column {
+                    id: column
+                    width: flick.width
+                    Repeater {
+                        id: rows
+                        model: box.model
+                        Rectangle {
+                            id: row
+                            required property int index
+                            required property var modelData
+                            objectName: box.objectName + "Item" + index
+                            width: column.width
+                            height: box.rowHeight
+                            color: rowArea.containsMouse || index === box.highlighted ? root.colorOrange
+                                 : index === box.currentIndex ? root.colorBlue : "transparent"
+                            Accessible.role: Accessible.ListItem
+                            Accessible.name: String(modelData)
+                            Accessible.selected: index === box.highlighted
+                            Accessible.onPressAction: box.choose(index)
+                            UiText {
+                                anchors { fill: parent; leftMargin: 8; rightMargin: 8 }
+                                text: String(row.modelData)
+                                Accessible.ignored: true
+                            }
+                            MouseArea {
+                                id: rowArea
+                                anchors.fill: parent
+                                hoverEnabled: true
+                                onClicked: box.choose(row.index)
+                            }
                         }
                     }
                 }
+            }
+            // Where the shown rows are in the whole list.
+            Rectangle {
+                visible: flick.contentHeight > flick.height
+                x: parent.width - width - 2
+                y: 1 + flick.visibleArea.yPosition * flick.height
+                width: 3
+                height: flick.visibleArea.heightRatio * flick.height
+                radius: 1
+                color: root.colorGray2
             }
         }
     }

@@ -189,7 +189,7 @@ PopupFrame {
             id: heads
             spacing: root.spacingUnit
             Repeater {
-                model: [[page.texts[1], 204], [page.texts[2], 120], [page.texts[3], 216]]
+                model: [[page.texts[1], 184], [page.texts[2], 120], [page.texts[3], 248]]
                 UiText {
                     required property var modelData
                     width: modelData[1]
@@ -232,7 +232,7 @@ PopupFrame {
 
                     UiText {
                         objectName: "programRuleName" + ruleRow.index
-                        width: 200
+                        width: 180
                         anchors.verticalCenter: parent.verticalCenter
                         text: ruleRow.modelData.program
                         elide: Text.ElideMiddle
@@ -251,7 +251,7 @@ PopupFrame {
                     }
                     DropList {
                         objectName: "programRuleTrigger" + ruleRow.index
-                        width: 216
+                        width: 248
                         anchors.verticalCenter: parent.verticalCenter
                         label: page.texts[3] + " " + ruleRow.modelData.program
                         model: page.triggerNames
@@ -261,7 +261,7 @@ PopupFrame {
                     }
                     TextButton {
                         objectName: "programRuleRemove" + ruleRow.index
-                        width: 72
+                        width: 84
                         height: 24
                         anchors.verticalCenter: parent.verticalCenter
                         text: page.texts[7]

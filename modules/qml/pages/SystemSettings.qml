@@ -52,7 +52,7 @@ PopupFrame {
         doubleClickRow.slider.value = doubleClickPosition
         linesField.value = lines
         oneScreenBox.checked = oneScreen
-        languages = ui_View.languages()
+        languages = ui_View.languages(root.language)
         var stored = ui_View.getGlobalData("common/language")
         languageChoice = stored === undefined || String(stored) === "" ? "desktop" : String(stored)
         if (send)
@@ -95,6 +95,12 @@ PopupFrame {
     // The drop-down's entries: the desktop's language first, then each language's own name.
     function languageNames() {
         return [texts[12]].concat(languages.map(function (l) { return l.name }))
+    }
+
+    // The list in the order a reader of the window's language expects.
+    Connections {
+        target: root
+        function onLanguageChanged() { page.languages = ui_View.languages(root.language) }
     }
 
     function languageIndex() {
