@@ -50,17 +50,19 @@ void Hid_Thread::setChangesOnly(bool on)
         sendDeferred();
 }
 
-// Each write held back goes out unless the device holds its bytes already; the check is made
-// just before the write, so a change on the device noticed meanwhile still lets it through.
+// Of the writes held back, those whose bytes the device does not hold go out, chosen before
+// the first is sent: the count planned is the count sent, and a failure on the way (which
+// forgets what the device holds) makes the next write of everything, not this one, whole.
 void Hid_Thread::sendDeferred()
 {
-    const std::vector<DeviceMirror::Write> writes = m_mirror.takeDeferred();
-    for (const DeviceMirror::Write &write : writes) {
-        if (m_mirror.holds(write))
-            continue;
-        if (!planned(1))
-            sendSet(write);
-    }
+    std::vector<DeviceMirror::Write> writes = m_mirror.takeDeferred();
+    writes.erase(std::remove_if(writes.begin(), writes.end(),
+                     [this](const DeviceMirror::Write &w) { return m_mirror.holds(w); }),
+        writes.end());
+    if (planned(int(writes.size())))
+        return;
+    for (const DeviceMirror::Write &write : writes)
+        sendSet(write);
 }
 
 // Returns whether the reply arrived; the slots do not look at it.

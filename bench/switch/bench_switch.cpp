@@ -39,12 +39,18 @@ void writeProfiles(SceneRig &rig)
     QSettings names(rig.file(QStringLiteral("modules/setting/name.bin")), QSettings::IniFormat);
     names.setValue(QStringLiteral("profile/profileName"),
         QStringList {QStringLiteral("Desktop0"), QStringLiteral("Game1"), QStringLiteral("Copy2")});
+    auto list = [](const char *values) {
+        return QString::fromLatin1(values).split(QStringLiteral(", "));
+    };
     rig.setProfileValue(1, QStringLiteral("mouse/dpiValueArray"),
-        QStringLiteral("800, 1600, 2400, 3200, 4800, 6400, 8000, 12000"));
-    rig.setProfileValue(1, QStringLiteral("mouse/lightValue"), QStringLiteral("1, 2, 4"));
+        list("800, 1600, 2400, 3200, 4800, 6400, 8000, 12000"));
+    rig.setProfileValue(1, QStringLiteral("mouse/lightValue"), list("1, 2, 4"));
+    rig.setProfileValue(1, QStringLiteral("mouse/colorValue"),
+        list("0, 0, 255, 255, 128, 0, 255, 255, 0, 0, 255, 0, 0, 255, 255, 0, 0, 255, 128, 0, "
+             "255, 9, 9, 9"));
     rig.setProfileValue(1, QStringLiteral("mouse/reportRate"), 89);
-    rig.setProfileValue(1, QStringLiteral("mouseKeyMatrix/5"), QStringLiteral("5, 0, 2, 0"));
-    rig.setProfileValue(1, QStringLiteral("mouseKeyMatrix/6"), QStringLiteral("5, 0, 1, 0"));
+    rig.setProfileValue(1, QStringLiteral("mouseFwKeyMatrix/5"), list("5, 0, 3, 0"));
+    rig.setProfileValue(1, QStringLiteral("mouseFwKeyMatrix/6"), list("7, 0, 3, 0"));
 }
 
 void timed(SceneRig &rig, const QString &call, Figure &figure)
