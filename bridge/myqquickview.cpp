@@ -125,6 +125,13 @@ void myQQuickView::startUp()
 {
     if (!m_startUpDue)
         return;
+    // Called from the events a command's pauses let through, its exchanges would wait for an
+    // interlock that cannot come free: it follows once the command is done.
+    if (m_context.hid && m_context.hid->isCommandInProgress()) {
+        connect(m_context.hid, &Hid_Thread::interlockFree, this, &myQQuickView::startUp,
+            Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+        return;
+    }
     m_startUpDue = false;
     callScene("startUp", {}, Qt::DirectConnection);
 }
