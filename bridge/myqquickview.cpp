@@ -16,9 +16,18 @@
 #include <QDebug>
 #include <QFocusEvent>
 #include <QQuickItem>
+#include <QQuickWindow>
 #include <QSettings>
+#include <QTimer>
 
 #include <array>
+
+namespace {
+
+// How long the scene's start-up waits for the start picture to be painted.
+constexpr int kStartUpBoundMs = 250;
+
+}  // namespace
 
 myQQuickView::myQQuickView(QWidget *parent)
     : QQuickWidget(parent)
@@ -32,6 +41,11 @@ myQQuickView::myQQuickView(QWidget *parent)
     setResizeMode(QQuickWidget::SizeViewToRootObject);
     setAttribute(Qt::WA_AlwaysStackOnTop);
     setClearColor(Qt::transparent);
+    connect(quickWindow(), &QQuickWindow::afterRendering, this, [this] {
+        const auto *root = qobject_cast<QQuickItem *>(rootObject());
+        if (m_startUpDue && root && root->isVisible())
+            m_startPictureRendered = true;
+    });
 }
 
 myQQuickView::~myQQuickView() = default;
@@ -85,9 +99,41 @@ void myQQuickView::clearHidBusy()
     m_context.hid->setIdle(true);
 }
 
+// The start picture goes on the screen first. What the scene reads and builds for the main
+// screen (the languages, the pages, the device's profile and DPI stage) follows once that
+// frame has been painted; at once when the window is not shown, and after a bound when no
+// paint comes (an unexposed window).
 void myQQuickView::initUI()
 {
     callScene("initUI", {}, Qt::QueuedConnection);
+    m_startUpDue = true;
+    m_startPictureRendered = false;
+    if (!isVisible())
+        QMetaObject::invokeMethod(this, &myQQuickView::startUp, Qt::QueuedConnection);
+    else
+        QTimer::singleShot(kStartUpBoundMs, this, &myQQuickView::startUp);
+}
+
+void myQQuickView::paintEvent(QPaintEvent *event)
+{
+    QQuickWidget::paintEvent(event);
+    if (m_startUpDue && m_startPictureRendered)  // it reaches the screen as this paint ends
+        QMetaObject::invokeMethod(this, &myQQuickView::startUp, Qt::QueuedConnection);
+}
+
+void myQQuickView::startUp()
+{
+    if (!m_startUpDue)
+        return;
+    // Called from the events a command's pauses let through, its exchanges would wait for an
+    // interlock that cannot come free: it follows once the command is done.
+    if (m_context.hid && m_context.hid->isCommandInProgress()) {
+        connect(m_context.hid, &Hid_Thread::interlockFree, this, &myQQuickView::startUp,
+            Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+        return;
+    }
+    m_startUpDue = false;
+    callScene("startUp", {}, Qt::DirectConnection);
 }
 
 void myQQuickView::runUI()
@@ -385,6 +431,12 @@ void myQQuickView::planWrites(bool on)
     m_context.hid->setPlanning(false);
     if (m_context.images)
         *m_context.images = m_imagesBeforePlan;
+}
+
+void myQQuickView::writeChangesOnly(bool on)
+{
+    if (m_context.hid)
+        m_context.hid->setChangesOnly(on);
 }
 
 int myQQuickView::plannedExchanges() const

@@ -53,6 +53,10 @@ public:
     // itself starts from the same state. plannedExchanges() is the count.
     Q_INVOKABLE void planWrites(bool on);
     Q_INVOKABLE int plannedExchanges() const;
+    // While on, the device commands are held back; switched off, only the settings whose
+    // bytes the device does not hold already are sent, each once (a switch of profile made
+    // by a rule, the tray or the command line).
+    Q_INVOKABLE void writeChangesOnly(bool on);
     // Whether this desktop lets a program set the pointer speed (the system page says so when
     // it does not).
     Q_INVOKABLE bool canSetCursorSpeed() const;
@@ -139,11 +143,15 @@ public slots:
     void setCurrentDPI(int dpiValue);
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void changeEvent(QEvent *event) override;
     bool focusNextPrevChild(bool next) override;
 
 private:
+    // The scene's start-up after the start picture is on the screen (see initUI).
+    void startUp();
+
     // Calls a function of the scene's root object by name; a missing function does nothing.
     void callScene(const char *function, const QVariantList &args, Qt::ConnectionType type);
 
@@ -160,4 +168,6 @@ private:
     ButtonAssignment m_buttons {m_context};
     Lighting m_lighting {m_context};
     HeldKeys *m_heldKeys;
+    bool m_startUpDue = false;
+    bool m_startPictureRendered = false;
 };

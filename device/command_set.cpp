@@ -16,25 +16,60 @@ using namespace HidFraming;
 void Hid_Thread::runSet(const CommandSpec &command, std::initializer_list<uchar> params,
     const uchar *data, int dataLength)
 {
+    const DeviceMirror::Write write =
+        DeviceMirror::write(command, commandReport(command.code, params), data, dataLength);
+    if (m_changesOnly)
+        return m_mirror.defer(write);
     if (planned(1))
         return;
+    sendSet(write);
+}
+
+void Hid_Thread::sendSet(const DeviceMirror::Write &write)
+{
+    const CommandSpec &command = *write.command;
     if (!waitIdle()) {
         qDebug().noquote() << command.failureText;
         return;
     }
     const CommandScope scope(*this);
-    m_cmdReport = commandReport(command.code, params);
-    if (data)
-        std::memcpy(m_dataBuffer, data, size_t(qBound(0, dataLength, kDataBufferSize)));
-    sendCommand(data ? dataLength : 0, command.settle);
+    m_cmdReport = write.report;
+    std::memcpy(m_dataBuffer, write.data.constData(), size_t(write.data.size()));
+    if (sendCommand(int(write.data.size()), command.settle))
+        m_mirror.record(write);
     if (command.pause)
         pause(kCommandPauseMs);
+}
+
+void Hid_Thread::setChangesOnly(bool on)
+{
+    if (m_changesOnly == on)
+        return;
+    m_changesOnly = on;
+    if (!on)
+        sendDeferred();
+}
+
+// Of the writes held back, those whose bytes the device does not hold go out, chosen before
+// the first is sent: the count planned is the count sent, and a failure on the way (which
+// forgets what the device holds) makes the next write of everything, not this one, whole.
+void Hid_Thread::sendDeferred()
+{
+    std::vector<DeviceMirror::Write> writes = m_mirror.takeDeferred();
+    writes.erase(std::remove_if(writes.begin(), writes.end(),
+                     [this](const DeviceMirror::Write &w) { return m_mirror.holds(w); }),
+        writes.end());
+    if (planned(int(writes.size())))
+        return;
+    for (const DeviceMirror::Write &write : writes)
+        sendSet(write);
 }
 
 // Returns whether the reply arrived; the slots do not look at it.
 bool Hid_Thread::runQuery(const CommandSpec &command, std::initializer_list<uchar> params,
     std::initializer_list<uchar *> outputs)
 {
+    sendDeferred();
     if (planned(1))
         return false;
     if (!waitIdle()) {
@@ -48,6 +83,8 @@ bool Hid_Thread::runQuery(const CommandSpec &command, std::initializer_list<ucha
     for (uchar *out : outputs)
         m_replyReport[size_t(offset++)] = *out;  // a failed exchange hands these back
     const bool answered = queryCommand(0);
+    if (answered)
+        m_mirror.checkAnswer(m_cmdReport, m_replyReport);
     offset = kReplyValueOffset;
     for (uchar *out : outputs)
         *out = m_replyReport[size_t(offset++)];
@@ -61,17 +98,27 @@ void Hid_Thread::runPerProfile(const CommandSpec &command, uchar value)
 {
     const bool gun = m_owner && m_owner->isGun();
     const int last = gun ? Cmd560::kFirstProfile : Cmd560::kLastProfile;
-    if (planned(last - Cmd560::kFirstProfile + 1))
+    std::vector<DeviceMirror::Write> writes;
+    for (int profile = Cmd560::kFirstProfile; profile <= last; ++profile)
+        writes.push_back(DeviceMirror::write(
+            command, commandReport(command.code, {uchar(profile), value}), nullptr, 0));
+    if (m_changesOnly) {
+        for (const DeviceMirror::Write &write : writes)
+            m_mirror.defer(write);
+        return;
+    }
+    if (planned(int(writes.size())))
         return;
     if (!waitIdle()) {
         qDebug().noquote() << command.failureText;
         return;
     }
     const CommandScope scope(*this);
-    for (int profile = Cmd560::kFirstProfile; profile <= last; ++profile) {
+    for (const DeviceMirror::Write &write : writes) {
         m_idle = false;
-        m_cmdReport = commandReport(command.code, {uchar(profile), value});
-        sendCommand(0, command.settle);
+        m_cmdReport = write.report;
+        if (sendCommand(0, command.settle))
+            m_mirror.record(write);
     }
 }
 
@@ -222,6 +269,7 @@ void Hid_Thread::hid560_02H_SetCurrentProfile(uchar profile)
 // caller its own image back unchanged.
 void Hid_Thread::hid560_8CH_readProfile(uchar *src128, uchar profileNo)
 {
+    sendDeferred();
     if (planned(1))
         return;
     if (!waitIdle()) {
@@ -232,6 +280,7 @@ void Hid_Thread::hid560_8CH_readProfile(uchar *src128, uchar profileNo)
     m_cmdReport = commandReport(Cmd560::ReadProfile.code, {profileNo});
     m_replyReport.fill(0);
     std::memcpy(m_dataBuffer, src128, kProfileImageSize);
-    queryCommand(kProfileImageSize);
+    if (queryCommand(kProfileImageSize))
+        m_mirror.learnProfile(profileNo, m_dataBuffer);
     std::memcpy(src128, m_dataBuffer, kProfileImageSize);
 }

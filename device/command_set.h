@@ -10,6 +10,9 @@ struct CommandSpec
     bool settle;              // 128 ms after the command report and again after the data
     bool pause;               // 8 ms more before the slot returns
     const char *failureText;  // written when the interlock cannot be taken
+    // The command report's byte that names which of several places the command sets (a
+    // profile, a key matrix, a macro slot, a gun slot); 0 for a setting the device has once.
+    int placeByte = 0;
 };
 
 // Commands of the 553 family: one command per setting. Byte numbers are those of the
@@ -19,15 +22,15 @@ namespace Cmd553 {
 constexpr CommandSpec SetReportRate {0x01, true, false, "cmd Failed 01"};        // 2: rate code
 constexpr CommandSpec SetCurrentKeyMatrix {0x02, true, false, "cmd Failed 02"};  // 2: matrix − 1
 constexpr CommandSpec SetKeyboardOption {0x03, false, true, "cmd Failed 03"};    // 2–5: options
-constexpr CommandSpec SetGunData {0x04, false, true, "cmd Failed 04"};      // 3–6: shots x y slot
+constexpr CommandSpec SetGunData {0x04, false, true, "cmd Failed 04", 6};   // 3–6: shots x y slot
 constexpr CommandSpec Lod {0x07, true, false, "hid553_07H_Lod"};            // 3: lift-off, 4: 0x7D
 constexpr CommandSpec SetCurrentDpi {0x0B, true, false, "cmd Failed 0B"};   // 2: stage
 constexpr CommandSpec SetFixLedColor {0x0C, true, false, "cmd Failed 0C"};  // 2–4: R G B
 constexpr CommandSpec SetRgbLedEffect {0x0D, true, false, "cmd Failed 0D"};    // 2–4
 constexpr CommandSpec SetLed8StageColor {0x10, true, false, "cmd Failed 10"};  // + n colour bytes
 constexpr CommandSpec SetDpiSet {0x11, true, false, "cmd Failed 11"};          // + 8 stage codes
-constexpr CommandSpec SetKeyMatrix {0x12, true, false, "cmd Failed 12"};       // + 64-byte matrix
-constexpr CommandSpec SetMacroKey {0x13, true, false, "cmd Failed 13"};        // + 128-byte record
+constexpr CommandSpec SetKeyMatrix {0x12, true, false, "cmd Failed 12", 2};    // + 64-byte matrix
+constexpr CommandSpec SetMacroKey {0x13, true, false, "cmd Failed 13", 2};     // + 128-byte record
 // Queries, device to host (reply bytes 2 …).
 constexpr CommandSpec GetKeyboardOption {0x83, false, false, "cmd Failed 83"};  // 2–5
 constexpr CommandSpec GetCurrentDpi {0x8B, false, false, "cmd Failed 8BH"};     // 2: stage
@@ -47,11 +50,12 @@ namespace Cmd560 {
 // Set commands, host to device.
 constexpr CommandSpec SetKeyboardOption {0x01, false, true, "cmd Failed 01"};  // 2–3: options
 constexpr CommandSpec SetCurrentProfile {0x02, false, true, "cmd Failed 02"};  // 2: profile
-constexpr CommandSpec SetReportRate {0x03, true, false, "cmd Failed 03"};  // 2: profile, 3: rate
-constexpr CommandSpec SetCurrentDpi {0x04, true, false, "cmd Failed 04"};  // 2: profile, 3: stage
-constexpr CommandSpec SetProfile {0x0C, true, false, "cmd Failed 0C"};     // + 128-byte image
-constexpr CommandSpec SetKeyMatrix {0x0D, true, false, "cmd Failed 0D"};   // + 64 bytes, 64 zeros
-constexpr CommandSpec SetMacroKey {0x0F, true, false, "cmd Failed 0F"};    // + 128-byte record
+constexpr CommandSpec SetReportRate {0x03, true, false, "cmd Failed 03", 2};  // 2: profile, 3: rate
+constexpr CommandSpec SetCurrentDpi {
+    0x04, true, false, "cmd Failed 04", 2};                                  // 2: profile, 3: stage
+constexpr CommandSpec SetProfile {0x0C, true, false, "cmd Failed 0C", 2};    // + 128-byte image
+constexpr CommandSpec SetKeyMatrix {0x0D, true, false, "cmd Failed 0D", 2};  // + 64 bytes, 64 zeros
+constexpr CommandSpec SetMacroKey {0x0F, true, false, "cmd Failed 0F", 2};   // + 128-byte record
 // Queries, device to host (reply bytes 2 …).
 constexpr CommandSpec GetKeyboardOption {0x81, false, false, "cmd Failed 81"};  // 2–3
 constexpr CommandSpec GetCurrentProfile {0x82, false, false, "cmd Failed 82"};  // 2

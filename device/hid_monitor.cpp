@@ -7,6 +7,7 @@
 #include "notification_texts.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QMutexLocker>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
@@ -29,6 +30,27 @@ constexpr uchar kOption560Byte1Bit = 0x08;
 constexpr uchar kOption553Byte4Bit = 0x40;
 
 const QString kBalloonTitle = QStringLiteral("Info");
+
+// The read on the event interface waits in slices this long, so a stop (the program ending)
+// is seen within one slice instead of at the end of the whole read.
+constexpr int kEventReadSliceMs = 20;
+
+// One read of up to kEventReadTimeoutMs on the open event interface; 0 when nothing came or
+// running went false meanwhile.
+int readEvent(hid_device *handle, uchar *report, size_t size, const std::atomic<bool> &running)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (running) {
+        const int left = kEventReadTimeoutMs - int(clock.elapsed());
+        if (left <= 0)
+            return 0;
+        const int read = hid_read_timeout(handle, report, size, qMin(left, kEventReadSliceMs));
+        if (read != 0)
+            return read;
+    }
+    return 0;
+}
 
 }  // namespace
 
@@ -98,7 +120,7 @@ void Hid_Thread::monitorLoop(uint index)
         // Room for a whole report: event interfaces that pad their reports deliver more than
         // the four bytes of the DPI switch, which are the first four.
         uchar report[kEventReportRoom] {};
-        const int read = hid_read_timeout(handle, report, sizeof report, kEventReadTimeoutMs);
+        const int read = readEvent(handle, report, sizeof report, m_monitorRunning);
         if (read >= kDpiSwitchLength && report[0] == kDpiSwitchByte0
             && report[1] == kDpiSwitchByte1)
             dpiSwitched(report[kDpiSwitchStage]);
@@ -133,6 +155,7 @@ void Hid_Thread::dpiSwitched(int stage)
     QMetaObject::invokeMethod(
         this,
         [this, stage] {
+            m_mirror.forget();  // the device changed a setting by itself
             if (m_owner)
                 m_owner->setCurrentDPI(stage);
         },

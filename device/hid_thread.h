@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device_mirror.h"
 #include "devinfo.h"
 #include "hid_framing.h"
 
@@ -40,7 +41,8 @@ public:
     DevInfoList devices() const;
     void setDevices(const DevInfoList &devices);
     int currentDevice() const { return m_currentDevice; }
-    void setCurrentDevice(int index) { m_currentDevice = index; }
+    // A device accepted (again) may hold anything: what the program knew of it is forgotten.
+    void setCurrentDevice(int index);
 
     // Interlock: true while no command is in progress.
     bool isIdle() const { return m_idle; }
@@ -57,6 +59,13 @@ public:
     // from 0; plannedExchanges() is the count so far.
     void setPlanning(bool on);
     int plannedExchanges() const { return m_planned; }
+
+    // While on, set commands are held back instead of sent; switching it off sends, of the
+    // last write of each setting, those whose bytes the device does not hold already, so each
+    // setting is written at most once and only when it changes (while planning, they are
+    // counted). A query meanwhile sends what was held back first.
+    void setChangesOnly(bool on);
+    const DeviceMirror &mirror() const { return m_mirror; }
 
     // Device monitor (runs on the global thread pool while a device is connected).
     void startMonitor(uint index);
@@ -131,6 +140,8 @@ private:
     bool planned(int exchanges);
 
     // One command: the common order of every slot.
+    void sendSet(const DeviceMirror::Write &write);
+    void sendDeferred();
     void runSet(const CommandSpec &command, std::initializer_list<uchar> params,
         const uchar *data = nullptr, int dataLength = 0);
     bool runQuery(const CommandSpec &command, std::initializer_list<uchar> params,
@@ -155,6 +166,8 @@ private:
     int m_exchangesDone = 0;
     bool m_planning = false;
     int m_planned = 0;
+    bool m_changesOnly = false;
+    DeviceMirror m_mirror;
     std::atomic<bool> m_monitorRunning {false};
     QFuture<void> m_monitorFuture;
     HidFraming::CommandReport m_cmdReport {};

@@ -174,9 +174,18 @@ void Hid_Thread::settleDelay()
     pause(kSettleStepMs);
 }
 
-// Every exchange ends here: no handle survives it, and the interlock is free again.
+void Hid_Thread::setCurrentDevice(int index)
+{
+    m_currentDevice = index;
+    m_mirror.forget();
+}
+
+// Every exchange ends here: no handle survives it, and the interlock is free again. After one
+// that failed, what reached the device is not known.
 bool Hid_Thread::endExchange(bool result)
 {
+    if (!result)
+        m_mirror.forget();
     closeCmdInterface();
     m_idle = true;
     ++m_exchangesDone;

@@ -41,6 +41,9 @@ Item {
     property string icType: "553"
     property bool is55328: false
     property bool isPownOn: false
+    // Between initUI() and startUp(); a protection period ending meanwhile ends after it.
+    property bool startUpDue: false
+    property bool protectionOwed: false
     property int keyCount: 0
     property string deviceName: ""
     property int profileNo: 0
@@ -128,12 +131,24 @@ Item {
 
     // --- called by the program ----------------------------------------------------------
 
+    // The start picture, locked for its time; startUp() follows once it is on the screen.
     function initUI() {
+        startUpDue = true
         setProtectUI(ui_View.startPictureMs())
         root.visible = true
+    }
+
+    // Reads the device and the stored settings into the pages (the first time) and the DPI
+    // stage in use; the start picture's time may have ended meanwhile.
+    function startUp() {
         if (!isPownOn)
             powerOn()
         setCurrentStage(Number(ui_View.mouseGetCurrentDPI()) - 1)
+        startUpDue = false
+        if (protectionOwed) {
+            protectionOwed = false
+            protectionEnded()
+        }
     }
 
     function run() {
@@ -171,6 +186,10 @@ Item {
     // The end of a protection period: the view takes input again, and the first one replaces
     // the start picture by the main screen.
     function protectionEnded() {
+        if (startUpDue) {
+            protectionOwed = true
+            return
+        }
         controlUIEnable(true)
         if (powerOnLogo.visible) {
             powerOnLogo.visible = false

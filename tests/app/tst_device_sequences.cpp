@@ -199,8 +199,10 @@ void TestDeviceSequences::checkDuringStartUpProfileSwitch()
     sim::modifyState(rig->device, [](sim::DeviceState &s) { s.currentProfile = 2; });
     rig->window = std::make_unique<Widget>();
     rig->window->showNormal();
-    rig->window->checkDevice();  // queues the scene's start-up
-    QMetaObject::invokeMethod(rig->window.get(), &Widget::checkDevice, Qt::QueuedConnection);
+    rig->window->checkDevice();  // the scene's start-up follows its first frame
+    // The next check comes due as the start-up's profile read ends.
+    connect(&rig->window->hid(), &Hid_Thread::exchangesDoneChanged, rig->window.get(),
+        &Widget::checkDevice, Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
     QVERIFY(rig->waitForQuietWire());
 
     QCOMPARE(diagnostics->count(kCheckWaits), 1);

@@ -6,13 +6,17 @@
 #include "diagnostics.h"
 #include "file_size_limit.h"
 #include "real_time.h"
+#include "save_reports.h"
 #include "scene_rig.h"
 
 #include <QDesktopServices>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QtTest>
 
 using namespace simtest;
+
+Q_DECLARE_METATYPE(sim::Family)
 
 namespace {
 
@@ -46,6 +50,42 @@ QStringList sectionOf(const QString &languageFile, const QString &section)
     return texts;
 }
 
+// Everything a simulated mouse keeps, without what it counted: two mice that hold the same
+// settings give the same text.
+QStringList heldSettings(const sim::DeviceState &s)
+{
+    auto line = [](const char *name, const auto &values) {
+        return QString::fromLatin1(name) + QLatin1Char(' ')
+            + QString::fromLatin1(hex(sim::Bytes(values.begin(), values.end())));
+    };
+    QStringList out {line("options", s.options),
+        line("553",
+            sim::Bytes {s.reportRate, s.currentKeyMatrix, s.currentDpi, s.liftOff, s.liftOffTop,
+                s.ledType, s.dpiStageCount, s.currentProfile}),
+        line("fixColor", s.fixColor), line("ledEffect", s.ledEffect),
+        line("ledColors", s.ledColors), line("dpiTable", s.dpiTable),
+        line("profileReportRate", s.profileReportRate),
+        line("profileCurrentDpi", s.profileCurrentDpi)};
+    for (const auto &gun : s.gun)
+        out << line("gun", gun);
+    for (const auto &profile : s.profiles)
+        out << line("profile", profile);
+    for (const auto &[n, matrix] : s.keyMatrices)
+        out << line("keyMatrix", matrix) + QStringLiteral(" @%1").arg(n);
+    for (const auto &[n, macro] : s.macros)
+        out << line("macro", macro) + QStringLiteral(" @%1").arg(n);
+    return out;
+}
+
+// The places a wire log wrote: each command's code and first parameter, once.
+QSet<QString> placesWritten()
+{
+    QSet<QString> places;
+    for (const Exchange &e : exchanges(sim::wireLog()))
+        places << e.head(3);
+    return places;
+}
+
 }  // namespace
 
 class TestMainScreen : public QObject
@@ -70,6 +110,8 @@ private slots:
     void busyIndicatorStaysAboveThePopups();
     void resetOnAFullDiskSaysSo();
     void profileSwitchFromTheDropDown();
+    void switchFromOutsideWritesOnlyWhatDiffers_data();
+    void switchFromOutsideWritesOnlyWhatDiffers();
     void choosingTheProfileInUseDoesNothing();
     void unsavedChangesAreAskedAbout_data();
     void unsavedChangesAreAskedAbout();
@@ -85,6 +127,9 @@ private slots:
 
 private:
     void writeProfileNames(const QStringList &names);
+    // Profiles 1 and 4 differ from profile 0 in their DPI stages, light, lift-off, colours and
+    // two buttons.
+    void writeThreeProfiles();
     SceneDriver &scene() { return *rig->scene; }
 
     std::unique_ptr<SceneRig> rig;
@@ -104,6 +149,23 @@ void TestMainScreen::writeProfileNames(const QStringList &names)
 {
     QSettings file(rig->file(QStringLiteral("modules/setting/name.bin")), QSettings::IniFormat);
     file.setValue(QStringLiteral("profile/profileName"), names);
+}
+
+void TestMainScreen::writeThreeProfiles()
+{
+    writeProfileNames({"Standard0", "Work1", "Games4"});
+    auto list = [](const char *values) { return QString::fromLatin1(values).split(", "); };
+    rig->setProfileValue(
+        1, "mouse/dpiValueArray", list("800, 1600, 2400, 3200, 4800, 6400, 8000, 12000"));
+    rig->setProfileValue(1, "mouse/lightValue", list("1, 2, 4"));
+    rig->setProfileValue(4, "mouse/reportRate", 89);
+    rig->setProfileValue(4, "mouse/colorValue",
+        list("0, 0, 255, 255, 128, 0, 255, 255, 0, 0, 255, 0, 0, 255, 255, 0, 0, 255, 128, 0, 255, "
+             "9, 9, 9"));
+    rig->setProfileValue(4, "mouseKeyMatrix/5", list("5, 0, 2, 0"));
+    rig->setProfileValue(4, "mouseKeyMatrix/6", list("5, 0, 1, 0"));
+    rig->setProfileValue(4, "mouseFwKeyMatrix/5", list("5, 0, 3, 0"));
+    rig->setProfileValue(4, "mouseFwKeyMatrix/6", list("7, 0, 3, 0"));
 }
 
 void TestMainScreen::powerOnLogoThenMainScreen()
@@ -368,6 +430,81 @@ void TestMainScreen::profileSwitchFromTheDropDown()
     QVERIFY(scene().click("saveButton"));
     QTRY_COMPARE(rig->profileValue(4, "mouse/reportRate").toInt(), 3);
     QCOMPARE(rig->profileValue(0, "mouse/reportRate").toInt(), 46);
+}
+
+void TestMainScreen::switchFromOutsideWritesOnlyWhatDiffers_data()
+{
+    QTest::addColumn<sim::Family>("family");
+    QTest::addColumn<bool>("gun");
+    QTest::newRow("553") << sim::Family::F553 << false;
+    QTest::newRow("560") << sim::Family::F560 << false;
+    QTest::newRow("560 gun") << sim::Family::F560 << true;
+}
+
+// The same switches from the drop-down (the whole profile written, as ever) and from the tray
+// (only what the mouse does not hold): after each the mouse holds exactly the same, the tray's
+// switches take fewer exchanges, and the progress counted those that happened. After a failed
+// exchange the program no longer knows what the mouse holds, and writes every setting again.
+void TestMainScreen::switchFromOutsideWritesOnlyWhatDiffers()
+{
+    QFETCH(sim::Family, family);
+    QFETCH(bool, gun);
+    const QList<int> switches {1, 4, 0, 4, 1};
+    QList<QStringList> held;
+    QList<int> fullCounts;
+    QSet<QString> fullPlacesTo4;
+    rig->configure(family, gun);
+    writeThreeProfiles();
+    QVERIFY(rig->start());
+    for (int number : switches) {
+        sim::clearWireLog();
+        QVERIFY(scene().click("profileDropDown"));
+        const int item = int(QList<int> {0, 1, 4}.indexOf(number));
+        QVERIFY(scene().waitUsable(QStringLiteral("profileDropDownItem%1").arg(item)));
+        QVERIFY(scene().click(QStringLiteral("profileDropDownItem%1").arg(item)));
+        QVERIFY(rig->waitForQuietWire());
+        held << heldSettings(rig->state());
+        fullCounts << int(exchanges(sim::wireLog()).size());
+        if (number == 4)
+            fullPlacesTo4 = placesWritten();
+    }
+
+    rig.reset();  // one rig at a time: each makes its folder the working directory
+    rig = std::make_unique<SceneRig>();
+    rig->configure(family, gun);
+    writeThreeProfiles();
+    QVERIFY(rig->start());
+    auto trayChoice = [this](int number) {
+        sim::clearWireLog();
+        const int before = rig->window->hid().exchangesDone();
+        for (QAction *action : rig->window->tray()->contextMenu()->actions())
+            if (action->objectName() == QStringLiteral("trayProfile%1").arg(number))
+                action->trigger();
+        QVERIFY(rig->waitForQuietWire());
+        QCOMPARE(rig->window->hid().exchangesDone() - before,
+            scene().evaluate("ui_View.plannedExchanges()").toInt());
+        QCOMPARE(rig->globalValue("mouse/profileNo").toInt(), number);
+    };
+    for (int i = 0; i < switches.size(); ++i) {
+        trayChoice(switches[i]);
+        QCOMPARE(heldSettings(rig->state()), held[i]);
+        const int count = int(exchanges(sim::wireLog()).size());
+        QVERIFY2(count < fullCounts[i],
+            qPrintable(QStringLiteral("%1 of %2").arg(count).arg(fullCounts[i])));
+    }
+    // From the first profile to one that differs in its lift-off, colours and buttons only.
+    trayChoice(0);
+    trayChoice(4);
+    QVERIFY(placesWritten().size() < fullPlacesTo4.size());
+
+    // Every write of a switch fails: what the mouse holds is no longer known, and the next
+    // switch writes every setting again.
+    sim::failFeatureWrites(rig->device, 1000);
+    trayChoice(0);
+    sim::failFeatureWrites(rig->device, 0);
+    trayChoice(4);
+    QCOMPARE(placesWritten(), fullPlacesTo4);
+    QCOMPARE(heldSettings(rig->state()), held[1]);
 }
 
 void TestMainScreen::choosingTheProfileInUseDoesNothing()

@@ -83,20 +83,35 @@ QtObject {
 
     // A long write: its exchanges are counted first (planning: nothing reaches the mouse), then
     // it runs behind the busy lock while the indicator shows the exchanges ended over those
-    // planned.
-    function writing(work) {
+    // planned. With changesOnly the mouse gets only the settings it does not hold already.
+    function writing(work, changesOnly) {
         ui_View.planWrites(true)
         try {
-            work()
+            sending(work, changesOnly)
         } finally {
             ui_View.planWrites(false)
         }
         writeStart = hid.exchangesDone
         busyIndicator.planned = ui_View.plannedExchanges()
         try {
-            locked(work)
+            locked(function () { sending(work, changesOnly) })
         } finally {
             busyIndicator.planned = 0
+        }
+    }
+
+    // Runs work; with changesOnly its device commands are held back and, when it is done, the
+    // ones that change something go out, each setting once.
+    function sending(work, changesOnly) {
+        if (changesOnly !== true) {
+            work()
+            return
+        }
+        ui_View.writeChangesOnly(true)
+        try {
+            work()
+        } finally {
+            ui_View.writeChangesOnly(false)
         }
     }
 
@@ -134,32 +149,35 @@ QtObject {
         })
     }
 
-    function changeProfile(number) {
+    // The drop-down's switch writes the whole profile to the mouse; one chosen from outside
+    // the window (changesOnly) writes what the mouse does not hold already.
+    function changeProfile(number, changesOnly) {
         if (number === root.profileNo || number < 0 || number > ProfileNames.maxNumber)
             return
-        askUnsaved(function () { switchProfile(number) })
+        askUnsaved(function () { switchProfile(number, changesOnly) })
     }
 
     // The stored profile in use is marked as sent in part until the mouse has all of it: a switch
-    // cut short (the program killed, its display gone) is sent whole at the next start.
-    function switchProfile(number) {
+    // cut short (the program killed, its display gone) is sent whole at the next start. A switch
+    // of changes only sends its writes when its work is done, so the mark goes after it.
+    function switchProfile(number, changesOnly) {
         writing(function () {
             root.profileNo = number
             ui_View.setGlobalData("mouse/profileNo", number)
             ui_View.setGlobalData("mouse/profileSentInPart", true)
             ui_View.setCurrentProfile(number)
             applyProfile()
-            ui_View.setGlobalData("mouse/profileSentInPart", false)
-        })
+        }, changesOnly)
+        ui_View.setGlobalData("mouse/profileSentInPart", false)
     }
 
     // A profile chosen from outside the window (the tray, a rule for the running program, the
-    // command line): the same flow as the drop-down; false for a number that names no profile
-    // of the list.
+    // command line): the drop-down's flow, writing only what changes; false for a number that
+    // names no profile of the list.
     function requestProfile(number) {
         if (ProfileNames.indexOfNumber(root.profileEntries, Number(number)) < 0)
             return false
-        changeProfile(Number(number))
+        changeProfile(Number(number), true)
         return true
     }
 
