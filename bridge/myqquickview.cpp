@@ -401,6 +401,15 @@ int myQQuickView::macroUseCount(const QString &macroName)
     return MacroFiles::macroUseCount(macroName, profileHandles());
 }
 
+QVariantList myQQuickView::macroUsers(const QString &macroName)
+{
+    QVariantList users;
+    for (const auto &[profile, button] : MacroFiles::macroUsers(macroName, profileHandles()))
+        users.append(
+            QVariantMap {{QStringLiteral("profile"), profile}, {QStringLiteral("button"), button}});
+    return users;
+}
+
 bool myQQuickView::isUsableMacroName(const QString &name) const
 {
     return NameLists::takesMacroName(name);
