@@ -13,6 +13,7 @@
 #include "scene_values.h"
 #include "test_clock.h"
 
+#include <QAccessible>
 #include <QDebug>
 #include <QFocusEvent>
 #include <QQuickItem>
@@ -150,12 +151,25 @@ void myQQuickView::setCurrentDPI(int dpiValue)
         Qt::QueuedConnection);
 }
 
-// The base class hands the focus back to the scene's focused item.
+// The base class hands the focus back to the scene's focused item. A screen reader is told
+// that control after the view itself (which Qt announces once this returns): back from a file
+// dialog, say, it would otherwise hear a nameless pane while the keyboard is on the control
+// that opened the dialog.
 void myQQuickView::focusInEvent(QFocusEvent *event)
 {
     update();
     QQuickWidget::focusInEvent(event);
     event->accept();
+    QMetaObject::invokeMethod(this, &myQQuickView::announceFocusedItem, Qt::QueuedConnection);
+}
+
+void myQQuickView::announceFocusedItem()
+{
+    QQuickItem *item = quickWindow()->activeFocusItem();
+    if (!hasFocus() || !item || item == quickWindow()->contentItem() || !QAccessible::isActive())
+        return;
+    QAccessibleEvent focus(item, QAccessible::Focus);
+    QAccessible::updateAccessibility(&focus);
 }
 
 void myQQuickView::changeEvent(QEvent *event)

@@ -145,6 +145,7 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    void announceFocusedItem();
     // Calls a function of the scene's root object by name; a missing function does nothing.
     void callScene(const char *function, const QVariantList &args, Qt::ConnectionType type);
 

@@ -96,6 +96,9 @@ Item {
     property int skin_No: 1
     readonly property int spacingUnit: 8
 
+    // The pop-up frames open now, in the order they were opened: the last one has the keyboard.
+    property var frameStack: []
+
     // Whether something was changed and not saved yet: Save is red then.
     readonly property bool unsaved: lodRow.isSave || dirty(keyMatrixPlace) || dirty(dpiPlace)
                                     || dirty(lightingPlace)

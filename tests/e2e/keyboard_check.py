@@ -347,6 +347,7 @@ def run_write(app):
     words = bars[0].get_name().split()
     if len(words) < 3 or words[-3] != words[-1] or words[-1] == "0":
         raise Failure("the progress bar ends with '%s'" % bars[0].get_name())
+    print("progress bar after the Save: %s" % bars[0].get_name())
     expect(app, "text", "R")
     if focus_count != announced:
         raise Failure("the focus moved during the Save (%d announcements)" % (focus_count - announced))
