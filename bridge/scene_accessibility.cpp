@@ -53,6 +53,9 @@ public:
             const QRect view(shown->mapToGlobal(QPoint(0, 0)), shown->size());
             const QRect r = rect();
             s.offscreen = view.isEmpty() || r.isEmpty() || !view.intersects(r);
+            // Qt also counts such an item as invisible.
+            s.invisible = s.offscreen || !shown->isVisible() || !item->isVisible()
+                || qFuzzyIsNull(item->opacity());
         }
         const QAccessible::Role shownRole = role();
         if ((shownRole == QAccessible::StaticText || shownRole == QAccessible::Heading)

@@ -3,7 +3,7 @@ import "../basic"
 
 // "LOADING ......", blinking (opacity 1.0 → 0.2 → 1.0 in 400 ms steps) while the view is
 // locked. During a long write a bar beneath it shows how far it is: the exchanges ended over
-// those planned, with the line "Writing to the mouse: 4 of 10".
+// those planned, with the line "Writing to the mouse: 4 of 11".
 Rectangle {
     id: indicator
 
