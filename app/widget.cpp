@@ -38,7 +38,8 @@ Widget::Widget(Presence presence, QWidget *parent)
         return;
     trayMenu = new TrayMenu(this, gate());
     connect(trayMenu->icon(), &QSystemTrayIcon::activated, this, &Widget::trayIconActivated);
-    connect(trayMenu, &TrayMenu::quitRequested, this, &Widget::exitSYS);
+    connect(trayMenu, &TrayMenu::quitRequested, this, &Widget::quitAsked);
+    connect(controler, &Ui_Controler::quitRequested, this, &Widget::exitSYS);
     createProgramSwitcher();
     trayMenu->addProfiles(programs);
     watch->followSystemChanges();
@@ -105,6 +106,16 @@ void Widget::exitSYS()
 {
     hidThread.stopMonitor();
     QCoreApplication::exit(0);
+}
+
+void Widget::quitAsked()
+{
+    if (!gate()->hasScene() || !gate()->unsaved()) {
+        exitSYS();
+        return;
+    }
+    restoreWindow();
+    gate()->requestQuit();
 }
 
 void Widget::restoreWindow()

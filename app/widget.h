@@ -88,6 +88,8 @@ public slots:
     void trayIconActivated(QSystemTrayIcon::ActivationReason reason);
     void checkDevice();
     void exitSYS();
+    // The tray's Quit: with unsaved changes the window shows and asks first.
+    void quitAsked();
     void receiveMessage(QString message);
     // The system says a device came or went (see DeviceWatch::deviceChanged).
     void deviceChanged();

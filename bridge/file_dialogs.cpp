@@ -10,13 +10,19 @@
 
 namespace {
 
+// The dialog is a window of its own; when it has gone, the keyboard goes back to the widget
+// that asked for it (the scene's view), whose focused control keeps it, whatever the answer.
 QString runDialog(QWidget *parent, const QString &caption, const QString &dir,
     const QString &filter, bool save)
 {
     const std::unique_ptr<QFileDialog> dialog(makeFileDialog(parent, caption, dir, filter, save));
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
-        return QString();
-    return dialog->selectedFiles().constFirst();
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    const QStringList chosen = dialog->selectedFiles();
+    if (parent) {
+        parent->activateWindow();
+        parent->setFocus(Qt::ActiveWindowFocusReason);
+    }
+    return accepted && !chosen.isEmpty() ? chosen.constFirst() : QString();
 }
 
 class SystemFileDialogs : public FileDialogs

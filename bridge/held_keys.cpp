@@ -6,9 +6,11 @@
 #include <QQuickWidget>
 #include <QQuickWindow>
 
+#include "scene_log.h"
+
 namespace {
 
-constexpr size_t kMostHeld = 256;  // a few lines of typing
+constexpr int kMostHeld = 256;  // keys (a press and its release are one), a few lines of typing
 
 }  // namespace
 
@@ -39,13 +41,35 @@ bool HeldKeys::eventFilter(QObject *watched, QEvent *event)
     if ((m_view->isEnabled() && m_keys.empty()) || !belongsToView(watched))
         return false;
     // A key goes round its receiver's parents; the first one seen holds it. A view locked for
-    // long (a mouse unplugged while the window shows) keeps the first keys only.
-    if (m_keys.size() < kMostHeld)
-        m_keys.emplace_back(static_cast<QKeyEvent *>(event->clone()));
+    // long (a mouse unplugged while the window shows) keeps the first keys only: a press is
+    // counted, the release of a kept press is always kept (no key is left down), and the
+    // release of a dropped press goes with it.
+    hold(static_cast<QKeyEvent *>(event));
     event->accept();
     if (m_view->isEnabled())
         viewEnabled();
     return true;
+}
+
+// A key held down repeats as (release, press) pairs marked as repeats, between its first press
+// and its last release; a repeat's release is kept while its press will be.
+void HeldKeys::hold(QKeyEvent *key)
+{
+    const bool full = m_heldPresses >= kMostHeld;
+    if (key->type() == QEvent::KeyRelease) {
+        const bool pressDropped = key->isAutoRepeat() ? full : m_droppedDown.remove(key->key());
+        if (!pressDropped)
+            m_keys.emplace_back(static_cast<QKeyEvent *>(key->clone()));
+        return;
+    }
+    if (full) {
+        if (!key->isAutoRepeat())
+            m_droppedDown.insert(key->key());
+        ++m_dropped;
+        return;
+    }
+    ++m_heldPresses;
+    m_keys.emplace_back(static_cast<QKeyEvent *>(key->clone()));
 }
 
 void HeldKeys::viewEnabled()
@@ -68,4 +92,14 @@ void HeldKeys::release()
         QCoreApplication::sendEvent(m_view, key.get());
     }
     m_releasing = false;
+    if (m_keys.empty()) {
+        m_heldPresses = 0;
+        m_droppedDown.clear();
+        if (m_dropped > 0) {
+            qCWarning(lcScene).noquote()
+                << QStringLiteral("%1 keys typed while the mouse was written were dropped")
+                       .arg(m_dropped);
+        }
+        m_dropped = 0;
+    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSet>
 
 #include <memory>
 #include <vector>
@@ -25,10 +26,14 @@ protected:
 
 private:
     bool belongsToView(QObject *object) const;
+    void hold(QKeyEvent *key);
     void release();
 
     QQuickWidget *m_view;
     std::vector<std::unique_ptr<QKeyEvent>> m_keys;
+    int m_heldPresses = 0;
+    int m_dropped = 0;
+    QSet<int> m_droppedDown;  // keys whose press was dropped, until their release
     bool m_releasing = false;
     bool m_releasePosted = false;
 };

@@ -13,6 +13,7 @@
 #include "scene_values.h"
 #include "test_clock.h"
 
+#include <QAccessible>
 #include <QDebug>
 #include <QFocusEvent>
 #include <QQuickItem>
@@ -196,12 +197,25 @@ void myQQuickView::setCurrentDPI(int dpiValue)
         Qt::QueuedConnection);
 }
 
-// The base class hands the focus back to the scene's focused item.
+// The base class hands the focus back to the scene's focused item. A screen reader is told
+// that control after the view itself (which Qt announces once this returns): back from a file
+// dialog, say, it would otherwise hear a nameless pane while the keyboard is on the control
+// that opened the dialog.
 void myQQuickView::focusInEvent(QFocusEvent *event)
 {
     update();
     QQuickWidget::focusInEvent(event);
     event->accept();
+    QMetaObject::invokeMethod(this, &myQQuickView::announceFocusedItem, Qt::QueuedConnection);
+}
+
+void myQQuickView::announceFocusedItem()
+{
+    QQuickItem *item = quickWindow()->activeFocusItem();
+    if (!hasFocus() || !item || item == quickWindow()->contentItem() || !QAccessible::isActive())
+        return;
+    QAccessibleEvent focus(item, QAccessible::Focus);
+    QAccessible::updateAccessibility(&focus);
 }
 
 void myQQuickView::changeEvent(QEvent *event)
@@ -452,6 +466,15 @@ int myQQuickView::startPictureMs() const
 int myQQuickView::macroUseCount(const QString &macroName)
 {
     return MacroFiles::macroUseCount(macroName, profileHandles());
+}
+
+QVariantList myQQuickView::macroUsers(const QString &macroName)
+{
+    QVariantList users;
+    for (const auto &[profile, button] : MacroFiles::macroUsers(macroName, profileHandles()))
+        users.append(
+            QVariantMap {{QStringLiteral("profile"), profile}, {QStringLiteral("button"), button}});
+    return users;
 }
 
 bool myQQuickView::isUsableMacroName(const QString &name) const

@@ -44,6 +44,8 @@ public:
 
     // How many buttons of the six profiles play the macro (the scene names it before deleting).
     Q_INVOKABLE int macroUseCount(const QString &macroName);
+    // The buttons bound to the macro: [{profile, button}], numbers and positions from 0.
+    Q_INVOKABLE QVariantList macroUsers(const QString &macroName);
     // The one rule for a macro's name, which the macro editor asks before a rename: whether the
     // macro list and the macro files take it, and how long it may be.
     Q_INVOKABLE bool isUsableMacroName(const QString &name) const;
@@ -152,6 +154,7 @@ private:
     // The scene's start-up after the start picture is on the screen (see initUI).
     void startUp();
 
+    void announceFocusedItem();
     // Calls a function of the scene's root object by name; a missing function does nothing.
     void callScene(const char *function, const QVariantList &args, Qt::ConnectionType type);
 

@@ -42,6 +42,28 @@ public:
         return r;
     }
 
+    // Qt counts an item off screen when it lies outside the offscreen window's place; it is
+    // measured against the window it is shown in instead, so every item drawn there is
+    // reported as showing. A plain text is not reached by the keyboard, and says so.
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleQuickItem::state();
+        auto *item = static_cast<QQuickItem *>(object());
+        if (QWindow *shown = shownIn(item->window(), nullptr)) {
+            const QRect view(shown->mapToGlobal(QPoint(0, 0)), shown->size());
+            const QRect r = rect();
+            s.offscreen = view.isEmpty() || r.isEmpty() || !view.intersects(r);
+            // Qt also counts such an item as invisible.
+            s.invisible = s.offscreen || !shown->isVisible() || !item->isVisible()
+                || qFuzzyIsNull(item->opacity());
+        }
+        const QAccessible::Role shownRole = role();
+        if ((shownRole == QAccessible::StaticText || shownRole == QAccessible::Heading)
+            && !item->activeFocusOnTab())
+            s.focusable = false;
+        return s;
+    }
+
     void *interface_cast(QAccessible::InterfaceType type) override
     {
         if (type == QAccessible::ValueInterface && role() == QAccessible::ProgressBar)

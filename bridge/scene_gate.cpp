@@ -24,6 +24,7 @@ constexpr char kLanguage[] = "language";
 constexpr char kRequestProfile[] = "requestProfile";
 constexpr char kReloadProfileList[] = "reloadProfileList";
 constexpr char kCloseRequested[] = "closeRequested";
+constexpr char kQuitRequested[] = "quitRequested";
 
 QVariantList asList(const QVariant &value)
 {
@@ -161,6 +162,13 @@ void SceneGate::reloadProfileList()
     qCDebug(lcScene) << "Profile list reloaded";
     if (m_root)
         QMetaObject::invokeMethod(m_root, kReloadProfileList);
+}
+
+void SceneGate::requestQuit()
+{
+    qCDebug(lcScene) << "Quit requested";
+    if (m_root)
+        QMetaObject::invokeMethod(m_root, kQuitRequested, Qt::QueuedConnection);
 }
 
 void SceneGate::requestClose()

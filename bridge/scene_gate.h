@@ -66,6 +66,8 @@ public:
     void reloadProfileList();
     // The desktop's close of the window: the scene asks about unsaved changes, then hides it.
     void requestClose();
+    // Quit: the scene asks about unsaved changes (Stay keeps the program), then ends it.
+    void requestQuit();
 
 signals:
     void poweredOnChanged();

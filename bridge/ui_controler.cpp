@@ -63,6 +63,11 @@ void Ui_Controler::onClose()
     m_hostWindow->setVisible(false);
 }
 
+void Ui_Controler::onQuit()
+{
+    emit quitRequested();
+}
+
 void Ui_Controler::onXChanged(int x)
 {
     moveBy(x, 0);

@@ -38,10 +38,18 @@ public:
 public slots:
     void onMinimize();
     void onClose();
+    // The scene's Quit, once unsaved changes were asked about: the program ends.
+    void onQuit();
     void onXChanged(int x);
     void onYChanged(int y);
     void onDragPressed();
     void setBusy(int busyTime = 0);
+
+signals:
+    void quitRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void moveBy(int dx, int dy);

@@ -250,6 +250,21 @@ int macroUseCount(const QString &name, const QList<QSettings *> &profiles)
     return count;
 }
 
+QList<std::pair<int, int>> macroUsers(const QString &name, const QList<QSettings *> &profiles)
+{
+    QList<std::pair<int, int>> users;
+    const QList<QSettings *> named = profiles.mid(0, ProfileNumbers::kNamedCount);
+    for (int number = 0; number < named.size(); ++number) {
+        if (!named.at(number))
+            continue;
+        for (int button = 0; button < kButtons; ++button) {
+            if (boundToMacro(named.at(number), button, name))
+                users.append({number, button});
+        }
+    }
+    return users;
+}
+
 bool loadMacroFile(const QString &name, QWidget *dialogParent)
 {
     if (!checkName(name, "loadMacroFile"))

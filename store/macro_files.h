@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <utility>
 
 class QSettings;
 class QWidget;
@@ -55,6 +56,9 @@ void deleteMacroUpdateProfile(
 
 // How many buttons of profiles 0 … 5 are bound to the macro: those deleting it resets.
 int macroUseCount(const QString &name, const QList<QSettings *> &profiles);
+
+// The same buttons, as (profile number, button position), in profile and button order.
+QList<std::pair<int, int>> macroUsers(const QString &name, const QList<QSettings *> &profiles);
 
 // Imports a ".mc" file chosen in an open dialog as the macro file of that name. False when the
 // dialog was cancelled or the chosen file could not be copied; an existing macro file of that

@@ -99,6 +99,9 @@ Item {
     property int skin_No: 1
     readonly property int spacingUnit: 8
 
+    // The pop-up frames open now, in the order they were opened: the last one has the keyboard.
+    property var frameStack: []
+
     // Whether something was changed and not saved yet: Save is red then.
     readonly property bool unsaved: lodRow.isSave || dirty(keyMatrixPlace) || dirty(dpiPlace)
                                     || dirty(lightingPlace)
@@ -120,13 +123,23 @@ Item {
     Accessible.role: Accessible.Client
     Accessible.name: deviceName !== "" ? deviceName : accessTexts[6]
 
-    // Ctrl+S saves, as everywhere on the desktop, while the main screen is in front.
+    // The desktop's keys, while the main screen is in front: Ctrl+S saves, F1 opens the help
+    // menu. Ctrl+Q quits from anywhere, after the unsaved question, as the tray's Quit does.
     Keys.onPressed: function (event) {
+        var front = mainScreen.visible && !root.popupOpen
         if (event.matches(StandardKey.Save)) {
-            event.accepted = true
-            if (mainScreen.visible && !root.popupOpen)
+            if (front)
                 flows.startFlow(flows.save)
+        } else if (event.matches(StandardKey.Quit)) {
+            if (mainScreen.visible)
+                flows.quitRequested()
+        } else if (event.key === Qt.Key_F1 && event.modifiers === Qt.NoModifier) {
+            if (front && !askMenu.open)
+                askMenu.popUpHelp()
+        } else {
+            return
         }
+        event.accepted = true
     }
 
     // --- called by the program ----------------------------------------------------------
@@ -157,6 +170,11 @@ Item {
     // The close icon, or the desktop's close for the window: the unsaved question, then the tray.
     function closeRequested() {
         flows.closeRequested()
+    }
+
+    // Quit (the tray's, Ctrl+Q): the unsaved question, then the program ends.
+    function quitRequested() {
+        flows.quitRequested()
     }
 
     function setWindowShown(shown) {

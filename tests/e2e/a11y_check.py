@@ -110,6 +110,13 @@ def naming_problems(nodes):
     return problems
 
 
+def focus_problems(nodes):
+    """Plain texts and headings that claim the keyboard can reach them."""
+    return ["%s '%s' is reported focusable" % (n.get_role_name(), n.get_name()) for n in nodes
+            if n.get_role_name() in ("label", "heading")
+            and n.get_state_set().contains(Atspi.StateType.FOCUSABLE)]
+
+
 def shown_value_problems(nodes):
     """Sliders whose value is not the number they show, drop-downs that hide their choice."""
     problems = []
@@ -238,7 +245,7 @@ def main():
         found = {english: found[shown] for english, shown in names.items()}
 
     nodes = showing_nodes(app)
-    problems = naming_problems(nodes) + shown_value_problems(nodes)
+    problems = naming_problems(nodes) + shown_value_problems(nodes) + focus_problems(nodes)
     if chinese:
         problems += ["'%s' is English" % n.get_name() for n in controls(nodes)
                      if n.get_name() in ENGLISH_ICON_NAMES]

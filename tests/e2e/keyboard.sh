@@ -33,10 +33,18 @@ xdotool windowfocus --sync "$window"
 if [ "$family" = 560 ]; then
     /usr/bin/python3 "$here/keyboard_check.py" "$(basename "$program")" "$window" --write \
         || fail "keys during a write"
+    grep -q "44 keys typed while the mouse was written were dropped" "$work/out.log" \
+        || fail "300 keys during a write: $(grep "keys typed" "$work/out.log")"
+    # Ctrl+Q ended the program after saving the colour typed last (R 12 became 124).
+    for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+    ! kill -0 $pid 2>/dev/null || fail "Ctrl+Q did not end the program"
+    wait $pid || fail "the program ended with $? after Ctrl+Q"
+    grep -q "124" "$work/modules/setting/p1.bin" || fail "the colour saved by Ctrl+Q's question is not in p1.bin"
     echo "PASS: keyboard (560)"
     exit 0
 fi
-/usr/bin/python3 "$here/keyboard_check.py" "$(basename "$program")" "$window" || fail "keyboard walk"
+/usr/bin/python3 "$here/keyboard_check.py" "$(basename "$program")" "$window" "$work/shooter.pf" \
+    || fail "keyboard walk"
 
 # The desktop's close hid the window and left the program running in the tray.
 sleep 2
@@ -73,6 +81,12 @@ steps=$(sed -n '/^\[macro\]/,/^\[/p' "$macro" | grep "=" | tr '\n' ' ')
 [ "$steps" = '0="1,Q" 1="2,Q" 2="1,W" 3="2,W" ' ] || fail "recorded steps: $steps"
 repeat=$(sed -n '/^\[config\]/,/^\[/p' "$macro" | grep -m1 "^repeat=" | cut -d= -f2-)
 [ "$repeat" = 9999 ] || fail "repeat count after a refused keystroke: $repeat"
+# The profile exported from the keyboard (the second, just reset) came back as the third.
+cmp -s <(sed -n '/^\[mouseKeyMatrix\]/,/^\[/p' "$work/shooter.pf") \
+       <(sed -n '/^\[mouseKeyMatrix\]/,/^\[/p' "$setting/pD.bin") || fail "the exported profile"
+cmp -s "$work/shooter.pf" "$setting/p3.bin" || fail "the imported profile is not the exported file"
+[ "$(grep -m1 '^profileName=' "$setting/name.bin" | tr ',' '\n' | wc -l)" -eq 3 ] \
+    || fail "profile names after the import: $(grep -m1 '^profileName=' "$setting/name.bin")"
 # The lift-off change saved by the close question's Save.
 [ "$(value p2.bin mouse reportRate)" != "$(value pD.bin mouse reportRate)" ] \
     || fail "the close question's Save did not store the lift-off distance"

@@ -142,6 +142,17 @@ def expect(app, role, name):
 
 
 def run(app):
+    # F1 opens the help menu with the focus on its first entry; Esc closes it.
+    settle(20, lambda: any((n.get_role_name(), n.get_name()) == ("push button", "Save")
+                           for n in showing_nodes(app)))
+    tab()
+    key("F1")
+    settle(3, lambda: current(app) is not None and current(app)[0] == "menu item")
+    if current(app) is None or current(app)[0] != "menu item":
+        raise Failure("F1 did not open the help menu (focus on %s)" % (current(app),))
+    key("Escape")
+    expect(app, "push button", "Help")
+
     # Button 3 gets "Back Key": its row, Enter, the section's choices with the arrows, Space,
     # Esc closes the page; Ctrl+S saves.
     tab_to(app, "push button", "Button 3")
@@ -159,12 +170,35 @@ def run(app):
     key("ctrl+s")
     time.sleep(1.5)
 
-    # DPI: stage 2 a tenth higher, stage 3 in use.
+    # DPI: every Right press shows the next number on stage 2, and the screen reader hears
+    # it; then a tenth higher.
     tab_to(app, "slider", "Stage 2")
+    slider = [n for n in showing_nodes(app) if (n.get_role_name(), n.get_name()) == current(app)][0]
+    for _ in range(5):
+        before = slider.get_value_iface().get_current_value()
+        key("Right")
+        after = slider.get_value_iface().get_current_value()
+        if after <= before:
+            raise Failure("Right on stage 2: %s, then %s" % (before, after))
     key("Prior")
-    tab_to(app, "radio button", "Stage 3")
+    # The stages are one Tab stop: the stage in use; the arrows reach stage 3, Space
+    # chooses it, and the next Tab leaves the set.
+    tab_to(app, "slider", "LOD")
+    for _ in range(60):
+        tab()
+        if current(app)[0] == "radio button" and current(app)[1].startswith("Stage"):
+            break
+    stage = current(app)
+    while current(app) != ("radio button", "Stage 3"):
+        key("Down" if int(current(app)[1].split()[-1]) < 3 else "Up")
+        if current(app) == stage:
+            raise Failure("the arrows do not move along the stages (on %s)" % (stage,))
+        stage = current(app)
     key("space")
     time.sleep(0.5)
+    tab()
+    if current(app)[0] == "radio button" and current(app)[1].startswith("Stage"):
+        raise Failure("Tab went from one stage to another: %s" % (current(app),))
 
     # Lighting: "Breath" from the effect drop-down; each entry the arrows reach takes the
     # focus, and so is announced.
@@ -199,6 +233,22 @@ def run(app):
     time.sleep(3)
     expect(app, "push button", "Reset")
 
+    # The profile in use exported to a file and imported again as a new profile, all from the
+    # keyboard: after each dialog the focus is back on the button that opened it, and Tab
+    # goes on from there inside the page.
+    tab_to(app, "push button", "Config")
+    key("Return")
+    for button, title in (("Export", "Save File"), ("Import", "Open File")):
+        tab_to(app, "push button", button)
+        key("Return")
+        in_dialog(title, exchange_file)
+        expect(app, "push button", button)
+    tab()
+    if current(app) == ("push button", "Import") or current(app)[0] != "push button":
+        raise Failure("Tab after the import: focus on %s" % (current(app),))
+    key("Escape")
+    expect(app, "push button", "Config")
+
     # A new macro recorded from two keys; Esc ends the recording, Esc closes the editor.
     tab_to(app, "push button", "Macro Editor")
     key("Return")
@@ -211,14 +261,20 @@ def run(app):
     expect(app, "push button", "Start Record")
     # A refused keystroke changes nothing: the count stops at 9999 (99999 is too many), and
     # the 3 after it is refused too.
+    # A refused key is not echoed: the text is never changed and changed back.
     tab_to(app, "text", "Times")
+    before = len(inserted)
     typed("99999999")
     typed("3")
+    echoed = [text for name, text in inserted[before:] if name == "Times"]
+    if echoed != ["9", "9", "9", "9"]:
+        raise Failure("typed into Times, heard: %s" % echoed)
     key("Return")
-    # Delete on the macro list asks first; Esc is Cancel and the focus comes back.
+    # Delete on the macro list asks first, the focus on Cancel; Esc is Cancel too, and the
+    # focus comes back.
     tab_to(app, "list", "Macro Name")
     key("Delete")
-    expect(app, "push button", "Delete")
+    expect(app, "push button", "Cancel")
     key("Escape")
     expect(app, "list", "Macro Name")
     key("Escape")
@@ -238,6 +294,20 @@ def run(app):
     close_request(window_id)
     expect(app, "push button", "Save")
     key("Return")
+
+
+def in_dialog(title, path):
+    """Types path into the file dialog of that title and presses Enter."""
+    found = subprocess.run(["timeout", "15", "xdotool", "search", "--sync", "--onlyvisible",
+                            "--name", title], capture_output=True, text=True).stdout.split()
+    if not found:
+        raise Failure("no dialog '%s'" % title)
+    subprocess.run(["xdotool", "windowfocus", "--sync", found[0]], check=True)
+    settle(1)
+    subprocess.run(["xdotool", "key", "ctrl+a"], check=True)
+    subprocess.run(["xdotool", "type", "--delay", "40", path], check=True)
+    subprocess.run(["xdotool", "key", "Return"], check=True)
+    settle(2)
 
 
 def field_text(app, name):
@@ -270,19 +340,49 @@ def run_write(app):
     if len(values) < 2 or values[-1][0] <= values[0][0] or values[0][1] != 1:
         raise Failure("the progress bar's value did not rise: %s" % values)
     settle(1)
+    # The bar's last words are the whole write ("11 of 11"), and stay so once it has gone.
+    words = bars[0].get_name().split()
+    if len(words) < 3 or words[-3] != words[-1] or words[-1] == "0":
+        raise Failure("the progress bar ends with '%s'" % bars[0].get_name())
+    print("progress bar after the Save: %s" % bars[0].get_name())
     expect(app, "text", "R")
     if focus_count != announced:
         raise Failure("the focus moved during the Save (%d announcements)" % (focus_count - announced))
     if field_text(app, "R") != "123":
         raise Failure("R reads '%s' after digits typed during the Save" % field_text(app, "R"))
 
+    # 300 Tabs during a Save: 256 wait and move the focus afterwards, the rest are dropped
+    # and standard error says how many (the caller reads it).
+    key("BackSpace")
+    typed("5")
+    key("ctrl+s")
+    if not settle(5, lambda: any(n.get_role_name() == "progress bar" for n in showing_nodes(app))):
+        raise Failure("no progress bar during the second Save")
+    subprocess.run(["xdotool", "key", "--delay", "1"] + ["Tab"] * 300, check=True)
+    settle(30, lambda: not any(n.get_role_name() == "progress bar" for n in showing_nodes(app)))
+    settle(3)
+
+    # Ctrl+Q asks about the unsaved colour as the tray's Quit does: Esc stays, and the second
+    # time Save saves it and the program ends (the caller checks that it ended).
+    tab_to(app, "text", "R")
+    typed("124")
+    key("ctrl+q")
+    expect(app, "push button", "Save")
+    key("Escape")
+    expect(app, "text", "R")
+    key("ctrl+q")
+    expect(app, "push button", "Save")
+    subprocess.run(["xdotool", "key", "Return"], check=True)
+
 
 window_id = 0
+exchange_file = ""
 
 
 def main():
-    global window_id
+    global window_id, exchange_file
     window_id = int(sys.argv[2])
+    exchange_file = sys.argv[3] if len(sys.argv) > 3 and not sys.argv[3].startswith("--") else ""
     app = find_application(sys.argv[1])
     if app is None:
         print("the program does not appear on the accessibility bus")

@@ -486,7 +486,7 @@ void TestMacroEditor::deleteRestoresTheBoundButtons()
     QVERIFY(scene().waitUsable("questionBox"));
     QCOMPARE(scene().text("questionText"),
         QStringLiteral("Delete the macro \"Macro_0\"? 2 buttons use it and get their factory "
-                       "functions back, on the mouse too."));
+                       "functions back, on the mouse too.\nButton 5, Button 5 (2)"));
     QVERIFY(scene().click("questionBoxClose"));
     QVERIFY(QFile::exists(macroFile("Macro_0")));
     QCOMPARE(rig->profileValue(1, "mouseKeyMatrix/4").toStringList(),

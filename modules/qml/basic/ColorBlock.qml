@@ -1,7 +1,8 @@
 import QtQuick
 
 // One colour of a set: a swatch that can be chosen. The chosen one wears a bright frame.
-// The set is a group of radio buttons: the arrows move along it, Space or Enter choose.
+// The set is a group of radio buttons and one Tab stop: the arrows move along it, Space or
+// Enter choose.
 Pressable {
     id: block
 
@@ -26,8 +27,12 @@ Pressable {
     Accessible.onPressAction: if (enabled) block.clicked()
     onActivated: block.clicked()
     group: "colours"
+    groupRoot: parent
+    chosen: selected
     Keys.onLeftPressed: moveInGroup(false)
     Keys.onRightPressed: moveInGroup(true)
+    Keys.onUpPressed: moveInGroup(false)
+    Keys.onDownPressed: moveInGroup(true)
 
     // A dark inner line keeps light colours apart from the frame.
     Rectangle {

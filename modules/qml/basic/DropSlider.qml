@@ -4,10 +4,11 @@ import QtQuick
 // below it. The value is the handle's position on the track, from … to (3 … 89 or
 // 3 … 161); moving the handle announces every position, releasing it the final one.
 //
-// From the keyboard, once it has the focus (Tab is enough): the arrows step by one, Page Up
-// and Page Down by a tenth of the range, Home and End go to the ends, Space or Enter drop or
-// lift the track, Esc lifts it. A screen reader hears the value as the box shows it: textOf
-// gives the shown text of any position, so the bounds are told in the same units.
+// From the keyboard, once it has the focus (Tab is enough): the arrows step by one shown
+// number, Page Up and Page Down by a tenth of the shown numbers, Home and End go to the ends,
+// Space or Enter drop or lift the track, Esc lifts it. A screen reader hears the value as the
+// box shows it: textOf gives the shown text of any position, so the bounds are told in the
+// same units.
 Rectangle {
     id: box
 
@@ -56,9 +57,36 @@ Rectangle {
         open = true
     }
 
-    // Moves the handle by delta positions, as the arrow keys and assistive technology do.
+    // Moves the handle by delta shown steps, as the arrow keys and assistive technology do:
+    // each step goes to the nearest position that shows another number, so every press
+    // changes what the box shows (several positions may show the same number).
     function step(delta) {
-        moveTo(value + delta)
+        moveTo(positionAfter(value, delta))
+    }
+
+    // The position delta shown steps away from position p (negative: towards from).
+    function positionAfter(p, delta) {
+        var direction = delta < 0 ? -1 : 1
+        for (var n = Math.abs(delta); n > 0; --n) {
+            var shown = p === value ? numberShown() : shownNumber(p)
+            var q = p + direction
+            while (q >= from && q <= to && shownNumber(q) === shown)
+                q += direction
+            if (q < from || q > to)
+                return p
+            p = q
+        }
+        return p
+    }
+
+    // A tenth of the numbers the track shows, at least one.
+    function tenthOfSteps() {
+        var count = 1
+        for (var p = from + 1; p <= to; ++p) {
+            if (shownNumber(p) !== shownNumber(p - 1))
+                ++count
+        }
+        return Math.max(1, Math.round((count - 1) / 10))
     }
 
     // Puts the handle on v as if the user had dragged it there and let go.
@@ -122,10 +150,9 @@ Rectangle {
         Keys.onRightPressed: box.step(1)
         Keys.onUpPressed: box.step(1)
         Keys.onPressed: function (event) {
-            var tenth = Math.max(1, Math.round((box.to - box.from) / 10))
             switch (event.key) {
-            case Qt.Key_PageUp: box.step(tenth); break
-            case Qt.Key_PageDown: box.step(-tenth); break
+            case Qt.Key_PageUp: box.step(box.tenthOfSteps()); break
+            case Qt.Key_PageDown: box.step(-box.tenthOfSteps()); break
             case Qt.Key_Home: box.moveTo(box.from); break
             case Qt.Key_End: box.moveTo(box.to); break
             case Qt.Key_Space: case Qt.Key_Return: case Qt.Key_Enter:

@@ -90,8 +90,35 @@ Rectangle {
     function refuse() {
         input.text = textBefore
         input.cursorPosition = Math.min(caretBefore, textBefore.length)
+        flashRefusal()
+    }
+
+    function flashRefusal() {
         refused = true
         refusedTimer.restart()
+    }
+
+    // The text a typed character, Backspace or Delete would leave; null for any other key
+    // (those the text input handles as it will, and edited() judges afterwards).
+    function textAfterKey(event) {
+        if (event.modifiers & (Qt.ControlModifier | Qt.AltModifier | Qt.MetaModifier))
+            return null
+        var t = input.text
+        var start = input.selectionStart
+        var end = input.selectionEnd
+        var typed = ""
+        if (event.key === Qt.Key_Backspace) {
+            if (start === end)
+                start = Math.max(0, start - 1)
+        } else if (event.key === Qt.Key_Delete) {
+            if (start === end)
+                end = Math.min(t.length, end + 1)
+        } else if (event.text.length > 0 && event.text.charCodeAt(0) >= 32) {
+            typed = event.text
+        } else {
+            return null
+        }
+        return t.slice(0, start) + typed + t.slice(end)
     }
 
     function noteBeforeKey() {
@@ -144,8 +171,16 @@ Rectangle {
         Accessible.name: field.name
         Accessible.description: field.shownText()
         onTextEdited: field.edited()
-        // Before the text input handles the key: what a refusal of it puts back.
+        // Before the text input handles the key: a keystroke that would leave no number in
+        // range is refused here, so the text is never changed and changed back (a screen
+        // reader would read the whole number again); for the others, what a refusal puts back.
         Keys.onPressed: function (event) {
+            var after = field.textAfterKey(event)
+            if (after !== null && after.trim() !== "" && !field.acceptable(after)) {
+                field.flashRefusal()
+                event.accepted = true
+                return
+            }
             field.noteBeforeKey()
             event.accepted = false
         }

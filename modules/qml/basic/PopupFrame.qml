@@ -23,8 +23,17 @@ Rectangle {
     signal escapePressed()
 
     property Item opener: null
+    // A frame opened over this one (a question over a page, the programs page over the
+    // profiles page) has the keyboard: this one's controls leave the Tab order, which a
+    // focused control walks by itself across the whole scene, until it is on top again.
+    readonly property bool covered: {
+        var stack = root.frameStack
+        var at = stack.indexOf(frame)
+        return at >= 0 && at < stack.length - 1
+    }
 
     visible: false
+    enabled: !covered
     radius: 6
     color: root.colorGray0
     border.color: root.colorGray1
@@ -38,6 +47,7 @@ Rectangle {
         y = Math.round((Window.height - height) / 2)
         if (!visible)
             opener = Window.activeFocusItem
+        root.frameStack = root.frameStack.filter(function (f) { return f !== frame }).concat([frame])
         visible = true
         forceActiveFocus()
         moveFocus(true)
@@ -116,6 +126,7 @@ Rectangle {
     onVisibleChanged: {
         if (visible)
             return
+        root.frameStack = root.frameStack.filter(function (f) { return f !== frame })
         Qt.callLater(giveFocusBack, opener)
         opener = null
     }

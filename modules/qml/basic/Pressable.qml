@@ -14,12 +14,51 @@ Rectangle {
     property bool takesAllKeys: false
     // Controls of one set (choices, colours) share a group: the arrows move between them.
     property string group: ""
+    // A set that is one Tab stop: its members are the shown controls of the group below
+    // groupRoot, and Tab reaches only the chosen one (the first, when none is chosen).
+    property Item groupRoot: null
+    property bool chosen: false
 
     signal activated()
     signal escapePressed()
 
-    // Moves the focus to the next (or previous) control of the same group and parent.
+    // The shown members of this control's set, in the order they are laid out.
+    function groupMembers() {
+        var found = []
+        var walk = function (item) {
+            for (var i = 0; i < item.children.length; ++i) {
+                var child = item.children[i]
+                if (child.group === group && child.groupRoot === groupRoot) {
+                    if (child.visible)
+                        found.push(child)
+                } else {
+                    walk(child)
+                }
+            }
+        }
+        walk(groupRoot)
+        return found
+    }
+
+    function isGroupTabStop() {
+        var members = groupMembers()
+        for (var i = 0; i < members.length; ++i) {
+            if (members[i].chosen)
+                return members[i] === control
+        }
+        return members.length > 0 && members[0] === control
+    }
+
+    // Moves the focus to the next (or previous) control of the same group: along the set
+    // below groupRoot, else among the neighbours of the same parent.
     function moveInGroup(forward) {
+        if (groupRoot !== null) {
+            var members = groupMembers()
+            var target = members[members.indexOf(control) + (forward ? 1 : -1)]
+            if (target && target.enabled)
+                target.forceActiveFocus(forward ? Qt.TabFocusReason : Qt.BacktabFocusReason)
+            return
+        }
         var next = nextItemInFocusChain(forward)
         if (group !== "" && next && next !== control && next.parent === control.parent
                 && next.group === group)
@@ -30,7 +69,7 @@ Rectangle {
         return key === Qt.Key_Space || key === Qt.Key_Return || key === Qt.Key_Enter
     }
 
-    activeFocusOnTab: true
+    activeFocusOnTab: groupRoot === null || isGroupTabStop()
     onActiveFocusChanged: if (!activeFocus) keyDown = false
     onTakesAllKeysChanged: keyDown = false
 

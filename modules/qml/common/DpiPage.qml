@@ -206,6 +206,7 @@ Panel {
     }
 
     Column {
+        id: stageColumn
         anchors { left: parent.left; right: parent.right; top: countRow.bottom; topMargin: 6; leftMargin: 12; rightMargin: 12 }
         spacing: page.rowSpacing
 
@@ -245,6 +246,12 @@ Panel {
                     Accessible.checked: row.inUse
                     Accessible.onPressAction: page.stageChosen(row.index)
                     onActivated: page.stageChosen(row.index)
+                    // The stages are one Tab stop; the arrows move among them.
+                    group: "stages"
+                    groupRoot: stageColumn
+                    chosen: row.inUse
+                    Keys.onUpPressed: moveInGroup(false)
+                    Keys.onDownPressed: moveInGroup(true)
 
                     Rectangle {
                         id: dot

@@ -3,7 +3,7 @@ import "../basic"
 
 // "LOADING ......", blinking (opacity 1.0 → 0.2 → 1.0 in 400 ms steps) while the view is
 // locked. During a long write a bar beneath it shows how far it is: the exchanges ended over
-// those planned, with the line "Writing to the mouse: 4 of 10".
+// those planned, with the line "Writing to the mouse: 4 of 11".
 Rectangle {
     id: indicator
 
@@ -15,6 +15,20 @@ Rectangle {
     readonly property bool showsProgress: running && planned > 0
     readonly property int shownDone: Math.max(0, Math.min(planned, done))
     readonly property real fraction: planned > 0 ? shownDone / planned : 0
+    // What the line and a screen reader say: the last figures of the write, kept when it
+    // ends, so the last exchange is told ("11 of 11") and nothing changes while hidden.
+    property int heldDone: 0
+    property int heldPlanned: 0
+
+    function hold() {
+        if (planned > 0) {
+            heldPlanned = planned
+            heldDone = shownDone
+        }
+    }
+
+    onPlannedChanged: hold()
+    onShownDoneChanged: hold()
 
     visible: running
     width: Math.max(label.implicitWidth, showsProgress ? progressLine.implicitWidth : 0) + 48
@@ -57,7 +71,8 @@ Rectangle {
         Accessible.description: progressLine.text
 
         // Read by screen readers as the bar's value and range.
-        readonly property real value: indicator.fraction
+        readonly property real value: indicator.heldPlanned > 0
+                                      ? indicator.heldDone / indicator.heldPlanned : 0
         readonly property real minimumValue: 0
         readonly property real maximumValue: 1
 
@@ -73,8 +88,8 @@ Rectangle {
         objectName: "progressText"
         anchors { horizontalCenter: parent.horizontalCenter; top: bar.bottom; topMargin: 8 }
         visible: indicator.showsProgress
-        text: indicator.progressText.split("%1").join(String(indicator.shownDone))
-                                    .split("%2").join(String(indicator.planned))
+        text: indicator.progressText.split("%1").join(String(indicator.heldDone))
+                                    .split("%2").join(String(indicator.heldPlanned))
         color: root.colorGray3
     }
 }

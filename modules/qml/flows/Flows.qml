@@ -51,6 +51,14 @@ QtObject {
         startFlow(askUnsaved, [function () { ui_Ctl.onClose() }])
     }
 
+    // Quit: unsaved changes are asked about first (Stay keeps the program running), then the
+    // program ends. A question already open is answered first.
+    function quitRequested() {
+        if (questionBox.visible)
+            return
+        startFlow(askUnsaved, [function () { ui_Ctl.onQuit() }])
+    }
+
     // Saves and sends the key matrix, the DPI page, the lighting page and the lift-off
     // distance, in that order, when anything is unsaved.
     function save() {
@@ -182,13 +190,15 @@ QtObject {
     }
 
     // Asks a question with the answers given; answering runs steps[answer] (when there is
-    // one) after the box has gone.
-    function ask(title, question, answers, steps) {
+    // one) after the box has gone. The focus starts on answer focused (the first when not
+    // given): a question whose first answer destroys something starts on the safe one.
+    function ask(title, question, answers, steps, focused) {
         questionBox.title = title
         questionBox.question = question
         questionBox.answers = answers
         questionSteps = steps
         root.openPopup(questionBox)
+        questionBox.focusAnswer(focused === undefined ? 0 : focused)
     }
 
     function answer(index) {

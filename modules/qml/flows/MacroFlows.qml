@@ -1,6 +1,7 @@
 import QtQuick
 import "../js/macro_record.js" as MacroRecord
 import "../js/notices.js" as Notices
+import "../js/profile_names.js" as ProfileNames
 
 // What a macro's change means for the buttons bound to it: sending a stored macro to a slot,
 // and following an edit, a rename or a deletion on the key matrix, the button page and the
@@ -53,14 +54,35 @@ QtObject {
             root.callPage(keyAssignmentPlace, "followMacroRename", [oldName, newName])
     }
 
+    // "Button 5", or "Button 5 (Work)" for a button of another profile than the one in use.
+    function buttonNames(users) {
+        var matrix = root.page(keyMatrixPlace)
+        var word = matrix !== null ? matrix.texts[1] : "Button"
+        var names = []
+        for (var i = 0; i < users.length; ++i) {
+            var text = word + " " + (users[i].button + 1)
+            if (users[i].profile !== root.profileNo) {
+                var index = ProfileNames.indexOfNumber(root.profileEntries, users[i].profile)
+                text += " (" + (index >= 0 ? root.profileEntries[index].name
+                                           : String(users[i].profile + 1)) + ")"
+            }
+            names.push(text)
+        }
+        return names
+    }
+
     // Deleting a macro resets the buttons bound to it, on the mouse too: the user confirms it,
-    // told how many buttons that is.
+    // told how many buttons that is and which (the profile named after those of another
+    // profile). The focus starts on Cancel.
     function confirmDeleteMacro(name) {
         var t = root.notices
+        var users = ui_View.macroUsers(name)
         var question = Notices.format(t, Notices.Notice.DeleteMacroQuestion, [name]) + " "
-                + Notices.usedBy(t, Number(ui_View.macroUseCount(name)))
+                + Notices.usedBy(t, users.length)
+        if (users.length > 0)
+            question += "\n" + buttonNames(users).join(", ")
         flows.ask(Notices.format(t, Notices.Notice.DeleteMacroTitle), question,
                   [Notices.format(t, Notices.Notice.Delete), Notices.format(t, Notices.Notice.Cancel)],
-                  [function () { root.callPage(macroEditorPlace, "removeMacro") }, null])
+                  [function () { root.callPage(macroEditorPlace, "removeMacro") }, null], 1)
     }
 }

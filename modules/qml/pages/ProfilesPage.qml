@@ -89,17 +89,33 @@ PopupFrame {
         notice.clear()
         if (!ui_View.loadProfile(entry.number)) {
             showRefusal()
+            keepFocus(importButton)
             return
         }
         entries = entries.concat([entry])
         select(entries.length - 1)
         store()
+        keepFocus(importButton)
     }
 
     function exportProfile() {
         notice.clear()
         ui_View.saveProfile(root.profileNo)
         showRefusal()
+        keepFocus(exportButton)
+    }
+
+    // After a file dialog the keyboard stays on the button that opened it, or on the list when
+    // that button can no longer be used (the list is full).
+    function keepFocus(button) {
+        Qt.callLater(function () {
+            if (!page.visible)
+                return
+            if (button.enabled)
+                button.forceActiveFocus()
+            else
+                list.forceActiveFocus()
+        })
     }
 
     // The program's refusal of the file just chosen (codes 1 … 3), said under the list.
@@ -213,6 +229,7 @@ PopupFrame {
             onClicked: page.addNew()
         }
         TextButton {
+            id: importButton
             objectName: "profileImport"
             width: parent.width
             height: 28
@@ -221,6 +238,7 @@ PopupFrame {
             onClicked: page.importProfile()
         }
         TextButton {
+            id: exportButton
             objectName: "profileExport"
             width: parent.width
             height: 28

@@ -17,6 +17,12 @@ PopupFrame {
     height: 96 + questionText.height
     onCloseClicked: answered(answers.length - 1)
 
+    function focusAnswer(index) {
+        var button = answerButtons.itemAt(index)
+        if (button)
+            button.forceActiveFocus(Qt.TabFocusReason)
+    }
+
     UiText {
         id: questionText
         objectName: "questionText"
@@ -36,6 +42,7 @@ PopupFrame {
         anchors { left: parent.left; right: parent.right; bottom: parent.bottom }
         height: 24
         Repeater {
+            id: answerButtons
             model: box.answers
             TextButton {
                 required property int index
