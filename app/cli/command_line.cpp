@@ -319,7 +319,7 @@ public:
 private:
     static QString temporaryTemplate()
     {
-        return QDir::tempPath() + QStringLiteral("/stryla-config-XXXXXX");
+        return QDir::tempPath() + QStringLiteral("/stryla-config-stream-XXXXXX");
     }
 
     bool keepInput(QString *why)
