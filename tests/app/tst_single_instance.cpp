@@ -282,7 +282,8 @@ void TestSingleInstance::idleConnectionsPastTheDescriptorLimit()
     }
     oversized.write(QByteArray::fromHex("00020000"));  // 128 KiB to come
     QByteArray request;
-    QDataStream(&request, QIODevice::WriteOnly) << QStringLiteral("stryla-request:x");
+    QDataStream out(&request, QIODevice::WriteOnly);
+    out << QStringLiteral("stryla-request:x");
     answered.write(request);
     const qint64 answerBytes = 4 + 2 * (kLongAnswer + 3);
     QByteArray answer;
