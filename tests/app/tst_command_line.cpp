@@ -538,14 +538,14 @@ void TestCommandLine::exportIgnoresAnotherUsersLink()
     QVERIFY(QDir().mkpath(closed));
     const QString planted = closed + QStringLiteral("/planted");
     const QString target = shared + QStringLiteral("/shooter.pf");
-    // The other user's loop: a link in place, then none, again and again for ten seconds (until
-    // an export puts a file of its own there).
+    // The other user's link, in place for five seconds, then gone and back again and again for
+    // ten seconds (until an export puts a file of its own there).
     QProcess swapper;
     swapper.start("runuser",
         {"-u", other, "--", "/usr/bin/python3", "-c",
             "import os, sys, time\n"
             "link, planted = sys.argv[1], sys.argv[2]\n"
-            "os.symlink(planted, link); print('ready', flush=True)\n"
+            "os.symlink(planted, link); print('ready', flush=True); time.sleep(5)\n"
             "end = time.time() + 10\n"
             "while time.time() < end:\n"
             "    try:\n"
