@@ -72,14 +72,18 @@ int startOrHandOver(QtSingleCoreApplication &app)
 {
     const QDeadlineTimer deadline(QtSingleCoreApplication::turnWaitMs());
     while (app.isRunning()) {
-        const auto outcome = app.handOver(QString(), kHandOverTimeoutMs);
-        if (outcome == QtSingleCoreApplication::Outcome::Answered
-            || outcome == QtSingleCoreApplication::Outcome::NoAnswer)
+        const auto outcome = app.handOver(QString(),
+            int(qBound(qint64(0), deadline.remainingTime(), qint64(kHandOverTimeoutMs))));
+        if (outcome == QtSingleCoreApplication::Outcome::Answered)
             return 1;
         if (outcome == QtSingleCoreApplication::Outcome::Unsafe)
             break;
+        // A copy that does not answer (stopped, or stuck in a command) is waited for as one
+        // that is busy.
         if (deadline.hasExpired()) {
-            qDebug().noquote() << "Another command of the program did not end in time.";
+            qDebug().noquote() << (outcome == QtSingleCoreApplication::Outcome::NoAnswer
+                    ? "The running copy of the program did not answer in time."
+                    : "Another command of the program did not end in time.");
             return kGaveUpExit;
         }
         QThread::msleep(kRetryMs);

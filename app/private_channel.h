@@ -25,11 +25,11 @@ struct Folder
 // checked the same way. Never a folder shared with other users.
 Folder chooseFolder();
 
-// True when path is a file of type (S_IFREG, S_IFSOCK, …; not followed when a symbolic link)
-// owned by the user who runs this process.
-bool ownedBySelf(const QString &path, unsigned type);
-// True when path does not exist (as a name: a dangling link exists).
-bool absent(const QString &path);
+// What is at path, read in one look (a link is not followed: a dangling link is there):
+// nothing, a file of type (S_IFREG, S_IFSOCK, …) owned by the user who runs this process, or
+// anything else. A file removed by its copy while another looks is absent, never foreign.
+enum class Presence { Absent, Own, Foreign };
+Presence presence(const QString &path, unsigned type);
 
 // The user id of the process at the other end of the connected local socket descriptor;
 // -1 when the system does not say.

@@ -75,17 +75,13 @@ Folder chooseFolder()
     return checkFolder(path);
 }
 
-bool ownedBySelf(const QString &path, unsigned type)
+Presence presence(const QString &path, unsigned type)
 {
     struct stat info = {};
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0
-        && (info.st_mode & S_IFMT) == type && info.st_uid == ::geteuid();
-}
-
-bool absent(const QString &path)
-{
-    struct stat info = {};
-    return ::lstat(QFile::encodeName(path).constData(), &info) != 0 && errno == ENOENT;
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return errno == ENOENT ? Presence::Absent : Presence::Foreign;
+    const bool own = (info.st_mode & S_IFMT) == type && info.st_uid == ::geteuid();
+    return own ? Presence::Own : Presence::Foreign;
 }
 
 long long peerUserId(long long descriptor)

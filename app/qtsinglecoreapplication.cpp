@@ -22,11 +22,12 @@ Q_LOGGING_CATEGORY(lcChannel, "stryla.channel", QtWarningMsg)
 namespace {
 
 constexpr int kDefaultTurnWaitMs = 30000;
-// A connection has this long to bring its whole message, and this many may be waiting at
-// once; the oldest goes when another comes. Neither idle connections nor a flood of them
-// can use up the descriptors the program needs.
+// A connection has this long to bring its whole message, from its start and again after each
+// answer, and this many may be open at once; the oldest waiting to speak goes when another
+// comes. Neither idle connections nor a flood of them can use up the descriptors the program
+// needs.
 constexpr int kIdleMs = 2000;
-constexpr int kMaxIdleConnections = 32;
+constexpr int kMaxConnections = 32;
 // A message is one command (a few hundred bytes); an answer may list much more.
 constexpr quint32 kMaxMessageBytes = 64 * 1024;
 constexpr quint32 kMaxAnswerBytes = 64 * 1024 * 1024;
@@ -41,17 +42,15 @@ const QString kRequestMark = QStringLiteral("stryla-request:");
 constexpr char kAck[] = "ack";
 constexpr char kBusy[] = "busy";
 
-QString userName()
-{
-    const QString user = qEnvironmentVariable("USER", qEnvironmentVariable("LOGNAME"));
-    return user.isEmpty() ? QStringLiteral("user") : user;
-}
-
+// Named by the user id, which the process cannot change, not by a name from the environment:
+// copies started with another USER still find each other.
 QString instanceId(const QString &executable)
 {
     const QByteArray hash =
         QCryptographicHash::hash(executable.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-    return QStringLiteral("stryla-config-%1-%2").arg(userName(), QString::fromLatin1(hash));
+    return QStringLiteral("stryla-config-%1-%2")
+        .arg(PrivateChannel::selfUserId())
+        .arg(QString::fromLatin1(hash));
 }
 
 QByteArray frame(const QString &text)
@@ -137,7 +136,7 @@ void QtSingleCoreApplication::becomeUnsafe(const QString &why)
 // QLockFile takes it over. A lock file that is not the user's is never trusted.
 void QtSingleCoreApplication::takeLock()
 {
-    if (!PrivateChannel::absent(m_lockPath) && !PrivateChannel::ownedBySelf(m_lockPath, S_IFREG))
+    if (PrivateChannel::presence(m_lockPath, S_IFREG) == PrivateChannel::Presence::Foreign)
         return becomeUnsafe(QStringLiteral("the lock file %1 is not the user's").arg(m_lockPath));
     m_lock = std::make_unique<QLockFile>(m_lockPath);
     m_lock->setStaleLockTime(0);
@@ -197,24 +196,47 @@ void QtSingleCoreApplication::adopt(int descriptor)
         return;
     }
     m_idle.removeAll(nullptr);
-    while (m_idle.size() >= kMaxIdleConnections)
+    while (!m_idle.isEmpty() && openConnections() >= kMaxConnections)
         dropOldestIdle();
-    auto *socket = new QLocalSocket(this);
-    if (!socket->setSocketDescriptor(descriptor)) {
+    auto *socket = openConnections() < kMaxConnections ? new QLocalSocket(this) : nullptr;
+    if (!socket || !socket->setSocketDescriptor(descriptor)) {
         PrivateChannel::closeDescriptor(descriptor);
         delete socket;
         return;
     }
-    m_idle.append(socket);
-    qCDebug(lcChannel) << "Connection accepted;" << m_idle.size() << "waiting to speak";
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readMessage(socket); });
-    QTimer::singleShot(kIdleMs, socket, [this, socket] {
+    auto *idleTimer = new QTimer(socket);
+    idleTimer->setObjectName(QStringLiteral("idle"));
+    idleTimer->setSingleShot(true);
+    idleTimer->setInterval(kIdleMs);
+    connect(idleTimer, &QTimer::timeout, socket, [this, socket] {
         if (m_idle.contains(socket))
             socket->abort();
     });
+    markIdle(socket);
+    qCDebug(lcChannel) << "Connection accepted;" << m_idle.size() << "waiting to speak";
     if (socket->bytesAvailable() > 0)
         readMessage(socket);
+}
+
+// The connections held open: those waiting to speak and those waiting for an answer.
+int QtSingleCoreApplication::openConnections() const
+{
+    int waiting = 0;
+    for (const QPointer<QLocalSocket> &socket : m_pendingRequests)
+        waiting += socket ? 1 : 0;
+    return int(m_idle.size()) + waiting;
+}
+
+// From now on the connection has kIdleMs to bring a message, or it is closed; the oldest of
+// these goes first when too many are open.
+void QtSingleCoreApplication::markIdle(QLocalSocket *socket)
+{
+    m_idle.removeAll(socket);
+    m_idle.append(socket);
+    if (auto *timer = socket->findChild<QTimer *>(QStringLiteral("idle")))
+        timer->start();
 }
 
 void QtSingleCoreApplication::dropOldestIdle()
@@ -253,6 +275,7 @@ void QtSingleCoreApplication::readMessage(QLocalSocket *socket)
     }
     socket->write(m_busy ? kBusy : kAck);
     socket->flush();
+    markIdle(socket);
     if (!m_busy)
         emit messageReceived(message);
 }
@@ -267,6 +290,7 @@ void QtSingleCoreApplication::answerRequest(quint64 id, const QString &answer)
     qCDebug(lcChannel) << "Request" << id << "answered";
     socket->write(frame(answer));
     socket->flush();
+    markIdle(socket);
     if (socket->bytesAvailable() > 0)
         QTimer::singleShot(0, socket, [this, socket] { readMessage(socket); });
 }
@@ -298,11 +322,19 @@ QtSingleCoreApplication::Outcome QtSingleCoreApplication::sendRequest(
 QtSingleCoreApplication::Outcome QtSingleCoreApplication::exchange(
     const QString &message, QByteArray *answer, int timeout)
 {
-    if (m_role != Role::Second || PrivateChannel::absent(m_socketPath))
+    if (m_role != Role::Second)
         return Outcome::NoServer;
-    if (!PrivateChannel::ownedBySelf(m_socketPath, S_IFSOCK)) {
+    const QByteArray framed = frame(message);
+    if (framed.size() - kFrameHeader > qsizetype(kMaxMessageBytes))
+        return Outcome::TooLarge;
+    switch (PrivateChannel::presence(m_socketPath, S_IFSOCK)) {
+    case PrivateChannel::Presence::Absent:
+        return Outcome::NoServer;
+    case PrivateChannel::Presence::Foreign:
         becomeUnsafe(QStringLiteral("the socket %1 is not the user's").arg(m_socketPath));
         return Outcome::Unsafe;
+    case PrivateChannel::Presence::Own:
+        break;
     }
     QDeadlineTimer deadline(timeout);
     QLocalSocket socket;
@@ -316,7 +348,7 @@ QtSingleCoreApplication::Outcome QtSingleCoreApplication::exchange(
                          .arg(peer));
         return Outcome::Unsafe;
     }
-    socket.write(frame(message));
+    socket.write(framed);
     if (!socket.waitForBytesWritten(int(deadline.remainingTime()))) {
         // Let go between the connection and the message: the copy ended meanwhile.
         return socket.state() == QLocalSocket::ConnectedState || deadline.hasExpired()

@@ -14,7 +14,7 @@ class QSocketNotifier;
 // The application object that lets only one copy run per user and executable: the first
 // copy holds a lock file in the user's private runtime folder and listens on a local socket
 // next to it; a later copy finds the lock taken and hands its message over through the socket.
-// The identity is the user name plus a hash of the executable's path, so copies installed
+// The identity is the user id plus a hash of the executable's path, so copies installed
 // in different folders do not see each other. Nobody but the user reaches the channel: the
 // folder, the lock file and the socket must be the user's, and each connection's peer must run
 // as the user, on both ends; a channel that cannot be made so is not used at all.
@@ -49,6 +49,7 @@ public:
                    // starting or ending)
         NoAnswer,  // connected, but no answer within the time-out
         Unsafe,    // the socket or its peer is not the user's: nothing was sent
+        TooLarge,  // the message is larger than the running copy takes: nothing was sent
     };
 
     // Sends a message to the running copy; true when it takes it within timeout ms.
@@ -85,6 +86,8 @@ private:
     void acceptConnections();
     void adopt(int descriptor);
     void dropOldestIdle();
+    void markIdle(QLocalSocket *socket);
+    int openConnections() const;
     void readMessage(QLocalSocket *socket);
     Outcome exchange(const QString &message, QByteArray *answer, int timeout);
     void becomeUnsafe(const QString &why);
@@ -97,7 +100,7 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     int m_listening = -1;
     QSocketNotifier *m_notifier = nullptr;
-    // Connections in the order they came, while they have not brought a whole message.
+    // Connections waiting to speak (not for an answer), in the order they began to.
     QList<QPointer<QLocalSocket>> m_idle;
     QHash<quint64, QPointer<QLocalSocket>> m_pendingRequests;
     quint64 m_lastRequest = 0;

@@ -8,6 +8,12 @@
 #include <QLockFile>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -15,23 +21,93 @@ constexpr qint64 kChunkSize = 64 * 1024;
 
 // Why the copy could not be written: the file's own error, or how much of a chunk the
 // disk took when the write stopped short without one (a full disk, a file size limit).
-QString writeFailure(const QSaveFile &out, qint64 written, qint64 wanted)
+QString writeFailure(const QFileDevice &out, qint64 written, qint64 wanted)
 {
     if (out.error() != QFileDevice::NoError)
         return out.errorString();
     return QStringLiteral("only %1 of %2 bytes were written").arg(written).arg(wanted);
 }
 
+// Copies in into out; false with one diagnostic line when a read or a write fails.
+bool copyInto(QFile &in, QFileDevice &out, const QString &target)
+{
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(kChunkSize);
+        if (chunk.isEmpty() && in.error() != QFile::NoError)
+            break;
+        const qint64 written = out.write(chunk);
+        if (written != chunk.size()) {
+            qDebug().noquote() << QStringLiteral(
+                "Writing the copy of %1 failed (%2); %3 is left as it was")
+                                      .arg(in.fileName(), writeFailure(out, written, chunk.size()),
+                                          target);
+            return false;
+        }
+    }
+    if (in.error() != QFile::NoError) {
+        qDebug().noquote() << QStringLiteral("Reading %1 failed (%2); %3 is left as it was")
+                                  .arg(in.fileName(), in.errorString(), target);
+        return false;
+    }
+    return true;
+}
+
+bool openSource(QFile &in, const QString &target)
+{
+    if (in.open(QIODevice::ReadOnly))
+        return true;
+    qDebug().noquote() << QStringLiteral("Cannot read %1 (%2); %3 is left as it was")
+                              .arg(in.fileName(), in.errorString(), target);
+    return false;
+}
+
+// The mode the new file gets: that of the regular file it replaces, else what the user's
+// file creation mask leaves of rw-rw-rw-.
+mode_t newFileMode(const QByteArray &target)
+{
+    struct stat info = {};
+    if (::lstat(target.constData(), &info) == 0 && S_ISREG(info.st_mode))
+        return info.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
 }  // namespace
+
+bool replaceNameWithCopy(const QString &source, const QString &target)
+{
+    QFile in(source);
+    if (!openSource(in, target))
+        return false;
+    // Created anew (O_EXCL) beside target; renamed over the name, which rename never follows.
+    QTemporaryFile out(target + QStringLiteral(".XXXXXX"));
+    if (!out.open()) {
+        qDebug().noquote() << QStringLiteral("Cannot write %1 (%2); it is left as it was")
+                                  .arg(target, out.errorString());
+        return false;
+    }
+    const QByteArray name = QFile::encodeName(target);
+    if (!copyInto(in, out, target))
+        return false;
+    if (!out.flush() || ::fchmod(out.handle(), newFileMode(name)) != 0 || ::fsync(out.handle()) != 0
+        || ::rename(QFile::encodeName(out.fileName()).constData(), name.constData()) != 0) {
+        const QString why = out.error() != QFileDevice::NoError
+            ? out.errorString()
+            : QString::fromLocal8Bit(std::strerror(errno));
+        qDebug().noquote()
+            << QStringLiteral("Cannot replace %1 (%2); it is left as it was").arg(target, why);
+        return false;
+    }
+    out.setAutoRemove(false);
+    return true;
+}
 
 bool replaceFileWithCopy(const QString &source, const QString &target)
 {
     QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) {
-        qDebug().noquote() << QStringLiteral("Cannot read %1 (%2); %3 is left as it was")
-                                  .arg(source, in.errorString(), target);
+    if (!openSource(in, target))
         return false;
-    }
     QSaveFile out(target);  // writes a temporary file beside target, renamed on commit
     out.setDirectWriteFallback(false);
     // Unbuffered, so a write that the disk cuts short shows in the count it returns.
@@ -40,24 +116,8 @@ bool replaceFileWithCopy(const QString &source, const QString &target)
                                   .arg(target, out.errorString());
         return false;
     }
-    while (!in.atEnd()) {
-        const QByteArray chunk = in.read(kChunkSize);
-        if (chunk.isEmpty() && in.error() != QFile::NoError)
-            break;
-        const qint64 written = out.write(chunk);
-        if (written != chunk.size()) {
-            const QString reason = writeFailure(out, written, chunk.size());
-            out.cancelWriting();
-            qDebug().noquote() << QStringLiteral(
-                "Writing the copy of %1 failed (%2); %3 is left as it was")
-                                      .arg(source, reason, target);
-            return false;
-        }
-    }
-    if (in.error() != QFile::NoError) {
+    if (!copyInto(in, out, target)) {
         out.cancelWriting();
-        qDebug().noquote() << QStringLiteral("Reading %1 failed (%2); %3 is left as it was")
-                                  .arg(source, in.errorString(), target);
         return false;
     }
     if (!out.commit()) {

@@ -9,6 +9,12 @@
 // and the result is false.
 bool replaceFileWithCopy(const QString &source, const QString &target);
 
+// The same for a file the user named (an export): a link at target is never followed, so
+// nothing is written through a link another user planted, even one put there meanwhile. The
+// copy is written to a new file beside target, which then takes the place of the name itself
+// (a link there is replaced, never its target). An existing file's permissions are kept.
+bool replaceNameWithCopy(const QString &source, const QString &target);
+
 // Removes what writes cut short left beside the files under folder (the program killed or the
 // machine stopped during a save): the temporary files of a replacement and of a settings file
 // (name + ".new-XXXXXX", + ".new-XXXXXX.YYYYYY", a ".bin" file + ".XXXXXX"), their lock

@@ -297,7 +297,7 @@ void saveMacroFile(const QString &name, QWidget *dialogParent)
     if (chosen.isEmpty())
         return;
     rememberDialogFolder(chosen);
-    replaceFileWithCopy(macroFilePath(name), chosen);
+    replaceNameWithCopy(macroFilePath(name), chosen);
 }
 
 }  // namespace MacroFiles

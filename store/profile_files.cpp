@@ -12,6 +12,10 @@
 #include <QString>
 #include <QTemporaryFile>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // A profile file holds a few kilobytes; nothing larger is one.
@@ -37,14 +41,30 @@ bool insideStore(const QString &path)
     return !store.isEmpty() && resolvedPath(path).startsWith(store + QLatin1Char('/'));
 }
 
-// The file's bytes, when it is a file of at most the bound that reads as a profile.
+// The file's bytes, when it is a regular file of at most the bound. What is checked is what
+// was opened, and the open never waits: a pipe or a device put at the name meanwhile is
+// refused, not read.
 bool readProfileBytes(const QString &source, QByteArray *bytes)
 {
-    QFile in(source);
-    if (!QFileInfo(source).isFile() || !in.open(QIODevice::ReadOnly))
+    const int fd =
+        ::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
         return false;
+    struct stat info = {};
+    QFile in;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
+        || !in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
     *bytes = in.read(kMaxProfileBytes + 1);
     return bytes->size() <= kMaxProfileBytes && !bytes->isEmpty();
+}
+
+bool isLink(const QString &path)
+{
+    struct stat info = {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
 bool readsAsProfile(const QString &path)
@@ -114,6 +134,8 @@ QString ProfileFiles::describe(Refusal refusal, const QString &path)
     switch (refusal) {
     case Refusal::NotAFileTarget:
         return QStringLiteral("%1 is not a regular file; nothing is written").arg(path);
+    case Refusal::LinkTarget:
+        return QStringLiteral("%1 is a link; nothing is written").arg(path);
     case Refusal::StoreFileTarget:
         return QStringLiteral("%1 is one of the program's own files; nothing is written").arg(path);
     case Refusal::NotAProfile:
@@ -129,13 +151,17 @@ bool ProfileFiles::exportProfile(int profile, const QString &target)
     m_refusal = Refusal::None;
     if (!checkProfile(profile, "exportProfile"))
         return false;
+    // A link is not followed: it may be another user's in a shared folder, pointing anywhere
+    // (also into the program's own files, which need not exist yet).
+    if (isLink(target))
+        return refuse(Refusal::LinkTarget, target);
     // Replacing renames over whatever is there: a device or a pipe would become a file.
     if (QFileInfo::exists(target) && !QFileInfo(target).isFile())
         return refuse(Refusal::NotAFileTarget, target);
     if (insideStore(target))
         return refuse(Refusal::StoreFileTarget, target);
     m_store.profileSettings(profile)->sync();  // the file on disk holds the latest values
-    return replaceFileWithCopy(StoreFiles::profileFile(profile), target);
+    return replaceNameWithCopy(StoreFiles::profileFile(profile), target);
 }
 
 bool ProfileFiles::loadProfile(int profile)

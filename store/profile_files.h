@@ -23,14 +23,15 @@ public:
     // The same without a dialog, for a path given by the caller: true when the copy is
     // complete. A failure leaves the target (the exchange file, or the profile) as it was.
     // Export writes only to a regular file or a new name, never onto a device, a pipe, a
-    // folder or one of the program's own stored files; import takes only a file that reads
-    // as a profile (a settings file of a few kilobytes with the groups a profile has).
+    // folder, a link or one of the program's own stored files; import takes only a regular
+    // file (opened without waiting, so a pipe put in its place cannot hold the program) that
+    // reads as a profile (a settings file of a few kilobytes with the groups a profile has).
     bool exportProfile(int profile, const QString &target);
     bool importProfile(int profile, const QString &source);
 
     // Why the last export or import was refused; None after a success, a cancelled dialog or
     // a failure of the copy itself.
-    enum class Refusal { None, NotAFileTarget, StoreFileTarget, NotAProfile };
+    enum class Refusal { None, NotAFileTarget, LinkTarget, StoreFileTarget, NotAProfile };
     Refusal lastRefusal() const { return m_refusal; }
     QString lastRefusedPath() const { return m_refusedPath; }
     // One line for the command line and the diagnostic output.

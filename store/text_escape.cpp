@@ -7,6 +7,18 @@ QString hex(uint code)
     return QStringLiteral("\\x%1").arg(code & 0xFF, 2, 16, QLatin1Char('0'));
 }
 
+namespace {
+
+// The marks and embeddings that turn the order in which a terminal shows text (U+202E shows
+// what follows it backwards).
+bool bidirectionalControl(ushort u)
+{
+    return u == 0x061c || u == 0x200e || u == 0x200f || (u >= 0x202a && u <= 0x202e)
+        || (u >= 0x2066 && u <= 0x2069);
+}
+
+}  // namespace
+
 QString controls(const QString &text, const QString &keep)
 {
     QString out;
@@ -14,7 +26,12 @@ QString controls(const QString &text, const QString &keep)
     for (const QChar c : text) {
         const ushort u = c.unicode();
         const bool control = u < 0x20 || (u >= 0x7f && u <= 0x9f);
-        out += control && !keep.contains(c) ? hex(u) : QString(c);
+        if (control && !keep.contains(c))
+            out += hex(u);
+        else if (bidirectionalControl(u))
+            out += bytes(QString(c).toUtf8(), [](uchar) { return true; });
+        else
+            out += c;
     }
     return out;
 }

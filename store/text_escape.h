@@ -12,7 +12,8 @@ namespace TextEscape {
 QString hex(uint code);
 
 // The text with every control character (C0, DEL, C1) as \xHH; those in keep stay as they are
-// (a line end in a message of several lines).
+// (a line end in a message of several lines). The bidirectional controls (U+202E, …) are
+// written as the \xHH of their UTF-8 bytes.
 QString controls(const QString &text, const QString &keep = QString());
 
 // Bytes as text: each byte for which escaped(byte) holds as \xHH, the others as Latin-1.

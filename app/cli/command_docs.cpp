@@ -67,13 +67,14 @@ constexpr struct
         "made"},
     {NoDevice, "no device connected, where the command needs one"},
     {Refused,
-        "refused: unknown profile, a file that is no profile, a target that is no regular file "
-        "or one of the program's own files, six profiles already, a name with control "
-        "characters, the running copy did not answer, ...; one line on standard error says why "
-        "and nothing is changed"},
+        "refused: unknown profile, a file that is no profile, a target that is a link, no "
+        "regular file or one of the program's own files, six profiles already, a name with "
+        "control characters, a command longer than 64 KiB, ...; one line on standard error "
+        "says why and nothing is changed"},
     {GaveUp,
-        "another command of the program ran for longer than the command (or a start without "
-        "options) waits for its turn, 30 seconds"},
+        "waited 30 seconds in all: for another command of the program to end, for the running "
+        "copy's answer (a copy that is stopped or stuck), or with --profile for the device to "
+        "be free; a start without options waits the same 30 seconds for the running copy"},
     {ChannelUnsafe,
         "the way to the running copy cannot be used: its folder, lock file or socket belongs "
         "to another user or is open to others, or the lock file cannot be made; one line on "
@@ -264,6 +265,9 @@ QString fishCompletion()
         line += QStringLiteral(" -d '%1'\n").arg(description.replace("'", "\\'"));
         text += line;
     }
+    // The FILE that follows --export-profile NAME|NUMBER.
+    text += QStringLiteral("complete -c stryla-config -n '__fish_contains_opt export-profile; and "
+                           "not string match -q -- --export-profile (commandline -opc)[-1]' -F\n");
     return text;
 }
 

@@ -22,8 +22,6 @@ namespace CommandLine {
 
 namespace {
 
-constexpr int kSwitchTimeoutMs = 30000;  // how long a switch waits for the device to be free
-
 constexpr int kMaxNumber = ProfileNumbers::kHighestNamed;
 // The languages the program ships: the first profile answers to its name in each of them.
 constexpr char kFirstNameKey[] = "profile/5";
@@ -285,12 +283,14 @@ void Executor::switchWhenFree(const Entry &entry, const Done &done)
         QObject::disconnect(gate, nullptr, deadline, nullptr);
         deadline->deleteLater();
         if (held)
-            return done(Reply::refused(Refused, QStringLiteral("The device stayed busy.")));
+            return done(
+                Reply::refused(GaveUp, QStringLiteral("The device stayed busy; try again.")));
         switchNow(entry, done);
     };
     connect(gate, &SceneGate::switchHoldMayHaveChanged, deadline, [finish] { finish(false); });
     connect(deadline, &QTimer::timeout, this, [finish] { finish(true); });
-    deadline->start(kSwitchTimeoutMs);
+    // As long as the caller waits for its turn.
+    deadline->start(QtSingleCoreApplication::turnWaitMs());
 }
 
 void Executor::switchNow(const Entry &entry, const Done &done)

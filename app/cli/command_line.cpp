@@ -11,9 +11,11 @@
 
 #include <QCommandLineParser>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <QThread>
 
@@ -27,7 +29,9 @@ namespace CommandLine {
 
 namespace {
 
-constexpr int kAnswerTimeoutMs = 60000;  // the running copy may finish a Save first
+// The running copy's own wait for the device ends at the same bound as the caller's; its answer
+// is given this much longer to arrive.
+constexpr int kAnswerGraceMs = 1000;
 constexpr int kRetryMs = 50;
 constexpr char kStandardStream[] = "-";
 // An imported profile is a few kilobytes; standard input is read up to this much.
@@ -74,7 +78,7 @@ void silenceForeignOutput()
         ::close(null);
 }
 
-void writeAll(int descriptor, const QByteArray &bytes)
+bool writeAll(int descriptor, const QByteArray &bytes)
 {
     qint64 done = 0;
     while (done < bytes.size()) {
@@ -83,9 +87,10 @@ void writeAll(int descriptor, const QByteArray &bytes)
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
-            return;
+            return false;
         done += written;
     }
+    return true;
 }
 
 // Standard error carries text from the running copy: it reaches the terminal without control
@@ -99,8 +104,10 @@ void print(FILE *stream, const QString &text)
 {
     if (text.isEmpty())
         return;
-    if (stream == stderr)
-        return writeAll(errorDescriptor(), terminalText(text).toLocal8Bit());
+    if (stream == stderr) {
+        writeAll(errorDescriptor(), terminalText(text).toLocal8Bit());
+        return;
+    }
     const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
@@ -114,8 +121,8 @@ int finish(const Reply &reply)
 }
 
 // A command answers with its result only: the program's diagnostic lines and the toolkit's
-// warnings (data folder, device found, runtime folder, …) stay out of its output. The last one
-// is kept, to say why where nothing else can.
+// warnings and errors (data folder, device found, runtime folder, …) stay out of its output.
+// The last one is kept, to say why where nothing else can.
 QString &lastDiagnostic()
 {
     static QString line;
@@ -124,7 +131,7 @@ QString &lastDiagnostic()
 
 void quietDiagnostics(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type == QtDebugMsg || type == QtInfoMsg || type == QtWarningMsg) {
+    if (type != QtFatalMsg) {
         lastDiagnostic() = message;
         return;
     }
@@ -204,10 +211,14 @@ Reply dispatch(QtSingleCoreApplication &app, const Request &request)
             return runHere(request);
         }
         QString answer;
-        const auto outcome = app.sendRequest(request.toText(), &answer, kAnswerTimeoutMs);
+        const auto outcome = app.sendRequest(
+            request.toText(), &answer, int(deadline.remainingTime()) + kAnswerGraceMs);
+        if (outcome == QtSingleCoreApplication::Outcome::TooLarge)
+            return Reply::refused(Refused, QStringLiteral("The command is too long."));
         if (outcome == QtSingleCoreApplication::Outcome::NoAnswer)
-            return Reply::refused(
-                Refused, QStringLiteral("The running copy of the program did not answer."));
+            return Reply::refused(GaveUp,
+                QStringLiteral("The running copy of the program did not answer in time; "
+                               "try again."));
         if (outcome == QtSingleCoreApplication::Outcome::Answered) {
             const Reply reply = Reply::fromText(answer);
             if (!reply.later)
@@ -221,50 +232,115 @@ Reply dispatch(QtSingleCoreApplication &app, const Request &request)
     }
 }
 
-// "-" as FILE: standard input is read into a private file that is imported, or the export
-// goes to a private file that is then written to standard output.
-class StandardStream
+// The descriptor a FILE names in the caller's own process: "-" (standard input for an import,
+// standard output for an export), /dev/stdin, /dev/stdout, /dev/stderr, /dev/fd/N and
+// /proc/self/fd/N. The running copy would reach its own there, so the caller reads or writes
+// them itself. -1 for any other name.
+int callerDescriptor(const QString &file, bool exporting)
+{
+    static const QRegularExpression numbered(
+        QStringLiteral("^(?:/dev/fd|/proc/(?:self|thread-self|%1)/fd)/(\\d{1,9})$")
+            .arg(::getpid()));
+    if (file == QLatin1String(kStandardStream))
+        return exporting ? STDOUT_FILENO : STDIN_FILENO;
+    const QStringList streams {
+        QStringLiteral("/dev/stdin"), QStringLiteral("/dev/stdout"), QStringLiteral("/dev/stderr")};
+    if (streams.contains(file))
+        return int(streams.indexOf(file));
+    const QRegularExpressionMatch match = numbered.match(file);
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+// Other names of the caller's own process (its /proc entry) mean something else in the running
+// copy: they are refused.
+bool namesCallerProcess(const QString &file)
+{
+    const QStringList own {QStringLiteral("/dev/fd/"), QStringLiteral("/proc/self/"),
+        QStringLiteral("/proc/thread-self/"), QStringLiteral("/proc/%1/").arg(::getpid())};
+    for (const QString &prefix : own) {
+        if (file.startsWith(prefix) || file + QLatin1Char('/') == prefix)
+            return true;
+    }
+    return false;
+}
+
+// A FILE of the caller's own (see callerDescriptor): what is read from it goes to a private
+// file that is imported, or the export goes to a private file that is then written to it.
+// Refusals name it as the caller did, never by the private file's name.
+class CallerStream
 {
 public:
-    // False with why set when standard input cannot be taken.
+    // False with why set when the descriptor cannot be taken or the name is refused.
     bool take(Request &request, QString *why)
     {
-        if (request.file != QLatin1String(kStandardStream))
+        m_export = request.command == QLatin1String("export-profile");
+        const bool withFile = m_export || request.command == QLatin1String("import-profile");
+        if (!withFile)
             return true;
-        m_file = std::make_unique<QTemporaryFile>();
+        m_descriptor = callerDescriptor(request.file, m_export);
+        if (m_descriptor < 0 && namesCallerProcess(request.file)) {
+            *why = QStringLiteral("%1 names this command's own process; give a file, or - for "
+                                  "standard %2.")
+                       .arg(request.file,
+                           m_export ? QStringLiteral("output") : QStringLiteral("input"));
+            return false;
+        }
+        if (m_descriptor < 0)
+            return true;
+        if (m_descriptor == STDERR_FILENO)
+            m_descriptor = errorDescriptor();  // descriptor 2 is silenced while a command works
+        m_shownAs = request.file != QLatin1String(kStandardStream) ? request.file
+            : m_export ? QStringLiteral("standard output")
+                       : QStringLiteral("standard input");
+        m_file = std::make_unique<QTemporaryFile>(temporaryTemplate());
         if (!m_file->open()) {
-            *why = QStringLiteral("Cannot make a temporary file: %1").arg(m_file->errorString());
+            *why = QStringLiteral("Cannot make a temporary file in %1: %2")
+                       .arg(QDir::tempPath(), m_file->errorString());
             return false;
         }
         request.file = m_file->fileName();
-        m_export = request.command == QLatin1String("export-profile");
-        if (m_export)
-            return true;
+        return m_export || keepInput(why);
+    }
+
+    // Writes an export to the caller's descriptor; names the caller's file in a refusal.
+    Reply give(Reply reply) const
+    {
+        if (!m_file)
+            return reply;
+        reply.err.replace(m_file->fileName(), m_shownAs);
+        if (!m_export || reply.code != Done)
+            return reply;
+        QFile exported(m_file->fileName());
+        if (!exported.open(QIODevice::ReadOnly) || !writeAll(m_descriptor, exported.readAll()))
+            return Reply::refused(Refused, QStringLiteral("Cannot write %1.").arg(m_shownAs));
+        return reply;
+    }
+
+private:
+    static QString temporaryTemplate()
+    {
+        return QDir::tempPath() + QStringLiteral("/stryla-config-stream-XXXXXX");
+    }
+
+    bool keepInput(QString *why)
+    {
         QFile in;
         const QByteArray bytes =
-            in.open(stdin, QIODevice::ReadOnly) ? in.read(kMaxInputBytes + 1) : QByteArray();
+            in.open(m_descriptor, QIODevice::ReadOnly) ? in.read(kMaxInputBytes + 1) : QByteArray();
         if (bytes.size() > kMaxInputBytes) {
-            *why = QStringLiteral("Standard input is larger than a profile file.");
+            *why = QStringLiteral("%1 is larger than a profile file.").arg(m_shownAs);
             return false;
         }
         if (m_file->write(bytes) != bytes.size() || !m_file->flush()) {
-            *why = QStringLiteral("Cannot keep standard input: %1").arg(m_file->errorString());
+            *why = QStringLiteral("Cannot keep %1: %2").arg(m_shownAs, m_file->errorString());
             return false;
         }
         return true;
     }
 
-    void give(const Reply &reply) const
-    {
-        if (!m_export || reply.code != Done)
-            return;
-        QFile exported(m_file->fileName());
-        if (exported.open(QIODevice::ReadOnly))
-            writeAll(STDOUT_FILENO, exported.readAll());
-    }
-
-private:
     std::unique_ptr<QTemporaryFile> m_file;
+    QString m_shownAs;
+    int m_descriptor = -1;
     bool m_export = false;
 };
 
@@ -399,7 +475,7 @@ Parsed parse(const QStringList &arguments)
     }
     // The running copy and the data folder have working directories of their own.
     if (!request.file.isEmpty() && request.file != QLatin1String(kStandardStream))
-        request.file = QFileInfo(request.file).absoluteFilePath();
+        request.file = QDir::cleanPath(QFileInfo(request.file).absoluteFilePath());
     parsed.kind = Parsed::Command;
     return parsed;
 }
@@ -424,13 +500,11 @@ int run(int argc, char **argv)
     }
     silenceForeignOutput();
     Request request = parsed.request;
-    StandardStream stream;
+    CallerStream stream;
     QString why;
     if (!stream.take(request, &why))
         return finish(Reply::refused(Refused, why));
-    const Reply reply = dispatch(app, request);
-    stream.give(reply);
-    return finish(reply);
+    return finish(stream.give(dispatch(app, request)));
 }
 
 }  // namespace CommandLine

@@ -25,10 +25,11 @@ inline constexpr CommandOption kCommands[] = {
     {"list-profiles", nullptr, "[--json]",
         "Print one line per profile: '*' on the one in use, its number and its name."},
     {"export-profile", "NAME|NUMBER", "FILE",
-        "Write that profile to FILE (a .pf exchange file; - is standard output)."},
+        "Write that profile to FILE (a .pf exchange file; - or /dev/stdout is standard "
+        "output)."},
     {"import-profile", "FILE", "[NAME]",
-        "Add the profile in FILE (a .pf exchange file; - is standard input) as a new profile "
-        "named NAME, or profile_<k> without NAME. Six profiles at most."},
+        "Add the profile in FILE (a .pf exchange file; - or /dev/stdin is standard input) as a "
+        "new profile named NAME, or profile_<k> without NAME. Six profiles at most."},
     {"list-devices", nullptr, "[--json]",
         "Print the configured devices: kind, vendor:product id, whether connected, family."},
 };
@@ -45,7 +46,8 @@ struct Argument
 inline constexpr Argument kArguments[] = {
     {"FILE",
         "With --export-profile: the file to write, a regular file or a new name (never a "
-        "device, a pipe or one of the program's own files)."},
+        "link, a device, a pipe or one of the program's own files). /dev/fd/N is the "
+        "command's own descriptor N, for both commands."},
     {"NAME",
         "With --import-profile: the name of the new profile (no control characters, not the "
         "name of another profile)."},

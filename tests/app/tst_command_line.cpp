@@ -46,6 +46,22 @@ Run finish(QProcess &process)
     return run;
 }
 
+// A user made for the test, for the attacks of another user; empty where none can be made.
+QString otherUser()
+{
+    const QString name = QStringLiteral("strylaother");
+    if (QProcess::execute("id", {"-u", name}) != 0)
+        QProcess::execute("useradd", {"--no-create-home", name});
+    return QProcess::execute("id", {"-u", name}) == 0 ? name : QString();
+}
+
+// A folder any user may write in, each only over their own files (as /tmp is).
+QString shareFolder(const QTemporaryDir &folder)
+{
+    ::chmod(QFile::encodeName(folder.path()).constData(), 01777);
+    return folder.path();
+}
+
 // Every file below folder with its contents.
 QMap<QString, QByteArray> snapshot(const QString &folder)
 {
@@ -80,7 +96,9 @@ private slots:
     void switchRefusedWithUnsavedChanges();
     void profileNamesBeforeNumbers();
     void exportOnlyOntoFiles();
+    void exportIgnoresAnotherUsersLink();
     void importOnlyProfiles();
+    void importIgnoresASwappedPipe();
     void namesListedSafely();
     void concurrentCallsTakeTurns();
     void startWaitsForACommand();
@@ -190,6 +208,20 @@ void TestCommandLine::switchThroughTheRunningCopy()
     command.reset(startCommand({"--export-profile", "Work", "out.pf"}, caller));
     QCOMPARE(finish(*command).code, 0);
     QCOMPARE(rig->fileBytes(caller + "/out.pf"), rig->fileBytes(rig->profileFile(1)));
+    // The caller's standard output, not the running copy's.
+    command.reset(startCommand({"--export-profile", "Work", "/dev/stdout"}));
+    run = finish(*command);
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out, rig->fileBytes(rig->profileFile(1)));
+
+    // More than the running copy takes is refused at once.
+    QElapsedTimer clock;
+    clock.start();
+    command.reset(startCommand({"--profile", QString(40000, QLatin1Char('x'))}));
+    run = finish(*command);
+    QCOMPARE(run.code, 4);
+    QCOMPARE(run.err, QByteArray("The command is too long.\n"));
+    QVERIFY2(clock.elapsed() < 10000, QByteArray::number(clock.elapsed()).constData());
 
     sim::clearWireLog();
     command.reset(startCommand({"--profile", "nosuch"}));
@@ -276,6 +308,11 @@ void TestCommandLine::listingsAsJson()
     QCOMPARE(
         profiles.at(1).toObject(), QJsonObject({{"number", 2}, {"name", "Work"}, {"inUse", true}}));
     QCOMPARE(runProgram({"--list-profiles"}).out, QByteArray("  1 Standard\n* 2 Work\n"));
+    writeProfileNames({"Standard0", "Work1", "C2", "D3", "E4", "Last5"});
+    rig->dir.setGlobal(QStringLiteral("mouse/profileNo"), 5);
+    QCOMPARE(runProgram({"--current-profile"}).out, QByteArray("6 Last\n"));
+    writeProfileNames({"Standard0", "Work1"});
+    rig->dir.setGlobal(QStringLiteral("mouse/profileNo"), 1);
 
     run = runProgram({"--list-devices", "--json"});
     QCOMPARE(run.code, 0);
@@ -422,6 +459,10 @@ void TestCommandLine::profileNamesBeforeNumbers()
     run = runProgram({"--profile", "Standard"});
     QCOMPARE(run.code, 0);
     QCOMPARE(run.out, QByteArray("1 Standard\n"));  // the window names it in its language
+    writeProfileNames({"Standard0", "Work1"});
+    run = runProgram({"--profile", QStringLiteral("标准")});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out, QByteArray("1 Standard\n"));
 }
 
 // Export writes a regular file or a new name, beside the caller for a relative name, or to
@@ -453,6 +494,73 @@ void TestCommandLine::exportOnlyOntoFiles()
     QCOMPARE(rig->fileBytes(rig->profileFile(0)), profile1);
     if (targets.size() == 3)
         QVERIFY(!QFileInfo(device).isFile());
+
+    // A link is never written through: neither to a file nor, dangling, into the own files.
+    const QString victim = rig->file(QStringLiteral("victim"));
+    QFile(victim).open(QIODevice::WriteOnly);
+    const QList<QPair<QString, QString>> links {{"to-file.pf", victim},
+        {"l-prog", rig->file("modules/setting/programs.bin")},
+        {"l-macro", rig->file("modules/macro/evil.bin")}};
+    QFile::remove(links.at(1).second);
+    const QMap<QString, QByteArray> before = snapshot(rig->file("modules"));
+    for (const auto &[name, target] : links) {
+        QVERIFY(QFile::link(target, caller + "/" + name));
+        run = runProgram({"--export-profile", "Work", name}, {}, caller);
+        QCOMPARE(run.code, 4);
+        QCOMPARE(run.err, (caller + "/" + name + " is a link; nothing is written\n").toUtf8());
+        QVERIFY(QFileInfo(caller + "/" + name).isSymLink());
+    }
+    QCOMPARE(rig->fileBytes(victim), QByteArray());
+    QCOMPARE(snapshot(rig->file("modules")), before);
+
+    // The caller's own descriptors are written by the caller; other names of its process are
+    // refused.
+    run = runProgram({"--export-profile", "Work", "/dev/fd/1"});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out, rig->fileBytes(rig->profileFile(1)));
+    run = runProgram({"--export-profile", "Work", "/proc/self/environ"});
+    QCOMPARE(run.code, 4);
+    QVERIFY2(run.err.startsWith("/proc/self/environ names this command's own process"),
+        run.err.constData());
+}
+
+// Another user's link in a shared folder, there before the export or swapped in and out while
+// it runs: the file it points to is never made.
+void TestCommandLine::exportIgnoresAnotherUsersLink()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root to act as a second user");
+    const QString other = otherUser();
+    QVERIFY(!other.isEmpty());
+    QTemporaryDir folder;
+    const QString shared = shareFolder(folder);
+    const QString closed = rig->file(QStringLiteral("root-only"));
+    QVERIFY(QDir().mkpath(closed));
+    const QString planted = closed + QStringLiteral("/planted");
+    const QString target = shared + QStringLiteral("/shooter.pf");
+    // The other user's link, in place for five seconds, then gone and back again and again for
+    // ten seconds (until an export puts a file of its own there).
+    QProcess swapper;
+    swapper.start("runuser",
+        {"-u", other, "--", "/usr/bin/python3", "-c",
+            "import os, sys, time\n"
+            "link, planted = sys.argv[1], sys.argv[2]\n"
+            "os.symlink(planted, link); print('ready', flush=True); time.sleep(5)\n"
+            "end = time.time() + 10\n"
+            "while time.time() < end:\n"
+            "    try:\n"
+            "        os.unlink(link); os.symlink(planted, link)\n"
+            "    except OSError:\n"
+            "        pass\n",
+            target, planted});
+    QVERIFY(swapper.waitForReadyRead(10000));
+    for (int i = 0; i < 8; ++i) {
+        const Run run = runProgram({"--export-profile", "Work", target});
+        QVERIFY2(run.code == 0 || run.code == 4, run.err.constData());
+        QVERIFY(!QFileInfo::exists(planted));
+    }
+    QVERIFY(swapper.waitForFinished(20000));
+    QVERIFY(!QFileInfo::exists(planted));
 }
 
 // Only a file that reads as a profile is imported; damaged and oversized files add nothing.
@@ -477,16 +585,61 @@ void TestCommandLine::importOnlyProfiles()
         QCOMPARE(run.err.count('\n'), 1);
     }
     QCOMPARE(snapshot(rig->file("modules")), before);
+
+    // Refused from standard input, it is named so.
+    QScopedPointer<QProcess> piped(startProgram({"--import-profile", "-"}));
+    piped->write("not a profile");
+    piped->closeWriteChannel();
+    const Run run = finish(*piped);
+    QCOMPARE(run.code, 4);
+    QCOMPARE(run.err, QByteArray("standard input is not a profile file; nothing is added\n"));
+}
+
+// Another user swaps a profile file and a pipe of theirs while imports run: every import ends
+// at once, with the profile or with a refusal, never waiting on the pipe.
+void TestCommandLine::importIgnoresASwappedPipe()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root to act as a second user");
+    const QString other = otherUser();
+    QVERIFY(!other.isEmpty());
+    QTemporaryDir folder;
+    const QString shared = shareFolder(folder);
+    const QString profile = shared + QStringLiteral("/good.pf");
+    QVERIFY(QFile::copy(rig->profileFile(1), shared + "/source.pf"));
+    QProcess swapper;
+    swapper.start("runuser",
+        {"-u", other, "--", "/usr/bin/python3", "-c",
+            "import ctypes, os, shutil, sys, time\n"
+            "good, source = sys.argv[1], sys.argv[2]\n"
+            "shutil.copyfile(source, good); os.mkfifo(good + '.fifo')\n"
+            "libc = ctypes.CDLL(None, use_errno=True); print('ready', flush=True)\n"
+            "end = time.time() + 15\n"
+            "while time.time() < end:\n"
+            "    libc.renameat2(-100, good.encode(), -100, (good + '.fifo').encode(), 2)\n",
+            profile, shared + "/source.pf"});
+    QVERIFY(swapper.waitForReadyRead(10000));
+    for (int i = 0; i < 10; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        const Run run = runProgram({"--import-profile", profile});
+        QVERIFY2(run.code == 0 || run.code == 4, run.err.constData());
+        QVERIFY2(clock.elapsed() < 10000, QByteArray::number(clock.elapsed()).constData());
+        writeProfileNames({"Standard0", "Work1"});
+    }
+    swapper.kill();
+    swapper.waitForFinished();
 }
 
 // Names with control characters are printed escaped and kept exact in JSON; new ones are
 // refused.
 void TestCommandLine::namesListedSafely()
 {
-    const QString hostile = QStringLiteral("\x1b]0;TITLE\a\x1b[2J");
+    const QString hostile = QStringLiteral("\x1b]0;TITLE\a\x1b[2J\x7f\u0085\u009b\u202e");
     writeProfileNames({"Standard0", "no number", hostile + "1"});  // the second is left out
     Run run = runProgram({"--list-profiles"});
-    QCOMPARE(run.out, QByteArray("* 1 Standard\n  2 \\x1b]0;TITLE\\x07\\x1b[2J\n"));
+    QCOMPARE(run.out,
+        QByteArray("* 1 Standard\n  2 \\x1b]0;TITLE\\x07\\x1b[2J\\x7f\\x85\\x9b\\xe2\\x80\\xae\n"));
     run = runProgram({"--list-profiles", "--json"});
     QCOMPARE(QJsonDocument::fromJson(run.out).array().at(1).toObject().value("name").toString(),
         hostile);
@@ -519,10 +672,9 @@ void TestCommandLine::startWaitsForACommand()
     QScopedPointer<QProcess> command(
         startProgram({"--profile", "2"}, {"STRYLA_SIM_WIRE_LOG=" + wire}));
     // The command listens once it holds the lock.
-    const QString user = qEnvironmentVariable("USER", qEnvironmentVariable("LOGNAME"));
     const QString socket = PrivateChannel::chooseFolder().path
         + QStringLiteral("/stryla-config-%1-%2.socket")
-              .arg(user.isEmpty() ? QStringLiteral("user") : user,
+              .arg(QString::number(::geteuid()),
                   QCryptographicHash::hash(
                       QFileInfo(program).canonicalFilePath().toUtf8(), QCryptographicHash::Sha1)
                       .toHex()
@@ -531,7 +683,11 @@ void TestCommandLine::startWaitsForACommand()
     // Held still until the start has knocked, so that it meets the command at work.
     ::kill(pid_t(command->processId()), SIGSTOP);
     QScopedPointer<QProcess> start(startProgram({}));
-    QTest::qWait(1000);
+    // A start that may wait less gives up while the command is stopped, with its own code.
+    QScopedPointer<QProcess> impatient(startProgram({}, {"STRYLA_TEST_TURN_WAIT_MS=1500"}));
+    const Run gaveUp = finish(*impatient);
+    QCOMPARE(gaveUp.code, 5);
+    QVERIFY2(gaveUp.err.contains("did not answer in time"), gaveUp.err.constData());
     ::kill(pid_t(command->processId()), SIGCONT);
     QCOMPARE(finish(*command).code, 0);
     QTest::qWait(1500);
@@ -577,13 +733,29 @@ void TestCommandLine::givingUpHasItsOwnCode()
     QProcess command;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("STRYLA_TEST_TURN_WAIT_MS", "400");
+    // Found by the user id, whatever USER says.
+    env.insert("USER", "someoneelse");
     command.setProcessEnvironment(env);
     command.start(QCoreApplication::applicationFilePath(), {"--command", "--list-profiles"});
-    const Run run = finish(command);
+    Run run = finish(command);
     disconnect(busy);
     QCOMPARE(run.code, 5);
     QCOMPARE(
         run.err, QByteArray("Another command of the program did not end in time; try again.\n"));
+
+    // A running copy that takes the command and never answers (stopped, or stuck) is waited
+    // for as long.
+    const QMetaObject::Connection mute = connect(
+        app, &QtSingleCoreApplication::requestReceived, this, [](quint64, const QString &) {});
+    QElapsedTimer clock;
+    clock.start();
+    command.start(QCoreApplication::applicationFilePath(), {"--command", "--list-profiles"});
+    run = finish(command);
+    disconnect(mute);
+    QCOMPARE(run.code, 5);
+    QCOMPARE(run.err,
+        QByteArray("The running copy of the program did not answer in time; try again.\n"));
+    QVERIFY2(clock.elapsed() < 10000, QByteArray::number(clock.elapsed()).constData());
 }
 
 int main(int argc, char **argv)

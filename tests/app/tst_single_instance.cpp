@@ -3,6 +3,7 @@
 
 #include "qtsinglecoreapplication.h"
 
+#include <QLocalSocket>
 #include <QProcess>
 #include <QTimer>
 #include <QtTest>
@@ -165,6 +166,18 @@ void TestSingleInstance::crashedFirstDoesNotBlock()
 void TestSingleInstance::aloneItRuns()
 {
     QCOMPARE(runSecondCopy(), 0);  // nobody holds the lock: the copy would start normally
+
+    // A private folder of the user's that the group may write in is not used.
+    QTemporaryDir temporary;
+    const QString folder = temporary.filePath(QStringLiteral("stryla-config-%1").arg(::geteuid()));
+    QVERIFY(QDir().mkdir(folder));
+    QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0770), 0);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    environment.insert(QStringLiteral("TMPDIR"), temporary.path());
+    QByteArray output;
+    QCOMPARE(runSecondCopy(&output, {}, environment), 4);
+    QCOMPARE(output, QByteArray("unsafe\n"));
 }
 
 // Neither the runtime folder (XDG_RUNTIME_DIR) nor the temporary folder that Qt and the
@@ -237,26 +250,49 @@ void TestSingleInstance::longAnswerArrivesWhole()
 }
 
 // Connections that never send anything, more than the running copy has descriptors: they are
-// let go, and a start after them is still handed over.
+// let go, and a start after them is still handed over, after a second flood too. Each
+// connection has two seconds to speak, from its start and again after an answer; one that
+// announces more than a message is closed at once.
 void TestSingleInstance::idleConnectionsPastTheDescriptorLimit()
 {
     QScopedPointer<QProcess> first(startFirst({"prlimit", "--nofile=64"}));
     QVERIFY(first->state() == QProcess::Running);
-    std::vector<int> idle;
-    for (int i = 0; i < 200; ++i) {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
-        sockaddr_un address = {};
-        address.sun_family = AF_UNIX;
-        qstrncpy(
-            address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path);
-        ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-        idle.push_back(fd);
+    for (int flood = 0; flood < 2; ++flood) {
+        std::vector<int> idle;
+        for (int i = 0; i < 200; ++i) {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            sockaddr_un address = {};
+            address.sun_family = AF_UNIX;
+            qstrncpy(address.sun_path, QFile::encodeName(socketPath).constData(),
+                sizeof address.sun_path);
+            ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+            idle.push_back(fd);
+        }
+        QByteArray output;
+        QCOMPARE(runSecondCopy(&output), 1);
+        QCOMPARE(output, QByteArray("delivered\n"));
+        for (const int fd : idle)
+            ::close(fd);
     }
-    QByteArray output;
-    QCOMPARE(runSecondCopy(&output), 1);
-    QCOMPARE(output, QByteArray("delivered\n"));
-    for (const int fd : idle)
-        ::close(fd);
+
+    QLocalSocket silent, oversized, answered;
+    for (QLocalSocket *socket : {&silent, &oversized, &answered}) {
+        socket->connectToServer(socketPath);
+        QVERIFY(socket->waitForConnected(5000));
+    }
+    oversized.write(QByteArray::fromHex("00020000"));  // 128 KiB to come
+    QByteArray request;
+    QDataStream out(&request, QIODevice::WriteOnly);
+    out << QStringLiteral("stryla-request:x");
+    answered.write(request);
+    const qint64 answerBytes = 4 + 2 * (kLongAnswer + 3);
+    QByteArray answer;
+    while (answer.size() < answerBytes && answered.waitForReadyRead(5000))
+        answer += answered.readAll();
+    QCOMPARE(answer.size(), answerBytes);
+    QTRY_COMPARE_WITH_TIMEOUT(oversized.state(), QLocalSocket::UnconnectedState, 1500);
+    QTRY_COMPARE_WITH_TIMEOUT(silent.state(), QLocalSocket::UnconnectedState, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(answered.state(), QLocalSocket::UnconnectedState, 5000);
     first->kill();
     first->waitForFinished();
 }
@@ -292,7 +328,7 @@ void TestSingleInstance::squattedFolderIsNotUsed()
             "d = sys.argv[1]; os.mkdir(d); os.chmod(d, 0o777)\n"
             "s = socket.socket(socket.AF_UNIX)\n"
             "s.bind(d + '/"
-                + QString(QStringLiteral("stryla-config-user-%1"))
+                + QString(QStringLiteral("stryla-config-0-%1"))
                       .arg(QString::fromLatin1(
                           QCryptographicHash::hash(QCoreApplication::applicationFilePath().toUtf8(),
                               QCryptographicHash::Sha1)
@@ -316,7 +352,6 @@ void TestSingleInstance::squattedFolderIsNotUsed()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     environment.insert(QStringLiteral("TMPDIR"), temporary.path());
-    environment.insert(QStringLiteral("USER"), QStringLiteral("user"));
     QByteArray output;
     QCOMPARE(runSecondCopy(&output, {}, environment), 4);
     QCOMPARE(output, QByteArray("unsafe\n"));
