@@ -111,7 +111,7 @@ void TestGunPage::closingAfterAChangeSendsEverySlot()
     QCOMPARE(scene().text("gunYFieldInput"), QStringLiteral("7"));
     QCOMPARE(scene().text("gunXFieldInput"), QStringLiteral("0"));
     QCOMPARE(scene().text("gunTimesFieldInput"), QStringLiteral("0"));
-    QCOMPARE(scene().text("gunPeriodSlider"), QStringLiteral("9MS"));
+    QCOMPARE(scene().text("gunPeriodSlider"), QStringLiteral("9 ms"));
     QVERIFY(scene().property("gunEndless", "checked").toBool());
 
     QVERIFY(scene().replaceText("gunYFieldInput", "12"));
@@ -167,7 +167,7 @@ void TestGunPage::slotChoiceSaveAndPeriods()
 
     QVERIFY(scene().click("gunListRow4"));
     QVERIFY(scene().setSlider("gunPeriodSlider", 29));
-    QCOMPARE(scene().text("gunPeriodSlider"), QStringLiteral("30MS"));
+    QCOMPARE(scene().text("gunPeriodSlider"), QStringLiteral("30 ms"));
     QVERIFY(scene().click("gunFireKey"));
     QVERIFY(scene().click("gunFireKeyItem1"));
     QVERIFY(scene().click("gunEndless"));

@@ -195,11 +195,14 @@ Panel {
         return entryTexts[position]
     }
 
-    objectName: "keyMatrix"
-    onLabelsChanged: {
+    // The keys' names or the keyboard layout changed: the texts follow.
+    function showKeyNames() {
         entryTexts = retranslated(entries, entryTexts)
         factoryTexts = retranslated(factoryEntries, factoryTexts)
     }
+
+    objectName: "keyMatrix"
+    onLabelsChanged: showKeyNames()
     title: texts[0]
     width: 240
     height: 370

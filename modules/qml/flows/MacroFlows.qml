@@ -57,8 +57,8 @@ QtObject {
     // told how many buttons that is.
     function confirmDeleteMacro(name) {
         var t = root.notices
-        var question = Notices.format(t, Notices.Notice.DeleteMacroQuestion, [name]) + " "
-                + Notices.usedBy(t, Number(ui_View.macroUseCount(name)))
+        var question = root.sentences(Notices.format(t, Notices.Notice.DeleteMacroQuestion, [name]),
+                                      Notices.usedBy(t, Number(ui_View.macroUseCount(name))))
         flows.ask(Notices.format(t, Notices.Notice.DeleteMacroTitle), question,
                   [Notices.format(t, Notices.Notice.Delete), Notices.format(t, Notices.Notice.Cancel)],
                   [function () { root.callPage(macroEditorPlace, "removeMacro") }, null])
