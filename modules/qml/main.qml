@@ -262,8 +262,12 @@ Item {
 
     // A title in capitals where the script has them.
     function capitals(text) {
-        var rules = language  // read, so that a title follows a change of language
-        return scriptCapitals ? ui_View.upperCase(String(text)) : String(text)
+        // Read, so that a title follows a change of language; until the first language is
+        // applied (before the bridge is there) titles show as written.
+        var rules = language
+        if (!scriptCapitals || rules === "" || typeof ui_View === "undefined")
+            return String(text)
+        return ui_View.upperCase(String(text))
     }
 
     // Letter spacing of a title: none where the script has no capitals or joins its letters.

@@ -113,6 +113,12 @@ void TestGunPage::closingAfterAChangeSendsEverySlot()
     QCOMPARE(scene().text("gunTimesFieldInput"), QStringLiteral("0"));
     QCOMPARE(scene().text("gunPeriodSlider"), QStringLiteral("9 ms"));
     QVERIFY(scene().property("gunEndless", "checked").toBool());
+    // The fire button in words; the file keeps its own name for it (below).
+    QCOMPARE(scene()
+                 .property("gunFireKey", "model")
+                 .toStringList()
+                 .value(scene().property("gunFireKey", "currentIndex").toInt()),
+        QStringLiteral("Left click"));
 
     QVERIFY(scene().replaceText("gunYFieldInput", "12"));
     QVERIFY(scene().property("gunSave", "alert").toBool());
