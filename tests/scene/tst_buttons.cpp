@@ -262,7 +262,7 @@ void TestButtons::textsInChinese()
 
     QVERIFY(openButton(2));
     QCOMPARE(scene().property("keyAssignment", "title").toString(),
-        zh.value("keyAssigment/0").toString() + "3 : " + zh.value("keyAssigment/3").toString());
+        zh.value("formats/0").toString().arg(3).arg(zh.value("keyAssigment/3").toString()));
     QVERIFY(scene().click("assignSection3"));
     QVERIFY(scene().click("assignChoice31"));
     QVERIFY(closePage());
