@@ -118,11 +118,11 @@ endfunction()
 
 stryla_qml_packages(STRYLA_QML_PACKAGES)
 # Loaded at run time, so not among the computed dependencies either: the SVG image plugin
-# draws the scene's pictures, Latin, Greek and Cyrillic texts take DejaVu Sans, and the
+# draws the scene's pictures, Latin, Greek and Cyrillic texts take Liberation Sans, and the
 # Chinese, Japanese and Korean language files need fonts with their glyphs (and each language
 # its own forms: IPAex Gothic for Japanese, Nanum Gothic for Korean; about 6 and 33 MB
 # installed, where Noto CJK would take 91 MB).
-set(STRYLA_RUNTIME_PACKAGES ${STRYLA_QML_PACKAGES} libqt6svg6 fonts-dejavu-core
+set(STRYLA_RUNTIME_PACKAGES ${STRYLA_QML_PACKAGES} libqt6svg6 fonts-liberation
     fonts-wqy-microhei fonts-ipaexfont-gothic fonts-nanum)
 list(REMOVE_DUPLICATES STRYLA_RUNTIME_PACKAGES)
 list(JOIN STRYLA_RUNTIME_PACKAGES ", " STRYLA_RUNTIME_DEPENDS)

@@ -67,7 +67,8 @@ int matchScore(const QLocale &wanted, const QLocale &offered)
 }
 
 // Fonts by the script a locale writes in: Latin, Greek and Cyrillic in a Latin face (whose
-// quotes and ellipsis are proportional, where a CJK face draws them full-width), the CJK fonts
+// quotes and ellipsis are proportional, where a CJK face draws them full-width; Liberation Sans
+// first, as narrow as the scene's layouts need, DejaVu Sans runs wider), the CJK fonts
 // each with their language's own glyph forms. Simplified Chinese takes the scene's own fonts.
 struct ScriptFonts
 {
@@ -76,9 +77,9 @@ struct ScriptFonts
 };
 
 constexpr ScriptFonts kScriptFonts[] = {
-    {QLocale::LatinScript, {"DejaVu Sans", "Noto Sans", "Segoe UI"}},
-    {QLocale::CyrillicScript, {"DejaVu Sans", "Noto Sans", "Segoe UI"}},
-    {QLocale::GreekScript, {"DejaVu Sans", "Noto Sans", "Segoe UI"}},
+    {QLocale::LatinScript, {"Liberation Sans", "DejaVu Sans", "Segoe UI"}},
+    {QLocale::CyrillicScript, {"Liberation Sans", "DejaVu Sans", "Segoe UI"}},
+    {QLocale::GreekScript, {"Liberation Sans", "DejaVu Sans", "Segoe UI"}},
     {QLocale::JapaneseScript, {"Noto Sans CJK JP", "IPAexGothic", "IPAGothic"}},
     {QLocale::KoreanScript, {"Noto Sans CJK KR", "NanumGothic", "UnDotum"}},
     {QLocale::TraditionalHanScript, {"Noto Sans CJK TC", "AR PL UMing TW", "Microsoft JhengHei"}},

@@ -28,7 +28,7 @@ Rectangle {
         color: root.colorGray2
         font.pixelSize: root.fontMinSize + 1
         font.bold: true
-        font.letterSpacing: root.titleSpacing(1.5)
+        font.letterSpacing: root.titleSpacing(1)
         Accessible.role: Accessible.Heading
     }
     Row {

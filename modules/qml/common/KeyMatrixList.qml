@@ -227,13 +227,13 @@ Panel {
         height: 18
         spacing: 12
         UiText {
-            width: 36
+            width: 42
             text: list.texts[1]
             color: root.colorGray2
             font.pixelSize: root.fontMinSize
         }
         UiText {
-            width: columns.width - 56
+            width: columns.width - 62
             text: list.texts[2]
             color: root.colorGray2
             font.pixelSize: root.fontMinSize
