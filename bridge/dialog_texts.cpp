@@ -16,7 +16,8 @@
 namespace {
 
 // Texts of the native side that the language file gives: the captions and filters of the
-// import and export dialogs, and the tray menu's entry that ends the program.
+// import and export dialogs, the tray menu's entry that ends the program, and the notice of a
+// mouse the system does not let the program open.
 struct NativeText
 {
     const char *context;
@@ -31,6 +32,10 @@ constexpr NativeText kTexts[] = {
     {"myQQuickView", "Profile(*.pf)", "notices", 21},
     {"myQQuickView", "Macro(*.mc)", "notices", 22},
     {"TrayMenu", "Quit (&Q)", "other", 8},
+    {"DeviceWatch",
+        "The mouse was found but cannot be opened: the udev rule from the README is not "
+        "installed.",
+        "notices", 27},
 };
 
 // The section whose first eight strings are the texts of the DPI-switch notices.

@@ -5,6 +5,7 @@
 #include "gun_data.h"
 #include "gun_sender.h"
 #include "hid_thread.h"
+#include "keyboard_layout.h"
 #include "lang_strings.h"
 #include "macro_download.h"
 #include "macro_files.h"
@@ -389,7 +390,9 @@ QVariantList myQQuickView::languages(const QString &readerCode)
         LangStrings::sortedForReader(LangStrings::shippedLanguages(), readerCode)) {
         out.append(QVariantMap {{QStringLiteral("code"), language.code},
             {QStringLiteral("name"), language.name},
-            {QStringLiteral("fonts"), LangStrings::preferredFonts(language.locale)}});
+            {QStringLiteral("fonts"), LangStrings::preferredFonts(language.locale)},
+            {QStringLiteral("capitals"), LangStrings::writesCapitals(language.locale)},
+            {QStringLiteral("locale"), language.locale}});
     }
     return out;
 }
@@ -401,7 +404,13 @@ QString myQQuickView::useLanguage(const QString &choice)
     if (!note.isEmpty())
         qDebug().noquote() << note;
     installDialogTexts(this, code);
+    m_locale = QLocale(LangStrings::localeOf(code));
     return code;
+}
+
+QString myQQuickView::upperCase(const QString &text) const
+{
+    return m_locale.toUpper(text);
 }
 
 // Macro files -----------------------------------------------------------------------------
@@ -567,6 +576,11 @@ bool myQQuickView::mouseSetCursorSpeed(uint cursorSpeed)
 bool myQQuickView::canSetCursorSpeed() const
 {
     return PointerSettings::canSetCursorSpeed();
+}
+
+QVariantMap myQQuickView::keyboardLayout() const
+{
+    return KeyboardLayouts::current().toVariant();
 }
 
 bool myQQuickView::mouseSetVerticalScrollLines(uint lines)

@@ -10,6 +10,7 @@
 #include "profile_images.h"
 #include "settings_store.h"
 
+#include <QLocale>
 #include <QQuickWidget>
 #include <QStringList>
 #include <QVariant>
@@ -62,15 +63,20 @@ public:
     // Whether this desktop lets a program set the pointer speed (the system page says so when
     // it does not).
     Q_INVOKABLE bool canSetCursorSpeed() const;
+    // The desktop's keyboard layout in use now: {name, labels, letters} (see KeyboardLayout).
+    Q_INVOKABLE QVariantMap keyboardLayout() const;
     // How long the start picture stays, in milliseconds (a second; tests may shorten it).
     Q_INVOKABLE int startPictureMs() const;
-    // The shipped languages, ordered by name as a reader of the language readerCode sorts
-    // them (English without one): { code, name, fonts } each (fonts: those that draw its
-    // script best, most wanted first).
+    // The shipped languages, ordered by name as a reader of the language readerCode sorts them
+    // (English without one): { code, name, locale, fonts, capitals } each (capitals: whether
+    // titles may be set in spaced capitals; fonts: those that draw its script best, most wanted
+    // first).
     Q_INVOKABLE QVariantList languages(const QString &readerCode = QString());
     // Makes the language a stored choice gives (a code, or "desktop") the native side's
     // language (file dialogs, tray menu) and returns its code, which the scene reads texts in.
     Q_INVOKABLE QString useLanguage(const QString &choice);
+    // The text in capitals by the rules of the language in use (Turkish i → İ).
+    Q_INVOKABLE QString upperCase(const QString &text) const;
 
     // Key and button transitions of the global hooks, handed to the scene queued.
     void detectKeyboard(bool isDown, int usbCode);
@@ -162,6 +168,7 @@ private:
     QList<QSettings *> profileHandles() const;
 
     std::unique_ptr<SettingsStore> m_store;
+    QLocale m_locale;
     std::unique_ptr<ProfileFiles> m_profileFiles;
     NameLists m_names;
     DeviceContext m_context;

@@ -118,11 +118,12 @@ endfunction()
 
 stryla_qml_packages(STRYLA_QML_PACKAGES)
 # Loaded at run time, so not among the computed dependencies either: the SVG image plugin
-# draws the scene's pictures, and the Chinese, Japanese and Korean language files need fonts
-# with their glyphs (and each language its own forms: IPAex Gothic for Japanese, Nanum Gothic
-# for Korean; about 6 and 33 MB installed, where Noto CJK would take 91 MB).
-set(STRYLA_RUNTIME_PACKAGES ${STRYLA_QML_PACKAGES} libqt6svg6 fonts-wqy-microhei
-    fonts-ipaexfont-gothic fonts-nanum)
+# draws the scene's pictures, Latin, Greek and Cyrillic texts take Liberation Sans, and the
+# Chinese, Japanese and Korean language files need fonts with their glyphs (and each language
+# its own forms: IPAex Gothic for Japanese, Nanum Gothic for Korean; about 6 and 33 MB
+# installed, where Noto CJK would take 91 MB).
+set(STRYLA_RUNTIME_PACKAGES ${STRYLA_QML_PACKAGES} libqt6svg6 fonts-liberation
+    fonts-wqy-microhei fonts-ipaexfont-gothic fonts-nanum)
 list(REMOVE_DUPLICATES STRYLA_RUNTIME_PACKAGES)
 list(JOIN STRYLA_RUNTIME_PACKAGES ", " STRYLA_RUNTIME_DEPENDS)
 
@@ -155,8 +156,9 @@ set(CPACK_DEBIAN_PACKAGE_SUGGESTS gnome-shell-extension-appindicator)
 # Qt's Wayland plugin: in a Wayland session the program is a Wayland client (moved by the
 # compositor, its focus sources); without it Qt falls back to X11 through XWayland where the
 # session has it, and cannot start where it has not.
+# AR PL UMing draws Traditional Chinese in its own (Taiwan) forms.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "qt6-wayland, qt6-xdgdesktopportal-platformtheme, qt6-translations-l10n")
+    "qt6-wayland, qt6-xdgdesktopportal-platformtheme, qt6-translations-l10n, fonts-arphic-uming")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/debian/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

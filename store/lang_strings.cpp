@@ -67,7 +67,10 @@ int matchScore(const QLocale &wanted, const QLocale &offered)
     return wanted.territory() == offered.territory() ? 3 : 2;
 }
 
-// Fonts by the script a locale writes in: the CJK fonts give each language its own glyph forms.
+// Fonts by the script a locale writes in: Latin, Greek and Cyrillic in a Latin face (whose
+// quotes and ellipsis are proportional, where a CJK face draws them full-width; Liberation Sans
+// first, as narrow as the scene's layouts need, DejaVu Sans runs wider), the CJK fonts
+// each with their language's own glyph forms. Simplified Chinese takes the scene's own fonts.
 struct ScriptFonts
 {
     QLocale::Script script;
@@ -75,10 +78,19 @@ struct ScriptFonts
 };
 
 constexpr ScriptFonts kScriptFonts[] = {
+    {QLocale::LatinScript, {"Liberation Sans", "DejaVu Sans", "Segoe UI"}},
+    {QLocale::CyrillicScript, {"Liberation Sans", "DejaVu Sans", "Segoe UI"}},
+    {QLocale::GreekScript, {"Liberation Sans", "DejaVu Sans", "Segoe UI"}},
     {QLocale::JapaneseScript, {"Noto Sans CJK JP", "IPAexGothic", "IPAGothic"}},
     {QLocale::KoreanScript, {"Noto Sans CJK KR", "NanumGothic", "UnDotum"}},
-    {QLocale::TraditionalHanScript, {"Noto Sans CJK TC", "Microsoft JhengHei", nullptr}},
+    {QLocale::TraditionalHanScript, {"Noto Sans CJK TC", "AR PL UMing TW", "Microsoft JhengHei"}},
 };
+
+// Scripts written in capitals and small letters, each letter standing on its own: titles may
+// be set in capitals and spaced out. (CJK scripts have no case, and spacing pulls apart the
+// letters of scripts that join them.)
+constexpr QLocale::Script kCasedScripts[] = {
+    QLocale::LatinScript, QLocale::CyrillicScript, QLocale::GreekScript, QLocale::ArmenianScript};
 
 }  // namespace
 
@@ -173,6 +185,21 @@ QStringList preferredFonts(const QString &locale)
         }
     }
     return fonts;
+}
+
+bool writesCapitals(const QString &locale)
+{
+    const QLocale::Script script = QLocale(locale).script();
+    return std::find(std::begin(kCasedScripts), std::end(kCasedScripts), script)
+        != std::end(kCasedScripts);
+}
+
+QString localeOf(const QString &langCode)
+{
+    for (const Language &language : shippedLanguages())
+        if (language.code == langCode)
+            return language.locale;
+    return langCode;
 }
 
 QString languageFilePath(const QString &langCode)

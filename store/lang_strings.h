@@ -53,6 +53,13 @@ QString resolveChoice(const QString &choice, QString *note = nullptr);
 // The fonts that draw a language's script best, most wanted first (empty: the scene's own).
 QStringList preferredFonts(const QString &locale);
 
+// Whether the locale's script has capitals and letters that stand apart (Latin, Cyrillic,
+// Greek, Armenian), so that a title may be set in spaced capitals.
+bool writesCapitals(const QString &locale);
+
+// The locale a shipped language serves (its "locale" entry, else its code).
+QString localeOf(const QString &langCode);
+
 QString languageFilePath(const QString &langCode);
 
 // The strings of one section in key order; an absent key gives an empty string, a missing file

@@ -4,6 +4,7 @@ import "common"
 import "flows"
 import "pages"
 import "js/entry_text.js" as EntryText
+import "js/formats.js" as Formats
 import "js/key_names.js" as KeyNames
 import "js/macro_names.js" as MacroNames
 import "js/notices.js" as Notices
@@ -82,6 +83,12 @@ Item {
     property string fontFamily: "微软雅黑"
     readonly property var fontCandidates: ["微软雅黑", "Microsoft YaHei", "WenQuanYi Micro Hei",
         "Noto Sans CJK SC", "Source Han Sans SC", "DejaVu Sans"]
+    // Composed texts and numbers with units in the language's order and signs.
+    property var formats: Formats.defaults.slice()
+    property string decimalPoint: "."
+    // Whether the language's script has capitals and letters that stand apart: titles are
+    // then set in spaced capitals (by the language's own rules), otherwise as written.
+    property bool scriptCapitals: true
     property int fontMinSize: 10
     property int fontNormalSize: 12
     property int fontMiddleSize: 14
@@ -179,6 +186,8 @@ Item {
 
     function setWindowShown(shown) {
         windowShown = shown === true
+        if (windowShown && mainScreen.started)
+            useKeyboardLayout()
     }
 
     function detectKeyboard(isDown, usbCode) {
@@ -268,6 +277,39 @@ Item {
     function shown(place) {
         var p = page(place)
         return p !== null && p.visible
+    }
+
+    function compose(index, args) {
+        return Formats.compose(formats, index, args)
+    }
+
+    function millimetres(value) {
+        return compose(Formats.Format.Millimetres, [Formats.number(value, decimalPoint)])
+    }
+
+    function milliseconds(value) {
+        return compose(Formats.Format.Milliseconds, [Formats.number(value, decimalPoint)])
+    }
+
+    // Two sentences one after the other, as the language sets them (no space in Chinese and
+    // Japanese, whose full stop carries its own).
+    function sentences(first, second) {
+        return compose(Formats.Format.Sentences, [first, second])
+    }
+
+    // A title in capitals where the script has them.
+    function capitals(text) {
+        // Read, so that a title follows a change of language; until the first language is
+        // applied (before the bridge is there) titles show as written.
+        var rules = language
+        if (!scriptCapitals || rules === "" || typeof ui_View === "undefined")
+            return String(text)
+        return ui_View.upperCase(String(text))
+    }
+
+    // Letter spacing of a title: none where the script has no capitals or joins its letters.
+    function titleSpacing(spacing) {
+        return scriptCapitals ? spacing : 0
     }
 
     function callPage(place, name, args) {
@@ -405,8 +447,10 @@ Item {
         assignmentTexts = mergedTexts("keyAssigment", later["keyAssigment"],
                                       builtIn("assignmentTexts", assignmentTexts), false)
         notices = sectionTexts("notices", notices)
+        formats = sectionTexts("formats", Formats.defaults.slice())
         KeyNames.applyLanguage(ui_View.getLangStrings("keyCode", language))
         loadOtherKeyNames()
+        useKeyboardLayout()
         ui_View.getLangStrings("other", language)
     }
 
@@ -429,10 +473,17 @@ Item {
     function useLanguage(choice) {
         language = ui_View.useLanguage(choice)
         var fonts = []
+        var cased = true
+        var localeName = "en"
         for (var i = 0; i < shippedLanguages.length; ++i) {
-            if (shippedLanguages[i].code === language)
+            if (shippedLanguages[i].code === language) {
                 fonts = shippedLanguages[i].fonts
+                cased = shippedLanguages[i].capitals !== false
+                localeName = shippedLanguages[i].locale
+            }
         }
+        scriptCapitals = cased
+        decimalPoint = Qt.locale(localeName).decimalPoint
         chooseFont(fonts.concat(fontCandidates))
     }
 
@@ -444,6 +495,19 @@ Item {
                 return
             }
         }
+    }
+
+    // Keys are shown by their labels on the desktop's keyboard layout, read again whenever the
+    // window comes into view (the user may have switched layouts meanwhile) and before the
+    // button page opens. Lists and steps already shown take the new labels.
+    function useKeyboardLayout() {
+        var layout = ui_View.keyboardLayout()
+        if (JSON.stringify(layout) === JSON.stringify({ name: KeyNames.layoutName,
+                labels: KeyNames.layoutLabels, letters: KeyNames.layoutLetters }))
+            return
+        KeyNames.setLayout(layout)
+        callPage(keyMatrixPlace, "showKeyNames")
+        callPage(macroEditorPlace, "showKeyNames")
     }
 
     // The user's choice on the system page, stored and shown at once on every page; the
@@ -480,6 +544,7 @@ Item {
             return
         }
         selectedButton = position
+        useKeyboardLayout()
         assignment.openFor(position, list.entryAt(position), list.textAt(position),
                            list.factoryEntryAt(position), list.factoryTextAt(position))
         openPopup(assignment)

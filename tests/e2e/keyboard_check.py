@@ -320,10 +320,10 @@ def field_text(app, name):
 def run_write(app):
     """A 560 Save takes seconds: digits typed meanwhile reach the field afterwards, the focus
     stays where it was, and the progress bar's value rises as the write goes on."""
-    tab_to(app, "text", "R")
+    tab_to(app, "text", "Red")
     typed("1")
-    if ("R", "1") not in inserted:
-        raise Failure("the digit typed into R was not echoed: %s" % inserted)
+    if ("Red", "1") not in inserted:
+        raise Failure("the digit typed into Red was not echoed: %s" % inserted)
     announced = focus_count
     key("ctrl+s")
     bars = []
@@ -345,11 +345,11 @@ def run_write(app):
     if len(words) < 3 or words[-3] != words[-1] or words[-1] == "0":
         raise Failure("the progress bar ends with '%s'" % bars[0].get_name())
     print("progress bar after the Save: %s" % bars[0].get_name())
-    expect(app, "text", "R")
+    expect(app, "text", "Red")
     if focus_count != announced:
         raise Failure("the focus moved during the Save (%d announcements)" % (focus_count - announced))
-    if field_text(app, "R") != "123":
-        raise Failure("R reads '%s' after digits typed during the Save" % field_text(app, "R"))
+    if field_text(app, "Red") != "123":
+        raise Failure("Red reads '%s' after digits typed during the Save" % field_text(app, "Red"))
 
     # 300 Tabs during a Save: 256 wait and move the focus afterwards, the rest are dropped
     # and standard error says how many (the caller reads it).

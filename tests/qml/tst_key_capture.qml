@@ -56,28 +56,22 @@ TestCase {
 
     function test_rate_data() {
         return [
-            { tag: "first position", position: 3, text: "4MS", rate: 4 },
-            { tag: "position 9 is the default 10", position: 9, text: "10MS", rate: 10 },
-            { tag: "position 19", position: 19, text: "20MS", rate: 20 },
-            { tag: "last position", position: 89, text: "90MS", rate: 90 }
+            { tag: "first position", position: 3, rate: 4 },
+            { tag: "position 9 is the default 10", position: 9, rate: 10 },
+            { tag: "position 19", position: 19, rate: 20 },
+            { tag: "last position", position: 89, rate: 90 }
         ]
     }
 
     function test_rate(data) {
-        compare(KeyCapture.rateText(data.position), data.text)
-        compare(KeyCapture.rateOf(data.text), data.rate)
+        compare(KeyCapture.rateAt(data.position), data.rate)
         compare(KeyCapture.ratePosition(data.rate), data.position)
     }
 
-    function test_rateText() {
-        compare(KeyCapture.rateOf(KeyCapture.defaultRateText), 10)
-        compare(KeyCapture.textOfRate(10), "10ms")
-        compare(KeyCapture.textOfRate(35), "35MS")
-        // Stored rates outside the slider keep their text; the handle stops at an end.
-        compare(KeyCapture.textOfRate(2), "2MS")
+    function test_ratePosition() {
+        // Stored rates outside the slider stop the handle at an end.
         compare(KeyCapture.ratePosition(2), 3)
         compare(KeyCapture.ratePosition(200), 89)
         compare(KeyCapture.ratePosition("x"), 9)
-        compare(KeyCapture.rateOf("fastMS"), 10)
     }
 }

@@ -111,8 +111,14 @@ void TestGunPage::closingAfterAChangeSendsEverySlot()
     QCOMPARE(scene().text("gunYFieldInput"), QStringLiteral("7"));
     QCOMPARE(scene().text("gunXFieldInput"), QStringLiteral("0"));
     QCOMPARE(scene().text("gunTimesFieldInput"), QStringLiteral("0"));
-    QCOMPARE(scene().text("gunPeriodSlider"), QStringLiteral("9MS"));
+    QCOMPARE(scene().text("gunPeriodSlider"), QStringLiteral("9 ms"));
     QVERIFY(scene().property("gunEndless", "checked").toBool());
+    // The fire button in words; the file keeps its own name for it (below).
+    QCOMPARE(scene()
+                 .property("gunFireKey", "model")
+                 .toStringList()
+                 .value(scene().property("gunFireKey", "currentIndex").toInt()),
+        QStringLiteral("Left click"));
 
     QVERIFY(scene().replaceText("gunYFieldInput", "12"));
     QVERIFY(scene().property("gunSave", "alert").toBool());
@@ -167,7 +173,7 @@ void TestGunPage::slotChoiceSaveAndPeriods()
 
     QVERIFY(scene().click("gunListRow4"));
     QVERIFY(scene().setSlider("gunPeriodSlider", 29));
-    QCOMPARE(scene().text("gunPeriodSlider"), QStringLiteral("30MS"));
+    QCOMPARE(scene().text("gunPeriodSlider"), QStringLiteral("30 ms"));
     QVERIFY(scene().click("gunFireKey"));
     QVERIFY(scene().click("gunFireKeyItem1"));
     QVERIFY(scene().click("gunEndless"));

@@ -124,8 +124,13 @@ void TestLanguages::desktopLanguageThenChoiceThenDesktopAgain()
     // Pages built in German: the button page, the macro editor with a macro recorded.
     QVERIFY(scene().click("keyMatrixRow1"));
     QVERIFY(scene().waitUsable("keyAssignment"));
+    QCOMPARE(scene().property("keyAssignment", "title").toString(),
+        QStringLiteral("Taste 2: ") + scene().text("keyMatrixText1"));
     QVERIFY(scene().click("assignSection3"));
     QVERIFY(scene().click("keyAssignmentClose"));
+    // Numbers with the German decimal sign and unit.
+    QVERIFY(scene().setSlider("lodSlider", 25));
+    QCOMPARE(scene().text("lodSlider"), QStringLiteral("0,5 mm"));
     QVERIFY(scene().click("macroEditorEntry"));
     QVERIFY(scene().waitUsable("macroNewButton"));
     QVERIFY(scene().click("macroNewButton"));

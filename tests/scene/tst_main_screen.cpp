@@ -245,11 +245,11 @@ void TestMainScreen::liftOffLabels_data()
 {
     QTest::addColumn<int>("position");
     QTest::addColumn<QString>("label");
-    QTest::newRow("3") << 3 << "0mm";
-    QTest::newRow("25") << 25 << "0.5mm";
-    QTest::newRow("46") << 46 << "1mm";
-    QTest::newRow("60") << 60 << "1.3mm";
-    QTest::newRow("89") << 89 << "2mm";
+    QTest::newRow("3") << 3 << "0 mm";
+    QTest::newRow("25") << 25 << "0.5 mm";
+    QTest::newRow("46") << 46 << "1 mm";
+    QTest::newRow("60") << 60 << "1.3 mm";
+    QTest::newRow("89") << 89 << "2 mm";
 }
 
 void TestMainScreen::liftOffLabels()

@@ -99,15 +99,20 @@ Rectangle {
         released(v)
     }
 
+    // The leading number of a text, written with the language's decimal sign ("0,5 mm").
+    function leadingNumber(t) {
+        return parseFloat(String(t).replace(root.decimalPoint, "."))
+    }
+
     // The number a position shows (its text's leading number), or the position itself.
     function shownNumber(v) {
-        var n = parseFloat(textOf ? textOf(v) : String(v))
+        var n = leadingNumber(textOf ? textOf(v) : String(v))
         return isFinite(n) ? n : v
     }
 
     // The number the box shows now; a text without one gives the position's.
     function numberShown() {
-        var n = parseFloat(text)
+        var n = leadingNumber(text)
         return isFinite(n) ? n : shownNumber(value)
     }
 

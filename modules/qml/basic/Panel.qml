@@ -22,13 +22,13 @@ Rectangle {
         visible: panel.title.length > 0
         anchors { left: parent.left; leftMargin: 14; right: toolRow.left; rightMargin: 8; top: parent.top }
         height: panel.headerHeight
-        text: panel.title
+        text: root.capitals(panel.title)
+        Accessible.name: panel.title
         Accessible.ignored: !visible
         color: root.colorGray2
         font.pixelSize: root.fontMinSize + 1
         font.bold: true
-        font.letterSpacing: 1.5
-        font.capitalization: Font.AllUppercase
+        font.letterSpacing: root.titleSpacing(1)
         Accessible.role: Accessible.Heading
     }
     Row {

@@ -1,5 +1,6 @@
 import QtQuick
 import "../basic"
+import "../js/formats.js" as Formats
 import "../js/slider_map.js" as SliderMap
 
 // The DPI stages of the right panel: how many stages the DPI button steps through, the DPI
@@ -218,7 +219,7 @@ Panel {
                 id: row
                 required property int index
                 readonly property bool inUse: index === page.currentStage
-                readonly property string stageName: page.texts[1] + " " + (index + 1)
+                readonly property string stageName: root.compose(Formats.Format.Stage, [index + 1])
 
                 function place(position) {
                     slider.value = position

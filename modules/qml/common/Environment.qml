@@ -63,7 +63,7 @@ Item {
             text: environment.title
             font.pixelSize: root.fontMaxSize
             font.bold: true
-            font.letterSpacing: 2
+            font.letterSpacing: root.titleSpacing(2)
             Accessible.role: Accessible.Heading
         }
     }

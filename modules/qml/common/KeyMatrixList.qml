@@ -195,11 +195,14 @@ Panel {
         return entryTexts[position]
     }
 
-    objectName: "keyMatrix"
-    onLabelsChanged: {
+    // The keys' names or the keyboard layout changed: the texts follow.
+    function showKeyNames() {
         entryTexts = retranslated(entries, entryTexts)
         factoryTexts = retranslated(factoryEntries, factoryTexts)
     }
+
+    objectName: "keyMatrix"
+    onLabelsChanged: showKeyNames()
     title: texts[0]
     width: 240
     height: 370
@@ -224,13 +227,13 @@ Panel {
         height: 18
         spacing: 12
         UiText {
-            width: 36
+            width: 42
             text: list.texts[1]
             color: root.colorGray2
             font.pixelSize: root.fontMinSize
         }
         UiText {
-            width: columns.width - 56
+            width: columns.width - 62
             text: list.texts[2]
             color: root.colorGray2
             font.pixelSize: root.fontMinSize

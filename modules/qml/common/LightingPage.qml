@@ -11,10 +11,11 @@ Panel {
     id: page
 
     // 0 title, 1-4 effects Static … OFF, 5 "Speed", 6 "Color", 7 "Brightness", 8-14 the
-    // multi-colour effects, 15 "Breath Loop", 16 restore the factory lighting, 17-19 spare.
+    // multi-colour effects, 15 "Breath Loop", 16 restore the factory lighting, 17-19 the
+    // colour fields' names (red, green, blue).
     property var texts: ["Light", "Static", "Breath", "Neon", "OFF", "Speed", "Color", "Brightness",
         "Twinkling", "Wave", "Gliding", "Finger Moving", "Vertical Flipping", "YO-YO", "Spotlight",
-        "Breath Loop", "Restore Default", "", "", ""]
+        "Breath Loop", "Restore Default", "Red", "Green", "Blue"]
     property bool isSave: false
 
     property int effect: 0
@@ -271,6 +272,8 @@ Panel {
         id: channelField
 
         property string channel: ""
+        // What a screen reader calls the field ("Red").
+        property string name: channel
         property alias value: numberField.value
 
         spacing: 4
@@ -289,7 +292,7 @@ Panel {
             objectName: "light" + channelField.channel + "Field"
             width: 44
             height: 22
-            name: channelField.channel
+            name: channelField.name
             minimum: 0
             maximum: 255
             onAccepted: page.typeColour()
@@ -393,9 +396,9 @@ Panel {
         Row {
             x: 4
             spacing: 12
-            ChannelField { id: redField; channel: "R" }
-            ChannelField { id: greenField; channel: "G" }
-            ChannelField { id: blueField; channel: "B" }
+            ChannelField { id: redField; channel: "R"; name: page.texts[17] }
+            ChannelField { id: greenField; channel: "G"; name: page.texts[18] }
+            ChannelField { id: blueField; channel: "B"; name: page.texts[19] }
         }
     }
 }

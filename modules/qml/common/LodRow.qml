@@ -68,8 +68,8 @@ Panel {
         from: SliderMap.lodFirst
         to: SliderMap.lodLast
         trackWidth: 172
-        text: SliderMap.lodText(value)
-        textOf: SliderMap.lodText
+        text: root.millimetres(SliderMap.lodMillimetres(value))
+        textOf: function (position) { return root.millimetres(SliderMap.lodMillimetres(position)) }
         onMoved: function (value) {
             ui_View.setData("mouse/reportRate", value)
             row.isSave = true

@@ -273,11 +273,11 @@ Item {
             }
             UiText {
                 anchors { horizontalCenter: parent.horizontalCenter; top: parent.bottom; topMargin: 6 }
-                text: view.modelData.caption
+                text: root.capitals(view.modelData.caption)
+                Accessible.name: view.modelData.caption
                 color: root.colorGray2
                 font.pixelSize: root.fontMinSize + 1
-                font.letterSpacing: 1.5
-                font.capitalization: Font.AllUppercase
+                font.letterSpacing: root.titleSpacing(1.5)
             }
         }
     }

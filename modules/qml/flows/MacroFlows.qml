@@ -77,8 +77,8 @@ QtObject {
     function confirmDeleteMacro(name) {
         var t = root.notices
         var users = ui_View.macroUsers(name)
-        var question = Notices.format(t, Notices.Notice.DeleteMacroQuestion, [name]) + " "
-                + Notices.usedBy(t, users.length)
+        var question = root.sentences(Notices.format(t, Notices.Notice.DeleteMacroQuestion, [name]),
+                                      Notices.usedBy(t, users.length))
         if (users.length > 0)
             question += "\n" + buttonNames(users).join(", ")
         flows.ask(Notices.format(t, Notices.Notice.DeleteMacroTitle), question,

@@ -160,12 +160,12 @@ function combinationText(bits, first, second, separator) {
     var names = [];
     for (var bit = 0; bit < modifierCount; ++bit) {
         if (bits & (1 << bit))
-            names.push(KeyNames.nameOf(firstModifier + bit));
+            names.push(KeyNames.labelOf(firstModifier + bit));
     }
     if (first !== 0)
-        names.push(KeyNames.nameOf(first));
+        names.push(KeyNames.labelOf(first));
     if (second !== 0)
-        names.push(KeyNames.nameOf(second));
+        names.push(KeyNames.labelOf(second));
     return names.join(separator);
 }
 
@@ -194,13 +194,14 @@ function entryText(entry, labels, macroName) {
         return text !== "" ? text : label(labels, 7);
     }
     case Kind.Fire:
-        return KeyNames.nameOf(v1);
+        return KeyNames.labelOf(v1);
     case Kind.Combination:
         return combinationText(v1, v2, v3, "+");
     case Kind.Media:
     case Kind.Windows:
-    case Kind.Shortcut:
         return matchingLabel(kind, labels, function (e) { return e[2] === v2 && e[3] === v3; });
+    case Kind.Shortcut:
+        return shortcutText(labels, v2, v3);
     case Kind.Macro:
         return macroName === undefined || macroName === null ? "" : String(macroName);
     case Kind.Dpi:
@@ -211,11 +212,38 @@ function entryText(entry, labels, macroName) {
     }
 }
 
-// The fixed choice (its label index) an entry is, -1 when it is none of them.
+// A shortcut's letter: the one its key types on a US board, where the choices are written.
+function letterOfUsCode(code) {
+    return String.fromCharCode(0x61 + Number(code) - 0x04);
+}
+
+// The entry a shortcut choice sends on the layout in use: Ctrl with the key that types its
+// letter there (Ctrl+A is the key marked A on an AZERTY board too). A layout without Latin
+// letters keeps the US key, which the desktop reads as the Latin shortcut.
+function shortcutEntry(entry) {
+    var e = entry.slice();
+    if (Number(e[0]) === Kind.Shortcut)
+        e[3] = KeyNames.letterCode(letterOfUsCode(e[3]), Number(e[3]));
+    return e;
+}
+
+// A shortcut as it works on the layout in use: the choice whose letter its key types here;
+// a key that types none of them shows as the keys it sends.
+function shortcutText(labels, modifier, key) {
+    var text = matchingLabel(Kind.Shortcut, labels, function (e) {
+        return e[2] === modifier && shortcutEntry(e)[3] === key;
+    });
+    return text !== "" ? text : KeyNames.labelOf(modifier) + "+" + KeyNames.labelOf(key);
+}
+
+// The fixed choice (its label index) an entry is, -1 when it is none of them. Shortcuts are
+// the choices as the layout in use sends them.
 function choiceOf(entry) {
     var section = entry ? sectionOfKind(Number(entry[0])) : null;
     for (var i = 0; section && i < section.choices.length; ++i) {
-        if (sameEntry(section.choices[i].entry, entry))
+        var choice = section.kind === Kind.Shortcut ? shortcutEntry(section.choices[i].entry)
+                                                     : section.choices[i].entry;
+        if (sameEntry(choice, entry))
             return section.choices[i].label;
     }
     return -1;

@@ -21,7 +21,7 @@ function isModifier(code) {
 }
 
 function withName(text, code) {
-    var name = KeyNames.nameOf(code);
+    var name = KeyNames.labelOf(code);
     return text === "" ? name : text + separator + name;
 }
 
@@ -61,33 +61,21 @@ function entryOf(collector) {
     return [collector.kind, collector.modifiers, collector.first, collector.second];
 }
 
-// Fire rate: a drop-down slider whose positions 3 … 89 stand for 4 … 90 ms. It starts with
-// the text defaultRateText; a moved slider shows its position + 1 and "MS", and the rate is
-// the number in the text before its last two characters.
+// Fire rate: a drop-down slider whose positions 3 … 89 stand for 4 … 90 ms; 10 ms until the
+// slider moves.
 var rateFirst = 3;
 var rateLast = 89;
-var defaultRateText = "10ms";
+var defaultRate = 10;
 
-function rateText(position) {
-    return String(position + 1) + "MS";
-}
-
-function rateOf(text) {
-    var t = String(text);
-    var n = Number(t.substring(0, t.length - 2));
-    return Number.isInteger(n) ? n : 10;
+function rateAt(position) {
+    return Math.round(Number(position)) + 1;
 }
 
 // Where the slider stands for a rate (the nearest end for a rate outside 4 … 90).
 function ratePosition(rate) {
     var p = Math.round(Number(rate)) - 1;
     if (!isFinite(p))
-        return rateOf(defaultRateText) - 1;
+        return defaultRate - 1;
     return Math.max(rateFirst, Math.min(rateLast, p));
 }
 
-// The text shown for a stored rate: the default text for the default rate, so a fresh page
-// and a stored 10 ms look alike.
-function textOfRate(rate) {
-    return Number(rate) === rateOf(defaultRateText) ? defaultRateText : String(rate) + "MS";
-}

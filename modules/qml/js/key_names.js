@@ -83,6 +83,33 @@ function nameOf(code) {
     return "";
 }
 
+// The keyboard layout in use (set by setLayout): its name, the label printed on each key that
+// types a character, and the key of each Latin letter. Keys are stored and sent by code and
+// named by the language file; the labels only change how they are shown.
+var layoutName = "";
+var layoutLabels = ({});
+var layoutLetters = ({});
+
+// layout: {name, labels: {"<code>": label}, letters: {"a": code}}; an empty one for none.
+function setLayout(layout) {
+    layoutName = layout && layout.name ? String(layout.name) : "";
+    layoutLabels = layout && layout.labels ? layout.labels : ({});
+    layoutLetters = layout && layout.letters ? layout.letters : ({});
+}
+
+// The name a key is shown by: the label on the key in the layout in use, else its name.
+function labelOf(code) {
+    var label = layoutLabels[String(Number(code))];
+    return label !== undefined && String(label) !== "" ? String(label) : nameOf(code);
+}
+
+// The code of the key that types a Latin letter in the layout in use; usCode where the layout
+// does not say (no layout read, or none of its groups has the letter).
+function letterCode(letter, usCode) {
+    var code = layoutLetters[String(letter).toLowerCase()];
+    return code !== undefined ? Number(code) : usCode;
+}
+
 function isMouseButton(code) {
     return Number(code) >= firstMouseButton;
 }

@@ -28,17 +28,19 @@ function kindOf(step) {
     return "";
 }
 
-// The step as the editor shows it: "120 ms", "↓ A" for a press, "↑ A" for a release. A key
-// is shown by its name in the language in use, whichever language recorded it; a name that
-// no language has is shown as stored, marked "(unknown key)".
-function displayText(step) {
+// The step as the editor shows it: "120 ms" (milliseconds, when given, writes the number
+// with the language's unit), "↓ A" for a press, "↑ A" for a release. A key
+// is shown by its label on the keyboard layout in use, else its name in the language in use,
+// whichever language recorded it; a name that no language has is shown as stored, marked
+// "(unknown key)".
+function displayText(step, milliseconds) {
     var type = MacroRecord.stepType(step);
     var info = MacroRecord.stepInfo(step);
     if (type === MacroRecord.StepType.Delay)
-        return info.trim() + " ms";
+        return milliseconds ? milliseconds(info.trim()) : info.trim() + " ms";
     if (MacroRecord.isAction(type)) {
         var code = KeyNames.codeOf(info);
-        var name = code !== 0 ? KeyNames.nameOf(code) : info + " (" + KeyNames.unknownText + ")";
+        var name = code !== 0 ? KeyNames.labelOf(code) : info + " (" + KeyNames.unknownText + ")";
         return (MacroRecord.isRelease(type) ? releaseMark : pressMark) + " " + name;
     }
     return String(step);

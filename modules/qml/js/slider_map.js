@@ -20,10 +20,10 @@ function clampLod(position) {
     return clampPosition(position, lodFirst, lodLast);
 }
 
-// 0mm … 2mm, with one decimal where the number is not whole ("0.4mm", "1mm").
-function lodText(position) {
+// 0 … 2 mm, cut to one decimal (0.4, 1).
+function lodMillimetres(position) {
     var p = clampLod(position);
-    return String(Math.floor(((p - lodFirst) * 2 / lodSpan) * 10) / 10) + "mm";
+    return Math.floor(((p - lodFirst) * 2 / lodSpan) * 10) / 10;
 }
 
 // The lift-off value the device takes: 90 … 125.

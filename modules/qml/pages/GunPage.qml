@@ -13,10 +13,10 @@ PopupFrame {
 
     // 0 title, 1 gun list, 2 fire button, 3 firing period, 4 cursor adjust, 5 X axis, 6 Y axis,
     // 7 fire adjust, 8 shot count, 9 endless, 10 … 12 gun slots 1 … 3, 13 Save, 14 Reset,
-    // 15 Rename.
+    // 15 Rename, 16 … 18 the fire buttons (left, right, middle click).
     property var texts: ["Gun Editor", "Gun", "Fire Key", "Rate", "Cursor Adjust", "X Axis",
         "Y axis", "Fire adjust", "Times", "Endness", "Gun 1", "Gun 2", "Gun 3", "Save", "Reset",
-        "Rename", "", "", "", ""]
+        "Rename", "Left click", "Right click", "Middle click", ""]
     property var guns: GunTable.defaultGuns()
     // The gun table position each gun slot uses.
     property var choice: GunTable.resetChoice.slice()
@@ -262,10 +262,17 @@ PopupFrame {
                     anchors.right: parent.right
                     width: 120
                     label: page.texts[2]
-                    model: page.gun.key === "" || GunTable.fireButtons.indexOf(page.gun.key) >= 0
-                           ? GunTable.fireButtons : GunTable.fireButtons.concat([page.gun.key])
-                    currentIndex: model.indexOf(page.gun.key)
-                    onChosen: function (index) { page.edit("key", model[index]) }
+                    // The stored names ("L-Click" …) shown in the language's words; a name of
+                    // another program's file is shown as it is.
+                    readonly property var keys: page.gun.key === "" || GunTable.fireButtons.indexOf(page.gun.key) >= 0
+                                                ? GunTable.fireButtons : GunTable.fireButtons.concat([page.gun.key])
+                    model: keys.map(function (key) {
+                        var at = GunTable.fireButtons.indexOf(key)
+                        var word = at >= 0 ? page.texts[16 + at] : ""
+                        return word !== undefined && word !== "" ? word : key
+                    })
+                    currentIndex: keys.indexOf(page.gun.key)
+                    onChosen: function (index) { page.edit("key", keys[index]) }
                 }
             }
             Item {
@@ -287,7 +294,7 @@ PopupFrame {
                     from: KeyCapture.rateFirst
                     to: KeyCapture.rateLast
                     trackWidth: 200
-                    text: page.gun.period === "" ? "" : page.gun.period + "MS"
+                    text: page.gun.period === "" ? "" : root.milliseconds(page.gun.period)
                     onMoved: function (value) { page.edit("period", value + 1) }
                 }
             }

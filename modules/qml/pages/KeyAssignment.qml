@@ -1,6 +1,7 @@
 import QtQuick
 import "../basic"
 import "../js/entry_text.js" as EntryText
+import "../js/formats.js" as Formats
 import "../js/key_capture.js" as KeyCapture
 import "../js/key_names.js" as KeyNames
 
@@ -19,6 +20,8 @@ PopupFrame {
     property var macroNames: []
     // Whether the gun section is offered; this mouse keeps it hidden.
     property bool showGun: false
+    // The keyboard layout the shortcuts' letters are placed for, named under them.
+    property string layoutName: ""
 
     // The button being edited and the entry being made for it.
     property int position: -1
@@ -38,7 +41,7 @@ PopupFrame {
     property var collector: KeyCapture.emptyCollector()
     property string comboText: ""
     property string fireKeyText: ""
-    property string rateText: KeyCapture.defaultRateText
+    property int rate: KeyCapture.defaultRate
     property int times: 0
     property int macroMode: 0
     property int sectionIndex: 0
@@ -115,6 +118,7 @@ PopupFrame {
     // Takes the button's entry and text, and its factory ones, before the page is shown.
     function openFor(button, current, text, factory, factoryWords) {
         position = button
+        layoutName = KeyNames.layoutName
         listEntry = current.slice()
         listText = String(text)
         factoryEntry = factory.slice()
@@ -131,11 +135,11 @@ PopupFrame {
         setEntry(e, text)
         var kind = Number(e[0])
         fireKeyText = kind === EntryText.Kind.Fire ? String(text) : ""
-        rateText = kind === EntryText.Kind.Fire ? KeyCapture.textOfRate(e[2]) : KeyCapture.defaultRateText
+        rate = kind === EntryText.Kind.Fire ? Number(e[2]) : KeyCapture.defaultRate
         times = kind === EntryText.Kind.Fire ? Number(e[3]) : 0
         comboText = kind === EntryText.Kind.Combination ? String(text) : ""
         macroMode = kind === EntryText.Kind.Macro ? Math.max(0, Math.min(2, Number(e[1]))) : 0
-        rateSlider.value = KeyCapture.ratePosition(KeyCapture.rateOf(rateText))
+        rateSlider.value = KeyCapture.ratePosition(rate)
         timesField.value = times
     }
 
@@ -250,12 +254,12 @@ PopupFrame {
         if (code === KeyNames.escapeCode)
             return
         if (isFireInput && (isDown || KeyCapture.activationCodes.indexOf(code) < 0)) {
-            var name = KeyNames.nameOf(code)
-            if (name === "")
+            if (KeyNames.nameOf(code) === "")
                 return
+            var name = KeyNames.labelOf(code)
             isFireInput = false
             fireKeyText = name
-            setEntry([EntryText.Kind.Fire, code, KeyCapture.rateOf(rateText), times], name)
+            setEntry([EntryText.Kind.Fire, code, rate, times], name)
         } else if (isComboInput && isDown) {
             collector = KeyCapture.collect(collector, code)
             comboText = collector.text
@@ -263,9 +267,9 @@ PopupFrame {
     }
 
     function rateMoved(position) {
-        rateText = KeyCapture.rateText(position)
+        rate = KeyCapture.rateAt(position)
         if (keyCode0 === EntryText.Kind.Fire)
-            keyCode2 = KeyCapture.rateOf(rateText)
+            keyCode2 = rate
     }
 
     function setTimes(n) {
@@ -291,7 +295,7 @@ PopupFrame {
     width: 416
     height: 404
     showBack: true
-    title: texts[EntryText.Label.Title] + (position + 1) + " : " + keyString
+    title: root.compose(Formats.Format.ButtonTitle, [position + 1, keyString])
     onCloseClicked: closePage()
     onBackClicked: restoreFactory()
     onSectionIndexChanged: endCaptures()
@@ -389,7 +393,7 @@ PopupFrame {
             color: root.colorGray2
             font.pixelSize: root.fontMinSize + 1
             font.bold: true
-            font.letterSpacing: 1
+            font.letterSpacing: root.titleSpacing(1)
             Accessible.role: Accessible.Heading
         }
 
@@ -404,9 +408,18 @@ PopupFrame {
                     objectName: "assignChoice" + modelData.label
                     width: parent.width
                     text: page.texts[modelData.label]
-                    checked: EntryText.sameEntry(modelData.entry, page.entry)
-                    onChosen: page.choose(modelData.entry, page.texts[modelData.label])
+                    checked: EntryText.sameEntry(EntryText.shortcutEntry(modelData.entry), page.entry)
+                    onChosen: page.choose(EntryText.shortcutEntry(modelData.entry), page.texts[modelData.label])
                 }
+            }
+            // Which keyboard layout the shortcuts' letters are placed for.
+            UiText {
+                objectName: "assignLayoutLine"
+                width: parent.width
+                topPadding: 6
+                visible: page.section.kind === EntryText.Kind.Shortcut && page.layoutName !== ""
+                wrapMode: Text.WordWrap
+                text: root.compose(Formats.Format.KeyboardLayout, [page.layoutName])
             }
         }
 
@@ -453,8 +466,8 @@ PopupFrame {
                     from: KeyCapture.rateFirst
                     to: KeyCapture.rateLast
                     trackWidth: 180
-                    text: page.rateText
-                    textOf: KeyCapture.rateText
+                    text: root.milliseconds(page.rate)
+                    textOf: function (position) { return root.milliseconds(KeyCapture.rateAt(position)) }
                     onMoved: function (value) { page.rateMoved(value) }
                 }
             }

@@ -501,7 +501,7 @@ PopupFrame {
                        : []
             menuDisabled: page.fullInserts
             menuOnEmpty: true
-            textOf: function (step) { return MacroSteps.displayText(step) }
+            textOf: function (step) { return MacroSteps.displayText(step, root.milliseconds) }
             iconOf: function (step) {
                 var kind = MacroSteps.kindOf(step)
                 return kind !== "" ? root.image("macros", kind) : ""
@@ -666,7 +666,7 @@ PopupFrame {
                     objectName: "macroInsertKey"
                     anchors.fill: parent
                     horizontalAlignment: Text.AlignHCenter
-                    text: page.insertCode !== 0 ? KeyNames.nameOf(page.insertCode) : "…"
+                    text: page.insertCode !== 0 ? KeyNames.labelOf(page.insertCode) : "…"
                     font.pixelSize: root.fontMaxSize + 2
                     font.bold: true
                     color: page.insertCode !== 0 ? root.fontColor : root.colorGray2
