@@ -48,9 +48,6 @@ public slots:
 signals:
     void quitRequested();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void moveBy(int dx, int dy);
 

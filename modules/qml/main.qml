@@ -523,8 +523,10 @@ Item {
     function storedProfileNo() {
         var n = Number(ui_View.getGlobalData("mouse/profileNo"))
         if (!Number.isInteger(n) || n < 0 || n > ProfileNames.maxNumber) {
-            console.log("Profile in use \"" + ui_View.getGlobalData("mouse/profileNo")
-                        + "\" is not 0 … " + ProfileNames.maxNumber + "; profile 0 is used")
+            // The file counts from 0, the window and the command line from 1.
+            console.log("The stored profile in use \"" + ui_View.getGlobalData("mouse/profileNo")
+                        + "\" names none of the profiles 1 … " + (ProfileNames.maxNumber + 1)
+                        + "; profile 1 is used")
             return 0
         }
         return n
