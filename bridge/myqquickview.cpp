@@ -345,9 +345,23 @@ void myQQuickView::saveProfile(int profile)
     m_profileFiles->saveProfile(profile, name);
 }
 
+// The scene's codes: 1 not a regular file to write (a link is not one either), 2 one of the
+// program's own files, 3 not a profile file.
 int myQQuickView::profileFileRefusal() const
 {
-    return int(m_profileFiles->lastRefusal());
+    using Refusal = ProfileFiles::Refusal;
+    switch (m_profileFiles->lastRefusal()) {
+    case Refusal::None:
+        return 0;
+    case Refusal::NotAFileTarget:
+    case Refusal::LinkTarget:
+        return 1;
+    case Refusal::StoreFileTarget:
+        return 2;
+    case Refusal::NotAProfile:
+        return 3;
+    }
+    return 0;
 }
 
 QString myQQuickView::lastProfileFile() const

@@ -86,6 +86,29 @@ constexpr ScriptFonts kScriptFonts[] = {
     {QLocale::TraditionalHanScript, {"Noto Sans CJK TC", "AR PL UMing TW", "Microsoft JhengHei"}},
 };
 
+// Languages whose letters the script's first font lacks: Liberation Sans has none of the
+// stacked marks of Vietnamese (ạ, ệ, ữ …).
+struct LanguageFonts
+{
+    QLocale::Language language;
+    const char *fonts[3];
+};
+
+constexpr LanguageFonts kLanguageFonts[] = {
+    {QLocale::Vietnamese, {"DejaVu Sans", "Noto Sans", "Segoe UI"}},
+};
+
+template <typename Row>
+QStringList fontsOf(const Row &row)
+{
+    QStringList fonts;
+    for (const char *font : row.fonts) {
+        if (font)
+            fonts.append(QString::fromLatin1(font));
+    }
+    return fonts;
+}
+
 // Scripts written in capitals and small letters, each letter standing on its own: titles may
 // be set in capitals and spaced out. (CJK scripts have no case, and spacing pulls apart the
 // letters of scripts that join them.)
@@ -174,17 +197,16 @@ QString resolveChoice(const QString &choice, QString *note)
 
 QStringList preferredFonts(const QString &locale)
 {
-    const QLocale::Script script = QLocale(locale).script();
-    QStringList fonts;
-    for (const ScriptFonts &row : kScriptFonts) {
-        if (row.script != script)
-            continue;
-        for (const char *font : row.fonts) {
-            if (font)
-                fonts.append(QString::fromLatin1(font));
-        }
+    const QLocale asked(locale);
+    for (const LanguageFonts &row : kLanguageFonts) {
+        if (row.language == asked.language())
+            return fontsOf(row);
     }
-    return fonts;
+    for (const ScriptFonts &row : kScriptFonts) {
+        if (row.script == asked.script())
+            return fontsOf(row);
+    }
+    return {};
 }
 
 bool writesCapitals(const QString &locale)

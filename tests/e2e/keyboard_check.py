@@ -364,12 +364,12 @@ def run_write(app):
 
     # Ctrl+Q asks about the unsaved colour as the tray's Quit does: Esc stays, and the second
     # time Save saves it and the program ends (the caller checks that it ended).
-    tab_to(app, "text", "R")
+    tab_to(app, "text", "Red")
     typed("124")
     key("ctrl+q")
     expect(app, "push button", "Save")
     key("Escape")
-    expect(app, "text", "R")
+    expect(app, "text", "Red")
     key("ctrl+q")
     expect(app, "push button", "Save")
     subprocess.run(["xdotool", "key", "Return"], check=True)

@@ -808,7 +808,7 @@ void TestButtons::saveOnThe560GunMouse()
         s.profiles[0][2] = 0x07;
     });
     QVERIFY(rig->start());
-    QCOMPARE(rowText(4), QStringLiteral("Three Gun"));
+    QCOMPARE(rowText(4), QStringLiteral("Gun 3"));
     QCOMPARE(ints(scene().evaluate("page(keyMatrixPlace).gunPeriods")), Entry({15, 11, 13}));
 
     QVERIFY(openButton(1));

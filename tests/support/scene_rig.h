@@ -89,6 +89,10 @@ public:
                 return scene->isShown(QStringLiteral("mainScreen")) && window->view()->isEnabled();
             },
             4000);
+        // A user acts on what a frame has shown: the main screen comes in the turn of the event
+        // loop that ends the start-up, before its rows are laid out, so it is drawn once first.
+        if (shown)
+            window->view()->grabFramebuffer();
         sim::clearWireLog();
         return shown;
     }
