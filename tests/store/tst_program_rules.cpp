@@ -83,7 +83,7 @@ void TestProgramRules::unreadableFiles_data()
         << true << QByteArray("[switching]\nautomatic=true\ndefault=9\n") << true;
     QTest::newRow("size not a number")
         << true << QByteArray("[switching]\nautomatic=true\n[rules]\nsize=x\n") << true;
-    QTest::newRow("binary") << true << QByteArray("\x00\xff[[[\x01=\n\xfe", 11) << true;
+    QTest::newRow("binary") << true << QByteArray("\x00\xff[[[\x01=\n\xfe", 9) << true;
 }
 
 // No rules and the switch off, never more than one line; a damaged file is kept aside.

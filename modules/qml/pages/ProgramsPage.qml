@@ -176,11 +176,16 @@ PopupFrame {
             objectName: "programsDesktop"
             width: parent.width
             wrapMode: Text.WordWrap
-            text: page.texts[10 + page.desktop]
-                + (page.programs !== null && page.programs.focusSource !== ""
-                    ? " " + page.texts[23].arg(page.programs.focusSource) : "")
-                + (page.programs !== null && page.programs.focusHint !== ""
-                    ? " " + page.setupText(page.programs.focusSetup, page.programs.focusHint) : "")
+            // Sentences joined as the language joins them (no space after "。").
+            text: {
+                var text = page.texts[10 + page.desktop]
+                if (page.programs !== null && page.programs.focusSource !== "")
+                    text = root.sentences(text, page.texts[23].arg(page.programs.focusSource))
+                if (page.programs !== null && page.programs.focusHint !== "")
+                    text = root.sentences(text, page.setupText(page.programs.focusSetup,
+                                                               page.programs.focusHint))
+                return text
+            }
             color: root.colorGray2
             font.pixelSize: root.fontMinSize
         }
