@@ -45,6 +45,7 @@ Item {
     // Between initUI() and startUp(); a protection period ending meanwhile ends after it.
     property bool startUpDue: false
     property bool protectionOwed: false
+    property int stageReported: -1
     property int keyCount: 0
     property string deviceName: ""
     property int profileNo: 0
@@ -163,7 +164,10 @@ Item {
     function startUp() {
         if (!isPownOn)
             powerOn()
-        setCurrentStage(Number(ui_View.mouseGetCurrentDPI()) - 1)
+        // A stage the mouse reported during the start picture is newer than the query's answer.
+        setCurrentStage(stageReported >= 0 ? stageReported
+                                           : Number(ui_View.mouseGetCurrentDPI()) - 1)
+        stageReported = -1
         startUpDue = false
         if (protectionOwed) {
             protectionOwed = false
@@ -226,8 +230,11 @@ Item {
 
     // The device switched its DPI stage (numbered from 1; 0 says nothing).
     function setCurrentDPI(dpiValue) {
-        if (dpiValue !== 0)
-            setCurrentStage(dpiValue - 1)
+        if (dpiValue === 0)
+            return
+        if (startUpDue)
+            stageReported = dpiValue - 1
+        setCurrentStage(dpiValue - 1)
     }
 
     // The same lock without a timer.
